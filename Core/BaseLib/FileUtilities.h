@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+namespace FileUtilities
+{
+// Replaces the file with the bytes through a temporary file in the same
+// folder, so that a crash at any instant leaves either the old or the new
+// file and never a truncated one. False when it cannot be written.
+bool WriteAtomically(const QString& path, const QByteArray& bytes);
+
+// The file's last-modified local time as "yyyy-MM-dd hh:mm"; results are
+// reused while this text is unchanged. Empty for a missing file.
+QString FileTimeText(const QString& path);
+
+// A plug-in's display name made from its file path: the file name up to its
+// last ".", with the first "x64", "_64" and " 64bit" removed in that order.
+// False, leaving name alone, when the path has no "." at all.
+bool PluginNameFromPath(const QString& path, QString& name);
+} // namespace FileUtilities

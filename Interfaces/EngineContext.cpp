@@ -1,0 +1,7 @@
+#include "Interfaces/EngineContext.h"
+
+EngineContext& EngineContext::Instance()
+{
+    static EngineContext context;
+    return context;
+}

@@ -1,0 +1,148 @@
+#include "Platform/FaultGuard.h"
+
+#include <csetjmp>
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <stdexcept>
+
+namespace Platform
+{
+namespace
+{
+// The exception codes a Windows build reports for the same faults, so the
+// messages stay the same on every platform.
+constexpr unsigned kAccessViolation = 0xC0000005;
+constexpr unsigned kIllegalInstruction = 0xC000001D;
+constexpr unsigned kIntegerDivideByZero = 0xC0000094;
+
+struct GuardFrame
+{
+    sigjmp_buf environment;
+    GuardFrame* outer;
+    unsigned code;
+};
+
+// Each thread keeps its own alternate stack, so a fault caused by a blown
+// stack can still be handled.
+struct AlternateStack
+{
+    static constexpr size_t kSize = 64 * 1024;
+    char* memory = nullptr;
+
+    void Install()
+    {
+        memory = static_cast<char*>(std::malloc(kSize));
+        stack_t stack{};
+        stack.ss_sp = memory;
+        stack.ss_size = kSize;
+        sigaltstack(&stack, nullptr);
+    }
+    ~AlternateStack()
+    {
+        if (!memory)
+            return;
+        stack_t stack{};
+        stack.ss_flags = SS_DISABLE;
+        sigaltstack(&stack, nullptr);
+        std::free(memory);
+    }
+};
+
+thread_local bool t_installed = false;
+thread_local GuardFrame* t_innermost = nullptr;
+thread_local AlternateStack t_alternateStack;
+
+unsigned CodeForSignal(int signal)
+{
+    switch (signal)
+    {
+    case SIGILL:
+        return kIllegalInstruction;
+    case SIGFPE:
+        return kIntegerDivideByZero;
+    default:
+        return kAccessViolation;
+    }
+}
+
+void OnFault(int signal, siginfo_t*, void*)
+{
+    GuardFrame* frame = t_innermost;
+    if (!frame)
+    {
+        // Not ours to handle: fall back to the default action, which the
+        // returning faulting instruction raises again.
+        std::signal(signal, SIG_DFL);
+        return;
+    }
+    t_innermost = frame->outer;
+    frame->code = CodeForSignal(signal);
+    siglongjmp(frame->environment, 1);
+}
+
+void InstallHandlers()
+{
+    struct sigaction action{};
+    action.sa_sigaction = OnFault;
+    action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
+    sigemptyset(&action.sa_mask);
+    for (int signal : {SIGSEGV, SIGBUS, SIGILL, SIGFPE})
+        sigaction(signal, &action, nullptr);
+}
+
+std::string MessageFor(unsigned code)
+{
+    if (code == kAccessViolation)
+        return "SE Exception: Access Violation";
+    char text[32];
+    std::snprintf(text, sizeof text, "SE Exception: 0x%08X", code);
+    return text;
+}
+} // namespace
+
+void InstallFaultTranslator()
+{
+    static std::once_flag handlersInstalled;
+    std::call_once(handlersInstalled, InstallHandlers);
+    if (t_installed)
+        return;
+    t_alternateStack.Install();
+    t_installed = true;
+}
+
+bool FaultTranslatorInstalled()
+{
+    return t_installed;
+}
+
+void RunGuarded(void (*fn)(void*), void* context)
+{
+    if (!t_installed)
+    {
+        fn(context);
+        return;
+    }
+    GuardFrame frame;
+    frame.outer = t_innermost;
+    frame.code = 0;
+    if (sigsetjmp(frame.environment, 1) == 0)
+    {
+        t_innermost = &frame;
+        try
+        {
+            fn(context);
+        }
+        catch (...)
+        {
+            t_innermost = frame.outer;
+            throw;
+        }
+        t_innermost = frame.outer;
+        return;
+    }
+    // Back from the fault handler, which already popped this frame.
+    throw std::runtime_error(MessageFor(frame.code));
+}
+} // namespace Platform

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "Main/VLib/VUI.h"
+
+class UiPlugSweep;
+
+// The scanner's progress interface: everything the scan reports becomes a
+// pending value of the dialog, applied by its timer on the main thread.
+class PlugSweepUI : public VUI
+{
+public:
+    explicit PlugSweepUI(UiPlugSweep* dialog) : m_dialog(dialog) {}
+
+    void SetMessage(const std::wstring& text) override;
+    void SetMessage(int code, const std::wstring& text) override;
+    void UserWarning(const std::wstring&, bool) override {}
+    VRef<VProgressDisplay> CreateProgressDisplay(bool flag) override;
+    void RequestShow(int flag) override;
+
+private:
+    UiPlugSweep* m_dialog;
+};

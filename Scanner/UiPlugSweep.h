@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QDialog>
+#include <QString>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <mutex>
+#include <string>
+#include <thread>
+
+class QApplication;
+class QLabel;
+class QProgressBar;
+class QVBoxLayout;
+
+// The scanner's small progress window. A worker thread performs the scan and
+// only leaves pending values here; a 50 ms timer on the main thread applies
+// them to the widgets, shows the window when asked and closes it when the
+// worker has finished, which ends the event loop.
+class UiPlugSweep : public QDialog
+{
+    Q_OBJECT
+
+public:
+    // What the worker thread runs with the preferences root.
+    using ScanJob = std::function<void(const std::wstring& preferencesRoot)>;
+
+    static constexpr std::uint32_t kNoValue = 0xFFFFFFFF;
+
+    explicit UiPlugSweep(const std::wstring& preferencesRoot, QWidget* parent = nullptr,
+                         ScanJob job = RunCatalogueScan);
+    ~UiPlugSweep() override;
+
+    // Runs the event loop; returns when the dialog has closed.
+    void Run(QApplication& application, bool defaultPath);
+
+    // Called from the worker thread.
+    void SetPendingText(const QString& text);
+    void SetPendingValue(std::uint32_t value) { m_pendingValue = value; }
+    void SetPendingRange(std::int32_t minimum, std::int32_t maximum);
+    void RequestShow();
+    bool IsClosed() const { return m_closed; }
+
+    // The scan of the scanner process: the catalogue initialised on the
+    // preferences root, then told to scan in this process.
+    static void RunCatalogueScan(const std::wstring& preferencesRoot);
+
+public slots:
+    void OnTimer();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void SetupForm();
+    void Work();
+
+    QVBoxLayout* verticalLayout_3 = nullptr;
+    QLabel* label = nullptr;
+    QProgressBar* progressBar = nullptr;
+
+    const std::wstring m_preferencesRoot;
+    const ScanJob m_job;
+    std::atomic<bool> m_shown{false};
+    std::atomic<bool> m_closed{false};
+    std::atomic<bool> m_showPending{false};
+    std::atomic<bool> m_finished{false};
+    std::mutex m_textLock;
+    QString m_pendingText;
+    std::atomic<std::uint32_t> m_pendingValue{kNoValue};
+    std::atomic<std::int32_t> m_pendingMinimum{0};
+    std::atomic<std::int32_t> m_pendingMaximum{0};
+    std::thread m_worker;
+};

@@ -1,0 +1,90 @@
+#include "Platform/FaultGuard.h"
+
+#include <csignal>
+#include <gtest/gtest.h>
+#include <stdexcept>
+#include <string>
+#include <thread>
+
+namespace
+{
+// Kept out of line and volatile so the compiler cannot see the faults coming.
+__attribute__((noinline)) int WriteThrough(int* volatile target)
+{
+    *target = 42;
+    return *target;
+}
+
+volatile int g_quotient = 0;
+
+__attribute__((noinline)) void Divide(volatile int numerator, volatile int denominator)
+{
+    g_quotient = numerator / denominator;
+}
+
+std::string MessageOf(void (*fault)())
+{
+    try
+    {
+        Platform::GuardedCall(fault);
+    }
+    catch (const std::runtime_error& e)
+    {
+        return e.what();
+    }
+    return "no exception";
+}
+} // namespace
+
+TEST(FaultGuardTest, FaultsBecomeExceptionsAndTheThreadGoesOn)
+{
+    std::thread([] {
+        Platform::InstallFaultTranslator();
+        EXPECT_EQ(MessageOf([] { WriteThrough(nullptr); }), "SE Exception: Access Violation");
+        EXPECT_EQ(MessageOf([] { Divide(1, 0); }), "SE Exception: 0xC0000094");
+        EXPECT_EQ(MessageOf([] { std::raise(SIGILL); }), "SE Exception: 0xC000001D");
+        // Still usable after three faults, and results come back unchanged.
+        int value = 0;
+        EXPECT_EQ(Platform::GuardedCall([&] { return WriteThrough(&value); }), 42);
+    }).join();
+}
+
+TEST(FaultGuardTest, NestedCallsUnwindToTheInnermostGuard)
+{
+    std::thread([] {
+        Platform::InstallFaultTranslator();
+        std::string inner;
+        Platform::GuardedCall([&] {
+            try
+            {
+                Platform::GuardedCall([] { WriteThrough(nullptr); });
+            }
+            catch (const std::runtime_error& e)
+            {
+                inner = e.what();
+            }
+        });
+        EXPECT_EQ(inner, "SE Exception: Access Violation");
+        EXPECT_EQ(MessageOf([] { WriteThrough(nullptr); }), "SE Exception: Access Violation");
+    }).join();
+}
+
+TEST(FaultGuardTest, OrdinaryExceptionsPassThrough)
+{
+    std::thread([] {
+        Platform::InstallFaultTranslator();
+        EXPECT_THROW(Platform::GuardedCall([] { throw std::logic_error("plain"); }), std::logic_error);
+        EXPECT_EQ(MessageOf([] { WriteThrough(nullptr); }), "SE Exception: Access Violation");
+    }).join();
+}
+
+TEST(FaultGuardDeathTest, ThreadsWithoutTheTranslatorStillCrash)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            std::thread([] { Platform::InstallFaultTranslator(); }).join();
+            Platform::GuardedCall([] { WriteThrough(nullptr); });
+        },
+        "");
+}

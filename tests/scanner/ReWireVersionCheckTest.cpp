@@ -1,0 +1,114 @@
+#include "Platform/SystemServices.h"
+#include "ReWire/ReWireVersionCheck.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <map>
+
+namespace
+{
+// A machine with the given ReWire libraries installed, each with a file version.
+class FakeMachine : public Platform::SystemServices
+{
+public:
+    unsigned GetErrorMode() override { return mode; }
+    void SetErrorMode(unsigned m) override { mode = m; }
+    bool IsSystemVersionAtLeast(int, int, int) override { return modernSystem; }
+    bool CommonFilesFolder(std::string& folder) override
+    {
+        folder = commonFiles;
+        return !commonFiles.empty();
+    }
+    Platform::LibraryHandle OpenLibrary(const std::string& path) override
+    {
+        auto found = libraries.find(path);
+        if (found == libraries.end())
+            return nullptr;
+        loaded = path;
+        return &found->second;
+    }
+    void CloseLibrary(Platform::LibraryHandle) override { ++closed; }
+    std::string LibraryFileName(Platform::LibraryHandle library) override
+    {
+        for (auto& entry : libraries)
+            if (&entry.second == library)
+                return entry.first;
+        return {};
+    }
+    bool FileVersion(const std::string& path, std::uint32_t& version) override
+    {
+        version = libraries.at(path);
+        return version != kNoVersion;
+    }
+
+    static constexpr std::uint32_t kNoVersion = 0xFFFFFFFF;
+    void Install(const char* name, std::uint32_t version)
+    {
+        libraries[commonFiles + "/Propellerhead Software/ReWire/" + name] = version;
+    }
+
+    unsigned mode = 0;
+    bool modernSystem = true;
+    std::string commonFiles = "/common";
+    std::map<std::string, std::uint32_t> libraries;
+    std::string loaded;
+    int closed = 0;
+};
+
+class ReWireVersionCheckTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { Platform::SetServices(&machine); }
+    void TearDown() override { Platform::SetServices(nullptr); }
+
+    // The check's exit code and what it printed.
+    std::pair<int, std::string> RunCheck()
+    {
+        testing::internal::CaptureStdout();
+        const int code = ReWireVersionCheck::Run();
+        return {code, testing::internal::GetCapturedStdout()};
+    }
+
+    FakeMachine machine;
+};
+} // namespace
+
+TEST_F(ReWireVersionCheckTest, RecentLibraryIsOk)
+{
+    machine.Install("ReWire.dll", 0x00010008);
+    EXPECT_EQ(RunCheck(), std::make_pair(0, std::string("REWIRE LIBRARY VERSION: 1.8\nINSTALLED REWIRE VERSION OK\n")));
+    EXPECT_EQ(machine.closed, 1);
+    EXPECT_EQ(machine.mode, 0u) << "error modes are restored";
+}
+
+TEST_F(ReWireVersionCheckTest, DebugLibraryIsPreferred)
+{
+    machine.Install("ReWire.dll", 0x00010008);
+    machine.Install("ReWireDebug.dll", 0x00010007);
+    EXPECT_EQ(RunCheck().first, 1);
+    EXPECT_EQ(machine.loaded, "/common/Propellerhead Software/ReWire/ReWireDebug.dll");
+}
+
+TEST_F(ReWireVersionCheckTest, OtherVersionsNeedAnUpdate)
+{
+    const std::string required = "REWIRE VERSION UPDATE REQUIRED\n";
+    machine.Install("ReWire.dll", 0x00020000);
+    EXPECT_EQ(RunCheck(), std::make_pair(1, "REWIRE LIBRARY VERSION: 2.0\n" + required));
+    machine.libraries.clear();
+    machine.Install("ReWire.dll", 0x00010007);
+    EXPECT_EQ(RunCheck(), std::make_pair(1, "REWIRE LIBRARY VERSION: 1.7\n" + required));
+    machine.libraries.clear();
+    machine.Install("ReWire.dll", FakeMachine::kNoVersion);
+    EXPECT_EQ(RunCheck(), std::make_pair(1, "REWIRE LIBRARY VERSION: 0.0\n" + required));
+}
+
+TEST_F(ReWireVersionCheckTest, MissingLibraryPrintsOnlyTheVerdict)
+{
+    EXPECT_EQ(RunCheck(), std::make_pair(1, std::string("REWIRE VERSION UPDATE REQUIRED\n")));
+    machine.Install("ReWire.dll", 0x00010008);
+    machine.modernSystem = false;
+    EXPECT_EQ(RunCheck().first, 1) << "too old a system is not searched";
+    machine.modernSystem = true;
+    machine.commonFiles = std::string(250, 'x');
+    EXPECT_EQ(RunCheck().first, 1) << "an over-long path is not tried";
+}
