@@ -12,6 +12,7 @@ struct Outcome
 {
     int exitCode = -1;
     QByteArray output;
+    QByteArray errors;
 };
 
 class PlugSweepProcessTest : public ::testing::Test
@@ -28,7 +29,7 @@ protected:
         process.setProcessEnvironment(environment);
         process.start(TestSupport::BinDir() + "/PlugSweep", arguments);
         EXPECT_TRUE(process.waitForFinished(120000));
-        return {process.exitCode(), process.readAllStandardOutput() + process.readAllStandardError()};
+        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
     }
 
     QString WriteRequest(const QString& relative, const QStringList& folders)
@@ -67,7 +68,7 @@ TEST_F(PlugSweepProcessTest, RequestInsideEffectsScansAndRewritesTheRequest)
     const QString missing = home.filePath("no such folder");
     const QString request = WriteRequest("prefs/Effects/FXScan.xml", {missing, missing});
     const Outcome outcome = Run({request, "ignored"});
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.output.toStdString();
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.errors.toStdString();
     QFile rewritten(request);
     ASSERT_TRUE(rewritten.open(QIODevice::ReadOnly));
     EXPECT_EQ(rewritten.readAll(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Scan>\n\t<Path>" + missing.toUtf8() +
