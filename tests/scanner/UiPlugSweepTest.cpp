@@ -172,9 +172,9 @@ TEST_F(UiPlugSweepTest, LabelTextHandoverIsWhole)
         written.insert(QString("Scanning: plug-in %1 ").arg(i).repeated(i % 7 + 1));
     const std::vector<QString> texts(written.begin(), written.end());
     std::set<QString> seen;
-    UiPlugSweep* dialogPointer = nullptr;
+    std::atomic<bool> sampling{false};
     UiPlugSweep dialog(L"/prefs", nullptr, [&](const std::wstring&) {
-        while (!dialogPointer)
+        while (!sampling)
             std::this_thread::yield();
         for (int i = 0; i < kTexts; ++i)
         {
@@ -186,7 +186,7 @@ TEST_F(UiPlugSweepTest, LabelTextHandoverIsWhole)
     QTimer sampler;
     QObject::connect(&sampler, &QTimer::timeout, [&] { seen.insert(label->text()); });
     sampler.start(1);
-    dialogPointer = &dialog;
+    sampling = true;
     dialog.Run(App(), false);
     seen.erase(QString());
     EXPECT_FALSE(seen.empty());
