@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Core/BaseLib/AudioPlugins/PluginPlacement.h"
+#include "Core/BaseLib/AudioPlugins/PluginState.h"
+
+#include <QRect>
+#include <cstdint>
+#include <set>
+#include <string>
+
+// The common base of every plug-in instance, whatever its format. Wrappers
+// override what their format does; the rest keeps these defaults.
+class AudioPlugin
+{
+public:
+    AudioPlugin();
+    virtual ~AudioPlugin() = default;
+
+    virtual bool Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement);
+    virtual void Close() {}
+    virtual bool Process(const TransportRecord& transport, float** inputs, float** outputs,
+                         std::uint32_t frames) = 0;
+    // Periodic housekeeping from the catalogue's pass over fixed devices.
+    virtual void Poll() {}
+    virtual void RequestFlush(bool resetPosition) = 0;
+    virtual std::wstring GetName() const = 0;
+    virtual std::wstring GetDisplayName() const { return GetName(); }
+    virtual std::wstring GetVendor() const { return {}; }
+    virtual std::wstring GetCreationText() const = 0;
+    virtual std::int32_t GetNumInputs() = 0;
+    virtual std::int32_t GetNumOutputs() = 0;
+    virtual bool SetBlockSize(std::uint32_t frames) = 0;
+    virtual bool SetSampleRate(std::uint32_t) { return true; }
+    virtual std::uint32_t GetBlockSize() const = 0;
+    virtual bool HasEditor() { return false; }
+    virtual std::wstring GetIdentifierKey() const = 0;
+    virtual std::wstring GetIdentifierPrefix() const = 0;
+    virtual std::int32_t GetLatency() { return 0; }
+    virtual bool UpdateSpeakerArrangement(std::uint32_t, std::uint32_t, bool = false) { return false; }
+
+    // Known misbehaviour of particular plug-ins, recognised by name or vendor.
+    bool IsNotSurroundZone() const;
+    bool IsReaPlugsOrFlux() const;
+    bool IsIZotopeOrWaves() const;
+    // False for plug-ins that must be fed silence rather than restarted after
+    // a position jump, and whose parameter echoes must not be dropped.
+    bool RestartsOnPositionJump() const;
+    bool IsNotAbDecode() const;
+    bool IsNotWalkMixCreator() const;
+
+    // Parameters that particular plug-ins must never be automated on.
+    const std::set<std::wstring>* SpecialParameterNames() const;
+    virtual bool IsModeOne() const { return false; }
+    virtual bool SetBypassed(bool) { return false; }
+    virtual bool IsBypassed() const { return false; }
+    void SetBypassLike(bool on) { m_bypassLike = on; }
+    bool IsBypassLike() const { return m_bypassLike; }
+    bool GetOffset(bool& enabled, std::int32_t& value) const;
+    void SetOffset(bool enabled, std::int32_t value);
+    virtual bool CanDo(const char*) { return false; }
+    virtual bool StopProcessing() { return true; }
+    virtual bool StartProcessing() { return true; }
+    virtual std::int32_t GetNumParameters() { return 0; }
+    virtual std::wstring GetParameterName(std::int32_t) { return {}; }
+    // A plug-in's edit gesture on a parameter starts (begin) or ends.
+    virtual void ParameterGesture(std::int32_t, bool) {}
+    // The editor's last rectangle; the return value is the interface's 1.
+    virtual std::int32_t GetEditorRect(QRect& rect, bool& bypassLike);
+    void SetEditorRect(const QRect& rect) { m_editorRect = rect; }
+    virtual bool StorePreset(PluginState&) { return false; }
+    virtual bool LoadPreset(const PluginState&) { return false; }
+    // Where the chain plug-in keeps its presets, and the preset it starts with.
+    virtual void SetPresetFolder(const std::wstring&) {}
+    virtual bool SetPresetName(const std::wstring&) { return false; }
+    virtual std::wstring GetInputName(std::int32_t index);
+    virtual std::wstring GetOutputName(std::int32_t index);
+    // The plug-in asked for MIDI.
+    virtual void SetMidiActive(bool) {}
+    virtual void UpdateTimeInfo(const TransportRecord&, bool) {}
+    virtual void AdvanceTimeInfo() {}
+
+protected:
+    // "In"/"Out" with the channel's name in the layout of that many channels,
+    // or numbered past the first eight.
+    static std::wstring ChannelName(const wchar_t* stem, std::int32_t index, std::int32_t channels);
+    static std::wstring NumberedChannelName(const wchar_t* stem, std::int32_t index);
+
+private:
+    bool NameContains(const wchar_t* text) const;
+    bool VendorContains(const wchar_t* text) const;
+
+    bool m_bypassLike = false;
+    QRect m_editorRect;
+    bool m_offsetEnabled = false;
+    std::int32_t m_offsetValue = -100;
+};

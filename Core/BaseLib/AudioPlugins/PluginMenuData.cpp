@@ -1,0 +1,65 @@
+#include "Core/BaseLib/AudioPlugins/PluginMenuData.h"
+
+#include "Core/BaseLib/AudioPlugins/CategoryTable.h"
+#include "Core/BaseLib/AudioPlugins/PluginTypeTable.h"
+
+#include <QString>
+#include <algorithm>
+
+namespace
+{
+QString Upper(const std::wstring& text)
+{
+    return QString::fromStdWString(text).toUpper();
+}
+} // namespace
+
+void PluginMenuData::Rebuild(PluginList& list)
+{
+    m_favourites.clear();
+    m_categories.clear();
+    for (const PluginTypeTable::Row& type : PluginTypeTable::kRows)
+        for (const auto& [id, entry] : list[type.typeKey])
+            Add(type.index, id, entry);
+    for (auto& [category, types] : m_categories)
+        for (auto& [type, items] : types)
+            SortAndDeduplicate(items);
+}
+
+void PluginMenuData::Add(int typeIndex, const std::wstring& id, const PluginListEntry& entry)
+{
+    // A disabled plug-in stays out of the menus unless it is hidden anyway.
+    if (entry.state == 1 && !(entry.flags & PluginListEntry::kHidden))
+        return;
+    if (entry.favourite)
+        m_favourites[typeIndex].push_back({id, entry});
+    if (entry.categoryMask == 0)
+    {
+        m_categories[0][typeIndex].push_back({id, entry});
+        return;
+    }
+    // Bit 0 is "-": it never puts a plug-in into a category by itself.
+    for (int bit = 1; bit < CategoryTable::kCount; ++bit)
+        if (entry.categoryMask & (1u << bit))
+            m_categories[bit][typeIndex].push_back({id, entry});
+}
+
+void PluginMenuData::SortAndDeduplicate(PluginMenuItems& items)
+{
+    if (items.size() < 2)
+        return;
+    // Stable, so of two ids that differ only in case the first in list order stays.
+    std::stable_sort(items.begin(), items.end(),
+                     [](const PluginMenuItem& a, const PluginMenuItem& b)
+                     { return Upper(a.id) < Upper(b.id); });
+    items.erase(std::unique(items.begin(), items.end(),
+                            [](const PluginMenuItem& a, const PluginMenuItem& b)
+                            { return Upper(a.id) == Upper(b.id); }),
+                items.end());
+    std::stable_sort(items.begin(), items.end(),
+                     [](const PluginMenuItem& a, const PluginMenuItem& b)
+                     {
+                         return QString::fromStdWString(a.entry.name)
+                                    .compare(QString::fromStdWString(b.entry.name), Qt::CaseInsensitive) < 0;
+                     });
+}

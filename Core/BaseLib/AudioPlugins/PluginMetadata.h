@@ -1,0 +1,38 @@
+#pragma once
+
+#include "Core/BaseLib/AudioPlugins/PluginList.h"
+
+#include <QString>
+#include <cstdint>
+#include <map>
+#include <string>
+
+// Categories and channel widths the application ships for plug-ins it knows,
+// read from XML files compiled into the program. They give a category to
+// listed plug-ins that have none of their own.
+class PluginMetadata
+{
+public:
+    static constexpr const char* kResourceFolder = ":/QMSystem/Plugin Metadata";
+
+    struct Entry
+    {
+        // Runtime category mask.
+        std::uint32_t categoryMask = 0;
+        std::int32_t width = 0;
+    };
+    using TypeEntries = std::map<std::wstring, Entry>;
+
+    // Reads every file under the folder, in sorted path order; the first file
+    // that names an id wins. Files that cannot be read are skipped.
+    void Load(const QString& folder);
+    void Clear() { m_types.clear(); }
+    void ApplyCategories(PluginList& list) const;
+    // Null for a type without metadata.
+    const TypeEntries* Find(const std::string& typeKey) const;
+
+private:
+    void LoadFile(const QString& path);
+
+    std::map<std::string, TypeEntries> m_types;
+};

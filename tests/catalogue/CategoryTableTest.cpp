@@ -1,0 +1,187 @@
+#include "Core/BaseLib/AudioPlugins/CategoryTable.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
+#include "Core/BaseLib/AudioPlugins/PlaceholderIdentifier.h"
+#include "Core/BaseLib/AudioPlugins/PluginKind.h"
+#include "Core/BaseLib/AudioPlugins/PluginList.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+const CategoryTable& Table()
+{
+    return CategoryTable::Instance();
+}
+
+std::uint32_t RuntimeBitOf(const std::wstring& key)
+{
+    return Table().KeyMap().at(key).runtimeBit;
+}
+
+PluginListEntry Entry(const std::wstring& name, std::int32_t width, std::uint32_t mask = 0)
+{
+    PluginListEntry entry;
+    entry.name = name;
+    entry.width = width;
+    entry.categoryMask = mask;
+    return entry;
+}
+} // namespace
+
+TEST(CategoryTable, RuntimeBitsFollowTheSortedDisplayNames)
+{
+    const std::vector<std::string>& names = Table().NameList();
+    ASSERT_EQ(names.size(), 28u);
+    EXPECT_EQ(names[0], "-");
+    EXPECT_EQ(names[1], "Ambisonics");
+    EXPECT_EQ(names[4], "Chain FX");
+    EXPECT_EQ(names[17], "Modulation");
+    EXPECT_EQ(names[18], "Monitor");
+    EXPECT_EQ(names[19], "Multi Effect");
+    EXPECT_EQ(names[27], "Vocals");
+    EXPECT_EQ(Table().KeyMap().size(), 28u);
+    EXPECT_EQ(RuntimeBitOf(L"dummy"), 0x1u);
+    EXPECT_EQ(RuntimeBitOf(L"ambi"), 0x2u);
+    EXPECT_EQ(RuntimeBitOf(L"chain"), CategoryTable::kChainFx);
+    EXPECT_EQ(RuntimeBitOf(L"img"), 0x01000000u);
+    EXPECT_EQ(Table().InstrumentBit(), 14);
+    EXPECT_EQ(Table().AmbisonicsBit(), 1);
+    EXPECT_EQ(AudioPluginHost::GetCategoryNameList(), names);
+}
+
+TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeForms)
+{
+    EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x00000002), 0x00000020u); // Channel
+    EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x10000000), 0x00000010u); // Chain FX
+    EXPECT_EQ(AudioPluginHost::RuntimeMaskToFile(0x00000800), 0x00000010u); // EQ
+    // Bit 0 and the bits above the table carry no category.
+    EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x00000001 | 0xE0000000), 0u);
+    EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0xFFFFFFFF), 0x0FFFFFFFu);
+    for (std::uint32_t runtime : {0x0u, 0x1u, 0x880u, 0x0FFFFFFFu, 0x02004001u})
+        EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(AudioPluginHost::RuntimeMaskToFile(runtime)), runtime);
+    EXPECT_TRUE(Table().IsInstrumentMask(0x00004000));
+    EXPECT_FALSE(Table().IsInstrumentMask(0x00000800));
+    EXPECT_TRUE(Table().IsAmbisonicMask(0x00000002));
+    EXPECT_FALSE(Table().IsAmbisonicMask(0x00000001));
+}
+
+TEST(CategoryTable, PluginCategoryTextsAreRenamedThenMatched)
+{
+    std::string text = "Fx|Filter|Delay";
+    EXPECT_EQ(Table().CategoryMaskFromText(text), 0x00000880u);
+    EXPECT_EQ(text, "Fx|EQ|Delay");
+
+    std::string twice = "Analyzer Analyzer";
+    EXPECT_EQ(Table().CategoryMaskFromText(twice), RuntimeBitOf(L"meter"));
+    EXPECT_EQ(twice, "Metering Analyzer");
+
+    std::string surround = "Up-Downmix";
+    // The hyphen is gone with the rename, so "-" does not match as well.
+    EXPECT_EQ(Table().CategoryMaskFromText(surround), RuntimeBitOf(L"surr"));
+
+    std::string nothing = "fx";
+    EXPECT_EQ(Table().CategoryMaskFromText(nothing), 0u);
+    std::string lowerCase = "reverb";
+    EXPECT_EQ(Table().CategoryMaskFromText(lowerCase), 0u);
+}
+
+TEST(CategoryTable, MetadataKeysGiveAMaskOrTheNoCategoryValue)
+{
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"eq|nonsense"), 0x00000800u);
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"rvb|img"), 0x01800000u);
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L""), 1u);
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"dummy"), 1u);
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"EQ"), 1u);
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"ambi"), 2u);
+}
+
+TEST(PluginIdentifiers, KindComesFromTheExactPrefix)
+{
+    EXPECT_EQ(PluginKindOf(L"vst2:"), PluginKind::Vst2);
+    EXPECT_EQ(PluginKindOf(L"vst3:"), PluginKind::Vst3);
+    EXPECT_EQ(PluginKindOf(L"au:"), PluginKind::AudioUnit);
+    EXPECT_EQ(PluginKindOf(L"tfd:"), PluginKind::Tfd);
+    EXPECT_EQ(PluginKindOf(L"vst2"), PluginKind::None);
+    EXPECT_EQ(PluginKindOf(L"VST2:"), PluginKind::None);
+    EXPECT_EQ(PluginKindOf(L"placeholder:"), PluginKind::None);
+}
+
+TEST(PluginIdentifiers, PlaceholdersAreNamedFromTheMissingPlugin)
+{
+    const PlaceholderIdentifier au = PlaceholderIdentifier::From("", L"au:aufx:dcmp:appl");
+    EXPECT_EQ(au.displayName, L"Apple AudioUnit");
+    EXPECT_EQ(au.prefix, L"au:");
+    EXPECT_EQ(au.Identifier(L"#1"), L"placeholder:aufx:dcmp:appl#1");
+
+    const PlaceholderIdentifier vst2 = PlaceholderIdentifier::From("", L"vst2:Comp:1234");
+    EXPECT_EQ(vst2.tail, L"Comp:1234");
+    EXPECT_EQ(vst2.displayName, L"Comp");
+    const PlaceholderIdentifier named = PlaceholderIdentifier::From("Big Reverb", L"vst3:0123ABCD");
+    EXPECT_EQ(named.displayName, L"Big Reverb");
+    // The scheme is found anywhere, in the fixed order of schemes.
+    const PlaceholderIdentifier inner = PlaceholderIdentifier::From("x", L"old/vst3:tfd:Gate");
+    EXPECT_EQ(inner.prefix, L"vst3:");
+    EXPECT_EQ(inner.tail, L"tfd:Gate");
+    const PlaceholderIdentifier tfd = PlaceholderIdentifier::From("Ignored", L"tfd:Gate");
+    EXPECT_EQ(tfd.displayName, L"Gate");
+
+    const PlaceholderIdentifier unknown = PlaceholderIdentifier::From("Name", L"midi:thing");
+    EXPECT_EQ(unknown.displayName, L"Unknown");
+    EXPECT_EQ(unknown.prefix, L"placeholder:");
+    EXPECT_EQ(unknown.Identifier(L"_7"), L"placeholder:_7");
+}
+
+TEST(PluginIdentifiers, VstListsMergeWithVst3Winning)
+{
+    PluginList list;
+    list["vst3"][L"AAAA"] = Entry(L"Shared Name", 2);
+    list["vst3"][L"BBBB"] = Entry(L"Only Three", 2);
+    list["vst2"][L"Shared Name:1"] = Entry(L"Shared Name", 2);
+    list["vst2"][L"Old:2"] = Entry(L"Old", 1);
+    list["vst2"][L"Marked:3"] = Entry(L"Marked [2.4]", 1);
+    // A VST 2 id equal to a VST 3 one overwrites it.
+    list["vst2"][L"BBBB"] = Entry(L"Clash", 4);
+
+    MergeVstLists(list,
+                  [](const std::wstring& name) { return name == L"Shared Name" || name == L"Only Three"; });
+
+    EXPECT_EQ(list.count("vst2"), 0u);
+    EXPECT_EQ(list.count("vst3"), 0u);
+    const PluginTypeList& vst = list["vst"];
+    EXPECT_EQ(vst.size(), 4u);
+    EXPECT_EQ(vst.at(L"AAAA").name, L"Shared Name");
+    EXPECT_EQ(vst.count(L"Shared Name:1"), 0u);
+    EXPECT_EQ(vst.at(L"Old:2").name, L"Old [2.4]");
+    EXPECT_EQ(vst.at(L"Marked:3").name, L"Marked [2.4]");
+    EXPECT_EQ(vst.at(L"BBBB").name, L"Clash [2.4]");
+    EXPECT_EQ(vst.at(L"BBBB").width, 4);
+}
+
+TEST(PluginIdentifiers, WidthTestFollowsNameWidthAndFormat)
+{
+    const std::uint32_t mono = 1, stereo = 2, fiveOne = 6, sevenOne = 8, ambisonic = 16, noFormat = 99;
+    const PluginListEntry monoOnly = Entry(L"Gate (m)", 1);
+    EXPECT_TRUE(monoOnly.IsWidthCompatible(mono, 1));
+    EXPECT_FALSE(monoOnly.IsWidthCompatible(stereo, 2));
+
+    const PluginListEntry stereoPlugin = Entry(L"Chorus", 2);
+    EXPECT_TRUE(stereoPlugin.IsWidthCompatible(mono, 1));
+    EXPECT_FALSE(stereoPlugin.IsWidthCompatible(fiveOne, 6));
+    const PluginListEntry anyWidth = Entry(L"Chorus", 0);
+    EXPECT_TRUE(anyWidth.IsWidthCompatible(fiveOne, 6));
+    EXPECT_FALSE(Entry(L"Chorus Stereo", 0).IsWidthCompatible(fiveOne, 6));
+    EXPECT_FALSE(Entry(L"Panner (m->s)", 0).IsWidthCompatible(mono, 1));
+    EXPECT_TRUE(Entry(L"Up 5.1", 6).IsWidthCompatible(fiveOne, 6));
+    EXPECT_FALSE(Entry(L"Up 5.1", 0).IsWidthCompatible(sevenOne, 8));
+    // A width equal to the channel count wins over the name.
+    EXPECT_TRUE(Entry(L"Up 5.1", 8).IsWidthCompatible(sevenOne, 8));
+
+    // Ambisonic plug-ins only go on ambisonic tracks, whatever their width.
+    const PluginListEntry decoder = Entry(L"Decoder", 0, 0x2);
+    EXPECT_TRUE(decoder.IsWidthCompatible(ambisonic, 4));
+    EXPECT_FALSE(decoder.IsWidthCompatible(stereo, 2));
+    // Without a format record only the channel count counts.
+    EXPECT_TRUE(Entry(L"Ambisonics Rotator", 4).IsWidthCompatible(noFormat, 4));
+    EXPECT_TRUE(Entry(L"LFE Filter", 1).IsWidthCompatible(fiveOne, 6));
+    EXPECT_FALSE(Entry(L"LFE Filter", 6).IsWidthCompatible(5, 5));
+}

@@ -1,0 +1,332 @@
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "CatalogueTestSupport.h"
+#include "Core/BaseLib/AudioPlugins/CategoryTable.h"
+#include "Core/BaseLib/AudioPlugins/DummyAudioPlugin.h"
+#include "Core/BaseLib/AudioPlugins/FavouritesFile.h"
+#include "Core/BaseLib/AudioPlugins/PluginMetadata.h"
+#include "Core/BaseLib/AudioPlugins/TFDAudioPluginHost.h"
+#include "Core/BaseLib/Debug.h"
+#include "Core/BaseLib/ScanRequestFile.h"
+#include "Main/StudioModel/StudioModel.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace CatalogueTest;
+
+namespace
+{
+constexpr std::uint32_t kEq = 0x00000800;
+constexpr std::uint32_t kReverb = 0x00800000;
+
+class PluginHostTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        m_root = m_folder.filePath("Preferences");
+        m_registry.plugins[L"Room:2"] = {L"Room", 2, false, kReverb, 0};
+        m_registry.plugins[L"Plain:5"] = {L"Plain", 0, false, 0, 0};
+        m_registry.plugins[PluginHost::kChainPluginKey] = {L"Chain", 0, false, 0, 0};
+        m_host = PluginHost::GetInstance();
+        AudioPluginHost::SetCurrent(m_host);
+    }
+    void TearDown() override
+    {
+        m_host->Shutdown();
+        m_host->SetScannerPath({});
+        AudioPluginHost::GetPluginList().clear();
+        AudioPluginHost::SetCurrent(nullptr);
+    }
+
+    void Start(bool withRegistry = true, const std::wstring& legacyRoot = L"")
+    {
+        if (withRegistry)
+            TFDAudioPluginHost::GetInstance()->AttachRegistry(&m_registry);
+        ASSERT_TRUE(m_host->Initialise(m_root.toStdWString(), legacyRoot, 48000, 1024));
+        m_host->RefreshPluginList();
+    }
+    QString Effects(const QString& name = QString()) const { return m_root + "/Effects/" + name; }
+
+    QTemporaryDir m_folder;
+    QString m_root;
+    TestRegistry m_registry;
+    LogCapture m_log;
+    PluginHost* m_host = nullptr;
+};
+} // namespace
+
+TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfiguration)
+{
+    const QString legacy = m_folder.filePath("Legacy");
+    ASSERT_TRUE(QDir().mkpath(legacy + "/Effects/Old"));
+    WriteFile(legacy + "/Effects/FXConfiguration.xml", "<Effects version=\"1.4\"/>\n");
+    Start(true, legacy.toStdWString());
+
+    EXPECT_TRUE(QFileInfo(Effects()).isDir());
+    EXPECT_EQ(ReadFile(Effects("FXConfiguration.xml")), "<Effects version=\"1.4\"/>\n");
+    EXPECT_FALSE(QFileInfo::exists(legacy + "/Effects"));
+    EXPECT_EQ(AudioPluginHost::PreferencesRoot(), m_root.toStdWString());
+    EXPECT_EQ(AudioPluginHost::Current(), m_host);
+
+    // The browser's category filter: favourites, then one value per category.
+    const StudioModel& model = StudioModel::Instance();
+    EXPECT_EQ(model.IntParameterValueCount(PluginHost::kCategoryFilterParameter), 28);
+    EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 0), L"Favourites");
+    EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 1), L"Ambisonics");
+    EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 27), L"Vocals");
+    EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 28), L"");
+    EXPECT_EQ(m_host->IntParameterText(1047, 1), L"");
+    m_host->Shutdown();
+    EXPECT_EQ(model.IntParameterValueCount(PluginHost::kCategoryFilterParameter), 0);
+}
+
+TEST_F(PluginHostTest, ListsInHousePluginsAndChainPresets)
+{
+    const QString presets = m_root + "/Presets/PLUGIN/Chain FX_1413890920";
+    ASSERT_TRUE(QDir().mkpath(presets));
+    WriteFile(presets + "/Warm Vocal.dat", "x");
+    WriteFile(presets + "/notes.txt", "x");
+    Start();
+
+    const PluginList& list = AudioPluginHost::GetPluginList();
+    EXPECT_EQ(list.at("tfd").size(), 3u);
+    const PluginListEntry& chain = list.at("chain").at(L"Chain FX:1413890920@Warm Vocal");
+    EXPECT_EQ(chain.name, L"Warm Vocal");
+    EXPECT_EQ(chain.vendor, L"tfd");
+    EXPECT_EQ(chain.categoryMask, 16u);
+    EXPECT_EQ(list.at("chain").size(), 1u);
+
+    EXPECT_EQ(m_host->CategoryMaskOf("tfd", L"Room:2"), kReverb);
+    EXPECT_EQ(m_host->CategoryMaskOf("tfd", L"Missing"), 0u);
+    EXPECT_EQ(m_host->CategoryMaskOf("none", L"Room:2"), 0u);
+    EXPECT_EQ(m_host->DisplayNameOf("tfd", L"Room:2"), L"Room");
+    EXPECT_EQ(m_host->DisplayNameOf("vst", L"Room:2"), L"unknown");
+    EXPECT_EQ(m_host->KeyOfIdentifier(L"tfd:Room:2"), L"Room:2");
+    EXPECT_EQ(m_host->KeyOfIdentifier(L"chain:X@Y"), L"chain:X@Y");
+}
+
+TEST_F(PluginHostTest, LoadPluginRoutesBySchemeAndLogsFailures)
+{
+    Start();
+    PluginPlacement placement;
+    AudioPlugin* room = m_host->LoadPlugin(L"tfd:Room:2", 256, placement);
+    ASSERT_NE(room, nullptr);
+    EXPECT_EQ(room->GetName(), L"Room");
+    EXPECT_EQ(static_cast<TestPlugin*>(room)->blockSize, 256u);
+
+    auto* chain =
+        static_cast<TestPlugin*>(m_host->LoadPlugin(L"chain:Chain FX:1413890920@Warm Vocal", 0, placement));
+    ASSERT_NE(chain, nullptr);
+    EXPECT_EQ(chain->GetIdentifierKey(), PluginHost::kChainPluginKey);
+    EXPECT_EQ(chain->presetName, L"Warm Vocal");
+    EXPECT_EQ(QString::fromStdWString(chain->presetFolder), m_root + "/Presets/PLUGIN/Chain FX_1413890920");
+
+    EXPECT_EQ(m_host->LoadPlugin(L"chain:Chain FX:1413890920", 0, placement), nullptr);
+    EXPECT_TRUE(m_log.Contains("PluginHost::LoadPlugin - Failed to Find Effect: chain:Chain FX:1413890920"));
+    EXPECT_EQ(m_host->LoadPlugin(L"vst3:0123456789ABCDEF0123456789ABCDEF", 0, placement), nullptr);
+    EXPECT_TRUE(m_log.Contains("Failed to Find Effect: vst3:0123456789ABCDEF0123456789ABCDEF"));
+    EXPECT_EQ(m_host->LoadPlugin(L"NoScheme", 0, placement), nullptr);
+    EXPECT_TRUE(m_log.Contains("Failed to Find Effect: NoScheme"));
+
+    EXPECT_TRUE(m_host->ReleasePlugin(room));
+    EXPECT_TRUE(m_host->ReleasePlugin(chain));
+    EXPECT_EQ(m_registry.destroyed, 2);
+}
+
+TEST_F(PluginHostTest, WithoutARegistryChainPresetsCannotBeMade)
+{
+    Start(false);
+    EXPECT_EQ(m_host->LoadPlugin(L"chain:Chain FX:1413890920@A", 0, {}), nullptr);
+    EXPECT_TRUE(m_log.Contains("Failed to Find Effect: chain:Chain FX:1413890920@A"));
+}
+
+TEST_F(PluginHostTest, PlaceholdersAreHandedOutOnce)
+{
+    Start();
+    PluginState missing;
+    missing.name = "Lost Verb";
+    missing.identifier = L"vst2:Lost Verb:77";
+    missing.data = "state";
+    const std::wstring id = m_host->MakePlaceholder(L"#3", 2, missing, 128, L"text", 0);
+    EXPECT_EQ(id, L"placeholder:Lost Verb:77#3");
+    missing.data = "other";
+    EXPECT_EQ(m_host->MakePlaceholder(L"#3", 2, missing, 128, L"text", 0), id);
+
+    AudioPlugin* placeholder = m_host->LoadPlugin(id, 512, {});
+    ASSERT_NE(placeholder, nullptr);
+    EXPECT_EQ(placeholder->GetName(), L"Lost Verb");
+    EXPECT_EQ(placeholder->GetIdentifierPrefix(), L"vst2:");
+    EXPECT_EQ(placeholder->GetBlockSize(), 512u);
+    PluginState stored;
+    placeholder->StorePreset(stored);
+    EXPECT_EQ(stored.data, "state");
+
+    EXPECT_EQ(m_host->LoadPlugin(id, 512, {}), nullptr);
+    EXPECT_EQ(m_log.Count("Failed to Find Effect: placeholder:Lost Verb:77#3"), 1);
+    EXPECT_TRUE(m_host->ReleasePlugin(placeholder));
+}
+
+TEST_F(PluginHostTest, FixedDevicesOutliveReleases)
+{
+    Start();
+    const int before = TestPlugin::live;
+    auto* click = new TestPlugin(L"Click");
+    m_host->AddFixedDevice(L"fixed:Click", click);
+    EXPECT_EQ(m_host->LoadPlugin(L"fixed:Click", 0, {}), click);
+    EXPECT_EQ(m_host->FindFixedDevice(L"fixed:Click"), click);
+    EXPECT_FALSE(m_host->ReleasePlugin(click));
+    EXPECT_EQ(TestPlugin::live, before + 1);
+
+    m_host->SetBlockSize(333);
+    EXPECT_EQ(click->blockSize, 333u);
+    m_host->Poll();
+    EXPECT_EQ(click->polls, 1);
+
+    // A device registered again under the same identifier replaces the old one.
+    m_host->AddFixedDevice(L"fixed:Click", new TestPlugin(L"Click 2"));
+    EXPECT_EQ(TestPlugin::live, before + 1);
+    EXPECT_TRUE(m_host->Start());
+    EXPECT_FALSE(m_host->Start());
+    EXPECT_TRUE(m_host->End());
+    EXPECT_EQ(TestPlugin::live, before);
+    EXPECT_EQ(m_host->FindFixedDevice(L"fixed:Click"), nullptr);
+}
+
+TEST_F(PluginHostTest, ReleasesFromOtherThreadsWaitForTheOwner)
+{
+    Start();
+    const int before = TestPlugin::live;
+    auto* plugin = new TestPlugin;
+    std::thread([this, plugin] { EXPECT_TRUE(m_host->ReleasePlugin(plugin)); }).join();
+    EXPECT_EQ(TestPlugin::live, before + 1);
+    std::thread([this] { m_host->ReleaseDeferredPlugins(); }).join();
+    EXPECT_EQ(TestPlugin::live, before + 1);
+    m_host->ReleaseDeferredPlugins();
+    EXPECT_EQ(TestPlugin::live, before);
+}
+
+TEST_F(PluginHostTest, FavouritesAndEditsAreWrittenBackThroughTheInHouseHost)
+{
+    Start();
+    m_host->SetFavourite(L"tfd:Room:2", true);
+    EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Room:2"].favourite, 1u);
+    EXPECT_TRUE(ReadFile(Effects(FavouritesFile::kFileName))
+                    .contains("<ID>Room:2</ID>\n\t\t<Favourite>1</Favourite>"));
+    ASSERT_EQ(m_host->MenuData().Favourites().count(0), 1u);
+    EXPECT_EQ(m_host->MenuData().Favourites().at(0).front().id, L"Room:2");
+
+    PluginList edits;
+    edits["tfd"] = AudioPluginHost::GetPluginList()["tfd"];
+    edits["tfd"][L"Room:2"].favourite = 0;
+    edits["tfd"][L"Plain:5"].categoryMask = kEq;
+    m_host->ApplyPluginListEdits(edits);
+    EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Plain:5"].categoryMask, kEq);
+    EXPECT_TRUE(m_host->MenuData().Favourites().empty());
+    const QByteArray file = ReadFile(Effects(FavouritesFile::kFileName));
+    EXPECT_TRUE(file.contains("<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>"));
+    EXPECT_TRUE(
+        file.contains("<ID>Plain:5</ID>\n\t\t<Favourite>0</Favourite>\n\t\t<CategoryMask>16</CategoryMask>"));
+
+    // Schemes without a list of their own change nothing.
+    m_host->SetFavourite(L"chain:Chain FX:1413890920@A", true);
+    EXPECT_EQ(AudioPluginHost::GetPluginList()["chain"].count(L"Chain FX:1413890920@A"), 0u);
+}
+
+TEST_F(PluginHostTest, InstrumentsAreRefusedWhereAChannelFormatIsAsked)
+{
+    m_registry.plugins[L"Synth:9"] = {L"Synth", 2, false, 0x00004000, 0};
+    Start();
+    std::wstring message = L"text";
+    PluginPlacement placement;
+    placement.channelFormat = 2;
+    EXPECT_FALSE(m_host->CanInsertPlugin(L"tfd:Synth:9", placement, message));
+    EXPECT_TRUE(message.empty());
+    EXPECT_TRUE(m_host->CanInsertPlugin(L"tfd:Room:2", placement, message));
+    placement.channelFormat = 0;
+    EXPECT_TRUE(m_host->CanInsertPlugin(L"tfd:Synth:9", placement, message));
+}
+
+TEST_F(PluginHostTest, LaunchScannerInProcessWritesTheRequestAndReports)
+{
+    Start();
+    const std::shared_ptr<MessageCapture> messages = MessageCapture::Install();
+    // A scanner that would leave a trace, to show that none is started.
+    m_host->SetScannerPath(QStringLiteral(TEST_SCANNER));
+    EXPECT_TRUE(m_host->LaunchScanner(true, true));
+    EXPECT_FALSE(m_host->IsScannerRunning());
+    EXPECT_TRUE(m_log.Contains("Actions::DoAsyncAction 362 No Handler"));
+    EXPECT_TRUE(m_host->LaunchScanner(false, false));
+    EXPECT_FALSE(m_host->IsScannerRunning());
+    SetCurrentVUI(nullptr);
+
+    EXPECT_EQ(messages->messages, QStringList({"Plugin Scan Complete", "Plugin Scan Complete"}));
+    EXPECT_FALSE(QFileInfo::exists(Effects("runs.log")));
+    EXPECT_EQ(ReadFile(m_host->ScanRequestPath()), ScanRequestFile::Format({}));
+    EXPECT_EQ(m_host->ScanRequestPath(), Effects(ScanRequestFile::kFileName));
+}
+
+TEST(AudioPluginHost, AskingBeforeAHostIsRegisteredIsReported)
+{
+    static std::wstring reported;
+    const AssertionReport previous =
+        SetAssertionReport([](const wchar_t* expression, const wchar_t* source, unsigned)
+                           { reported = expression + (L"@" + std::wstring(source)); });
+    AudioPluginHost::SetCurrent(nullptr);
+    EXPECT_EQ(AudioPluginHost::Current(), nullptr);
+    SetAssertionReport(previous);
+    EXPECT_EQ(reported, L"0 != _this@Core\\BaseLib\\AudioPlugins");
+}
+
+TEST(PluginMetadata, FirstFileNamingAnIdWins)
+{
+    QTemporaryDir folder;
+    ASSERT_TRUE(QDir().mkpath(folder.filePath("b")));
+    WriteFile(folder.filePath("a.xml"),
+              "<Effects type=\"tfd\"><Effect id=\"One\" category=\"eq\" width=\"2\"/>"
+              "<Effect id=\"Two\"/><Effect id=\"Three\" category=\"rvb\"/></Effects>");
+    WriteFile(folder.filePath("b/c.xml"), "<Effects type=\"tfd\"><Effect id=\"One\" category=\"rvb\"/>"
+                                          "<Effect id=\"Three\" category=\"dummy|rvb\"/></Effects>");
+    WriteFile(folder.filePath("broken.xml"), "<Effects type=\"vst\"><Effect");
+    WriteFile(folder.filePath("untyped.xml"), "<Effects><Effect id=\"Four\" category=\"eq\"/></Effects>");
+    PluginMetadata metadata;
+    metadata.Load(folder.path());
+
+    const PluginMetadata::TypeEntries* tfd = metadata.Find("tfd");
+    ASSERT_NE(tfd, nullptr);
+    EXPECT_EQ(tfd->at(L"One").categoryMask, kEq);
+    EXPECT_EQ(tfd->at(L"One").width, 2);
+    // The Effect without a category ended its file: Three comes from the next one.
+    EXPECT_EQ(tfd->at(L"Three").categoryMask, 1u | kReverb);
+    EXPECT_EQ(tfd->count(L"Two"), 0u);
+    EXPECT_EQ(metadata.Find("vst"), nullptr);
+
+    PluginList list;
+    list["tfd"][L"One"].categoryMask = 0;
+    list["tfd"][L"Three"].categoryMask = 0x4;
+    list["tfd"][L"Five"].categoryMask = 0;
+    metadata.ApplyCategories(list);
+    EXPECT_EQ(list["tfd"][L"One"].categoryMask, kEq);
+    EXPECT_EQ(list["tfd"][L"Three"].categoryMask, 0x4u);
+    EXPECT_EQ(list["tfd"][L"Five"].categoryMask, 0u);
+}
+
+TEST(PluginMetadata, ShippedFilesDescribeTheDebianPlugins)
+{
+    // The catalogue registers the compiled-in resources.
+    PluginHost::GetInstance();
+    PluginMetadata metadata;
+    metadata.Load(PluginMetadata::kResourceFolder);
+    const PluginMetadata::TypeEntries* vst = metadata.Find("vst");
+    ASSERT_NE(vst, nullptr);
+    EXPECT_GT(vst->size(), 150u);
+    EXPECT_EQ(vst->at(L"Dragonfly Hall Reverb:1684435505").categoryMask, kReverb);
+    EXPECT_EQ(vst->at(L"Compressor Mono:1650946937").width, 1);
+    EXPECT_TRUE(
+        CategoryTable::Instance().IsInstrumentMask(vst->at(L"sampler-stereo:1802139443").categoryMask));
+    EXPECT_EQ(vst->at(L"ZamEQ2:1514492210").categoryMask, kEq);
+}

@@ -1,0 +1,189 @@
+#include "CatalogueTestSupport.h"
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "Core/BaseLib/AudioPlugins/PluginMenuBuilder.h"
+#include "Core/BaseLib/AudioPlugins/TFDAudioPluginHost.h"
+#include "Main/StudioModel/StudioModel.h"
+
+#include <QMenu>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+using namespace CatalogueTest;
+
+namespace
+{
+constexpr std::uint32_t kDelay = 0x00000080;
+constexpr std::uint32_t kEq = 0x00000800;
+constexpr std::uint32_t kInstrument = 0x00004000;
+constexpr std::uint32_t kReverb = 0x00800000;
+
+PluginListEntry Entry(const std::wstring& name, std::uint32_t mask, std::uint32_t favourite = 0,
+                      std::uint32_t flags = 0, std::int32_t width = 0)
+{
+    PluginListEntry entry;
+    entry.name = name;
+    entry.categoryMask = mask;
+    entry.favourite = favourite;
+    entry.flags = flags;
+    entry.width = width;
+    return entry;
+}
+
+// One line per action or submenu, indented by depth, as a user reads the menu.
+void Describe(const QMenu& menu, QStringList& lines, const QString& indent = QString())
+{
+    for (const QAction* action : menu.actions())
+    {
+        if (action->isSeparator())
+            lines << indent + "----";
+        else if (action->menu())
+        {
+            lines << indent + action->menu()->title() + "/";
+            Describe(*action->menu(), lines, indent + "  ");
+        }
+        else
+            lines << indent + action->text() + " = " + action->data().toString();
+    }
+}
+
+QStringList Describe(const PluginList& source, const PluginMenuFilter& filter, std::int32_t track = 0,
+                     bool includeChain = true)
+{
+    PluginList list = source;
+    PluginMenuData data;
+    data.Rebuild(list);
+    const std::unique_ptr<QMenu> menu(PluginMenuBuilder(data, filter).Build(track, nullptr, includeChain));
+    QStringList lines;
+    Describe(*menu, lines);
+    return lines;
+}
+
+PluginList MixedList()
+{
+    PluginList list;
+    list["tfd"][L"t-verb"] = Entry(L"Hall", kReverb, 1);
+    list["tfd"][L"t-eq"] = Entry(L"Band EQ", kEq);
+    list["vst"][L"v-verb"] = Entry(L"Plate", kReverb | kDelay, 1);
+    list["vst"][L"v-eq"] = Entry(L"alpha EQ", kEq);
+    list["vst"][L"v-eq2"] = Entry(L"Zeta EQ", kEq);
+    list["vst"][L"v-none"] = Entry(L"Loose", 0);
+    list["vst"][L"v-dash"] = Entry(L"Dashed", 1);
+    list["vst"][L"v-synth"] = Entry(L"Synth", kInstrument);
+    list["chain"][L"Chain FX:1413890920@Warm"] = Entry(L"Warm", 16);
+    return list;
+}
+} // namespace
+
+TEST(PluginMenu, FavouritesFirstThenCategoriesWithTypeSubmenusWhereShared)
+{
+    const QStringList expected = {
+        "Hall = tfd:t-verb",
+        "Plate = vst:v-verb",
+        "----",
+        "Chain FX/",
+        "  Warm = chain:Chain FX:1413890920@Warm",
+        "Delay/",
+        "  Plate = vst:v-verb",
+        "EQ/",
+        "  Quillmore FX/",
+        "    Band EQ = tfd:t-eq",
+        "  VST/",
+        "    alpha EQ = vst:v-eq",
+        "    Zeta EQ = vst:v-eq2",
+        "Instrument/",
+        "  Synth = vst:v-synth",
+        "Reverb/",
+        "  Quillmore FX/",
+        "    Hall = tfd:t-verb",
+        "  VST/",
+        "    Plate = vst:v-verb",
+        "Uncategorized/",
+        "  Loose = vst:v-none",
+    };
+    EXPECT_EQ(Describe(MixedList(), PluginMenuFilter()), expected);
+}
+
+TEST(PluginMenu, TrackAndChainSettingsLeaveCategoriesOut)
+{
+    const QStringList menu = Describe(MixedList(), PluginMenuFilter(), 3, false);
+    EXPECT_FALSE(menu.contains("Instrument/"));
+    EXPECT_FALSE(menu.contains("Chain FX/"));
+    EXPECT_TRUE(Describe(MixedList(), PluginMenuFilter(), -2).contains("Instrument/"));
+}
+
+TEST(PluginMenu, HiddenDisabledAndDuplicateEntriesStayOut)
+{
+    PluginList list;
+    list["vst"][L"dup"] = Entry(L"Echo", kDelay);
+    list["vst"][L"DUP"] = Entry(L"Echo Again", kDelay);
+    list["vst"][L"hidden"] = Entry(L"Hidden", kDelay, 1, 2);
+    list["vst"][L"broken"] = Entry(L"Broken", kDelay);
+    list["vst"][L"broken"].state = 2;
+    list["vst"][L"disabled"] = Entry(L"Disabled", kDelay, 1);
+    list["vst"][L"disabled"].state = 1;
+    list["tfd"][L"hidden"] = Entry(L"Hidden Too", kDelay, 0, 4);
+    // Ids compared case-insensitively: the first of the two in id order stays.
+    EXPECT_EQ(Describe(list, PluginMenuFilter()), QStringList({"Delay/", "  Echo Again = vst:DUP"}));
+}
+
+TEST(PluginMenu, SampleRateAndWidthFiltersApply)
+{
+    PluginList list;
+    list["vst"][L"lo"] = Entry(L"Vintage", kDelay, 0, PluginListEntry::kHiddenAbove48k);
+    list["vst"][L"mono"] = Entry(L"Gate (m)", kDelay, 0, 0, 1);
+    list["vst"][L"wide"] = Entry(L"Surround Delay", kDelay, 0, 0, 6);
+
+    PluginMenuFilter filter;
+    EXPECT_EQ(Describe(list, filter), QStringList({"Delay/", "  Gate (m) = vst:mono",
+                                                   "  Surround Delay = vst:wide", "  Vintage = vst:lo"}));
+    filter.sampleRate = 96000;
+    EXPECT_FALSE(Describe(list, filter).contains("  Vintage = vst:lo"));
+    filter.widthFiltering = true;
+    filter.channelFormat = 2;
+    filter.channels = 2;
+    EXPECT_EQ(Describe(list, filter), QStringList({"Delay/", "  Surround Delay = vst:wide"}));
+    filter.channelFormat = 1;
+    filter.channels = 1;
+    EXPECT_EQ(Describe(list, filter),
+              QStringList({"Delay/", "  Gate (m) = vst:mono", "  Surround Delay = vst:wide"}));
+}
+
+TEST(PluginMenu, FilterReadsTheTrackFromTheStudioModel)
+{
+    StudioModel& model = StudioModel::Instance();
+    model.SetTrackSetting(StudioModel::kTrackChannelFormat, 6);
+    model.SetGlobalSetting(StudioModel::kPluginWidthFiltering, 1);
+    model.SetSampleRate(88200);
+    const PluginMenuFilter filter = PluginMenuFilter::ForTrack(1, 0);
+    model.SetTrackSetting(StudioModel::kTrackChannelFormat, 2);
+    model.SetGlobalSetting(StudioModel::kPluginWidthFiltering, 0);
+    model.SetSampleRate(48000);
+    EXPECT_EQ(filter.channelFormat, 6u);
+    EXPECT_EQ(filter.channels, 6);
+    EXPECT_TRUE(filter.widthFiltering);
+    EXPECT_EQ(filter.sampleRate, 88200u);
+}
+
+TEST(PluginMenu, CatalogueBuildsTheMenuOfItsRegistry)
+{
+    QTemporaryDir folder;
+    TestRegistry registry;
+    registry.plugins[L"Room:2"] = {L"Room", 2, false, kReverb, 0};
+    registry.plugins[L"Plain:5"] = {L"Plain", 0, false, 0, 0};
+    registry.plugins[L"Phaser:6"] = {L"Phaser", 0, false, 0x20000, 0};
+    PluginHost* host = PluginHost::GetInstance();
+    TFDAudioPluginHost::GetInstance()->AttachRegistry(&registry);
+    host->Initialise(folder.filePath("prefs").toStdWString(), L"", 48000, 1024);
+    host->RefreshPluginList();
+    host->SetFavourite(L"tfd:Phaser:6", true);
+
+    const std::unique_ptr<QMenu> menu(host->BuildPluginMenu(0, 0, nullptr, true));
+    QStringList lines;
+    Describe(*menu, lines);
+    host->Shutdown();
+    AudioPluginHost::GetPluginList().clear();
+    EXPECT_EQ(lines,
+              QStringList({"Phaser = tfd:Phaser:6", "----", "Modulation/", "  Phaser = tfd:Phaser:6",
+                           "Reverb/", "  Room = tfd:Room:2", "Uncategorized/", "  Plain = tfd:Plain:5"}));
+}

@@ -1,0 +1,137 @@
+#include "CatalogueTestSupport.h"
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
+#include "Core/BaseLib/KriticalSection.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QThread>
+#include <atomic>
+#include <cerrno>
+#include <functional>
+#include <gtest/gtest.h>
+#include <signal.h>
+
+using namespace CatalogueTest;
+
+namespace
+{
+// A bound on waiting for a real process, so that a fault fails instead of hanging.
+bool WaitUntil(const std::function<bool()>& condition)
+{
+    for (int step = 0; step < 3000; ++step)
+    {
+        if (condition())
+            return true;
+        QThread::msleep(10);
+    }
+    return condition();
+}
+
+class ScannerLaunchTest : public ::testing::Test
+{
+protected:
+    void SetUp() override { ASSERT_TRUE(m_folder.isValid()); }
+
+    // The test scanner crashes on its first crashRuns runs; extra words as it reads them.
+    void Control(int crashRuns, const QByteArray& words = QByteArray())
+    {
+        QDir().mkpath(Effects());
+        WriteFile(Effects("testscanner.txt"), QByteArray::number(crashRuns) + " " + words);
+    }
+    QString Effects(const QString& name = QString()) const { return m_folder.filePath("Effects/" + name); }
+    int ScannerRuns() const { return ReadFile(Effects("runs.log")).count('\n'); }
+    bool ScannerAlive() const
+    {
+        const pid_t pid = pid_t(ReadFile(Effects("scanner.pid")).toLongLong());
+        return pid > 0 && (kill(pid, 0) == 0 || errno != ESRCH);
+    }
+
+    std::unique_ptr<ScannerWorker> StartWorker(const QString& program)
+    {
+        ScannerWorker::Hooks hooks{[this] { ++m_requests; }, [this] { ++m_reloads; }};
+        return std::make_unique<ScannerWorker>(program, QStringList{Effects("FXScan.xml")}, Effects(), m_lock,
+                                               std::move(hooks));
+    }
+
+    QTemporaryDir m_folder;
+    KriticalSection m_lock;
+    std::atomic<int> m_requests{0};
+    std::atomic<int> m_reloads{0};
+};
+} // namespace
+
+TEST_F(ScannerLaunchTest, ScannerRestartsWhileMarkersRemainThenReloads)
+{
+    for (const int crashes : {0, 3, 9, 25})
+    {
+        QFile::remove(Effects("runs.log"));
+        Control(crashes);
+        m_requests = m_reloads = 0;
+        const std::unique_ptr<ScannerWorker> worker = StartWorker(QStringLiteral(TEST_SCANNER));
+        ASSERT_TRUE(WaitUntil([&worker] { return worker->Finished(); }));
+        const int expected = std::min(crashes + 1, ScannerWorker::kMaxRuns);
+        EXPECT_EQ(ScannerRuns(), expected) << crashes;
+        EXPECT_EQ(worker->Runs(), expected) << crashes;
+        EXPECT_EQ(m_requests, expected) << crashes;
+        EXPECT_EQ(m_reloads, 1) << crashes;
+        EXPECT_EQ(ScannerWorker::MarkersRemain(Effects()), crashes >= ScannerWorker::kMaxRuns) << crashes;
+    }
+}
+
+TEST_F(ScannerLaunchTest, AScannerThatCannotStartIsTriedTenTimesWhileMarkersRemain)
+{
+    LogCapture log;
+    Control(0);
+    WriteFile(Effects("Crashed.scan3"), "<CrashedPlugin/>");
+    const std::unique_ptr<ScannerWorker> worker = StartWorker(m_folder.filePath("no-such-scanner"));
+    ASSERT_TRUE(WaitUntil([&worker] { return worker->Finished(); }));
+    EXPECT_EQ(worker->Runs(), 0);
+    EXPECT_EQ(m_requests, ScannerWorker::kMaxRuns);
+    EXPECT_EQ(m_reloads, 1);
+    EXPECT_EQ(log.Count("Scanner failed to Start: 0"), ScannerWorker::kMaxRuns);
+}
+
+TEST_F(ScannerLaunchTest, StoppingDuringARunEndsTheScannerWithoutReloading)
+{
+    Control(0, "hang");
+    std::unique_ptr<ScannerWorker> worker = StartWorker(QStringLiteral(TEST_SCANNER));
+    ASSERT_TRUE(
+        WaitUntil([this] { return ScannerRuns() == 1 && QFileInfo::exists(Effects("scanner.pid")); }));
+    ASSERT_TRUE(WaitUntil([this] { return ScannerAlive(); }));
+    worker->Stop();
+    EXPECT_TRUE(worker->Finished());
+    EXPECT_EQ(m_reloads, 0);
+    EXPECT_FALSE(ScannerAlive());
+}
+
+TEST_F(ScannerLaunchTest, CatalogueRunsTheScannerBesideItAndKeepsReporting)
+{
+    LogCapture log;
+    const std::shared_ptr<MessageCapture> messages = MessageCapture::Install();
+    PluginHost* host = PluginHost::GetInstance();
+    host->SetScannerPath(QStringLiteral(TEST_SCANNER));
+    host->Initialise(m_folder.path().toStdWString(), L"", 48000, 1024);
+    Control(2);
+    EXPECT_TRUE(host->LaunchScanner(true, false));
+    EXPECT_EQ(messages->messages, QStringList{"Plugin Scan Complete"});
+    ASSERT_TRUE(WaitUntil([host] { return !host->IsScannerRunning(); }));
+    EXPECT_EQ(ScannerRuns(), 3);
+    EXPECT_EQ(host->ScannerRuns(), 3);
+    EXPECT_TRUE(QFileInfo::exists(host->ScanRequestPath()));
+    EXPECT_TRUE(log.Contains("Actions::DoAsyncAction 362 No Handler"));
+
+    // Shut down while the next scan hangs: the scanner is ended, not waited for.
+    Control(0, "hang");
+    QFile::remove(Effects("runs.log"));
+    QFile::remove(Effects("scanner.pid"));
+    host->LaunchScanner(true, false);
+    ASSERT_TRUE(WaitUntil([this] { return ScannerRuns() == 1 && ScannerAlive(); }));
+    EXPECT_TRUE(host->IsScannerRunning());
+    EXPECT_TRUE(host->Shutdown());
+    EXPECT_FALSE(host->IsScannerRunning());
+    EXPECT_FALSE(ScannerAlive());
+    SetCurrentVUI(nullptr);
+    host->SetScannerPath({});
+}

@@ -1,0 +1,202 @@
+#include "Core/BaseLib/AudioPlugins/TFDAudioPluginHost.h"
+#include "CatalogueTestSupport.h"
+#include "Core/BaseLib/AudioPlugins/FavouritesFile.h"
+#include "Main/StudioModel/StudioModel.h"
+
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace CatalogueTest;
+
+namespace
+{
+constexpr std::uint32_t kEq = 0x00000800;
+constexpr std::uint32_t kReverb = 0x00800000;
+
+TFDRegisteredPlugin Registered(const std::wstring& name, std::uint32_t mask, bool favourite = false,
+                               std::uint32_t flags = 0)
+{
+    TFDRegisteredPlugin plugin;
+    plugin.name = name;
+    plugin.width = 2;
+    plugin.categoryMask = mask;
+    plugin.favourite = favourite;
+    plugin.flags = flags;
+    return plugin;
+}
+
+class TFDAudioPluginHostTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_folder.isValid());
+        m_registry.plugins[L"Equaliser:1"] = Registered(L"Equaliser", kEq, true);
+        m_registry.plugins[L"Room:2"] = Registered(L"Room", kReverb);
+        m_registry.plugins[L"Optional:3"] = Registered(L"Optional", 0, false, TFDRegisteredPlugin::kOptional);
+    }
+    void TearDown() override
+    {
+        if (m_host)
+            m_host->Shutdown();
+        StudioModel::Instance().SetGlobalSetting(StudioModel::kPluginVisibility, 0);
+    }
+
+    TFDAudioPluginHost* Start()
+    {
+        m_host = TFDAudioPluginHost::GetInstance();
+        m_host->AttachRegistry(&m_registry);
+        m_host->Initialise(m_folder.path().toStdWString(), L"", 44100, 512);
+        return m_host;
+    }
+    QString FavouritesPath() const { return m_folder.filePath(FavouritesFile::kFileName); }
+
+    QTemporaryDir m_folder;
+    TestRegistry m_registry;
+    TFDAudioPluginHost* m_host = nullptr;
+};
+} // namespace
+
+TEST_F(TFDAudioPluginHostTest, FavouritesFileIsWrittenLineByLineWithFileMasks)
+{
+    const QByteArray expected = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                "<Effects version=\"1.2\">\n"
+                                "\t<Effect>\n\t\t<ID>Equaliser:1</ID>\n\t\t<Favourite>1</Favourite>\n"
+                                "\t\t<CategoryMask>16</CategoryMask>\n\t</Effect>\n"
+                                "\t<Effect>\n\t\t<ID>Optional:3</ID>\n\t\t<Favourite>0</Favourite>\n"
+                                "\t\t<CategoryMask>0</CategoryMask>\n\t</Effect>\n"
+                                "\t<Effect>\n\t\t<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>\n"
+                                "\t\t<CategoryMask>16384</CategoryMask>\n\t</Effect>\n"
+                                "</Effects>\n";
+    ASSERT_TRUE(FavouritesFile::Write(FavouritesPath(), m_registry.plugins));
+    EXPECT_EQ(ReadFile(FavouritesPath()), expected);
+
+    TFDRegisteredPlugins marked = {{L"A&B<C", Registered(L"x", 0x80000000)}};
+    EXPECT_TRUE(FavouritesFile::Format(marked).contains("<ID>A&amp;B&lt;C</ID>"));
+    EXPECT_FALSE(FavouritesFile::Write(m_folder.filePath("missing/x.xml"), marked));
+}
+
+TEST_F(TFDAudioPluginHostTest, ReadingFavouritesSetsFlagsAndClearsCategories)
+{
+    WriteFile(FavouritesPath(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects version=\"9\">\n"
+              "<Effect><ID>Room:2</ID><Favourite>1</Favourite><CategoryMask>16</CategoryMask></Effect>\n"
+              "<Effect><ID>Unknown:9</ID><Favourite>1</Favourite></Effect>\n"
+              "<Effect><ID>Equaliser:1</ID><Favourite>0</Favourite></Effect>\n"
+              "</Effects>\n");
+    const TFDRegisteredPlugins& plugins = Start()->RegisteredPlugins();
+    EXPECT_EQ(m_registry.attached, m_host);
+    EXPECT_TRUE(plugins.at(L"Room:2").favourite);
+    EXPECT_EQ(plugins.at(L"Room:2").categoryMask, 0u);
+    EXPECT_FALSE(plugins.at(L"Equaliser:1").favourite);
+    EXPECT_EQ(plugins.at(L"Equaliser:1").categoryMask, 0u);
+    EXPECT_EQ(plugins.count(L"Unknown:9"), 0u);
+    EXPECT_EQ(plugins.at(L"Optional:3").categoryMask, 0u);
+}
+
+TEST_F(TFDAudioPluginHostTest, BrokenFavouritesKeepWhatWasReadBefore)
+{
+    // The second Effect lacks its Favourite: reading stops there.
+    WriteFile(FavouritesPath(), "<Effects><Effect><ID>Room:2</ID><Favourite>1</Favourite></Effect>"
+                                "<Effect><ID>Equaliser:1</ID></Effect></Effects>");
+    TFDRegisteredPlugins plugins = m_registry.plugins;
+    FavouritesFile::Read(FavouritesPath(), plugins);
+    EXPECT_TRUE(plugins.at(L"Room:2").favourite);
+    EXPECT_TRUE(plugins.at(L"Equaliser:1").favourite);
+    EXPECT_EQ(plugins.at(L"Equaliser:1").categoryMask, kEq);
+
+    const TFDRegisteredPlugins untouched = m_registry.plugins;
+    for (const QByteArray& broken : {QByteArray("<Effects><Effect>"), QByteArray("<Other/>"), QByteArray()})
+    {
+        WriteFile(FavouritesPath(), broken);
+        plugins = untouched;
+        FavouritesFile::Read(FavouritesPath(), plugins);
+        EXPECT_EQ(plugins.at(L"Room:2").favourite, untouched.at(L"Room:2").favourite) << broken.toStdString();
+        EXPECT_EQ(plugins.at(L"Equaliser:1").categoryMask, kEq) << broken.toStdString();
+    }
+}
+
+TEST_F(TFDAudioPluginHostTest, ListsRegisteredPluginsUnlessOptionalAndHidden)
+{
+    m_registry.plugins[L"Hidden:4"] = Registered(L"Hidden", 0, false, 4);
+    PluginTypeList list{{L"stale", PluginListEntry()}};
+    EXPECT_TRUE(Start()->FillPluginList(list));
+    EXPECT_EQ(list.count(L"stale"), 0u);
+    EXPECT_EQ(list.count(L"Optional:3"), 0u);
+    const PluginListEntry& eq = list.at(L"Equaliser:1");
+    EXPECT_EQ(eq.name, L"Equaliser");
+    EXPECT_EQ(eq.vendor, L"Thornfield Design");
+    EXPECT_EQ(eq.state, 0u);
+    EXPECT_EQ(eq.categoryMask, kEq);
+    EXPECT_EQ(eq.width, 2);
+    EXPECT_EQ(eq.favourite, 1u);
+    EXPECT_EQ(list.at(L"Hidden:4").state, 1u);
+    EXPECT_EQ(list.at(L"Hidden:4").flags, 4u);
+
+    StudioModel::Instance().SetGlobalSetting(StudioModel::kPluginVisibility,
+                                             StudioModel::kShowOptionalPlugins);
+    m_host->FillPluginList(list);
+    EXPECT_EQ(list.count(L"Optional:3"), 1u);
+}
+
+TEST_F(TFDAudioPluginHostTest, EditsAreWrittenBackOnlyWhenSomethingChanged)
+{
+    Start();
+    PluginTypeList edits;
+    m_host->FillPluginList(edits);
+    EXPECT_FALSE(m_host->ApplyCatalogueEdits(edits));
+    EXPECT_FALSE(QFileInfo::exists(FavouritesPath()));
+
+    edits[L"Room:2"].favourite = 1;
+    edits[L"Equaliser:1"].categoryMask = kEq | kReverb;
+    EXPECT_TRUE(m_host->ApplyCatalogueEdits(edits));
+    EXPECT_TRUE(ReadFile(FavouritesPath()).contains("<ID>Room:2</ID>\n\t\t<Favourite>1</Favourite>"));
+    EXPECT_TRUE(ReadFile(FavouritesPath()).contains("<CategoryMask>16400</CategoryMask>"));
+
+    // Read back by a fresh host: the marks survive, the categories are the catalogue's to give.
+    m_host->Shutdown();
+    const TFDRegisteredPlugins& reread = Start()->RegisteredPlugins();
+    EXPECT_TRUE(reread.at(L"Room:2").favourite);
+    EXPECT_TRUE(reread.at(L"Equaliser:1").favourite);
+    EXPECT_EQ(reread.at(L"Equaliser:1").categoryMask, 0u);
+}
+
+TEST_F(TFDAudioPluginHostTest, CreatesInitialisesAndReleasesInstances)
+{
+    Start();
+    PluginPlacement placement;
+    placement.channelFormat = 6;
+    auto* plugin = static_cast<TestPlugin*>(m_host->LoadPlugin(L"Room:2", 0, placement));
+    ASSERT_NE(plugin, nullptr);
+    EXPECT_EQ(plugin->GetName(), L"Room");
+    EXPECT_EQ(plugin->sampleRate, 44100.0f);
+    EXPECT_EQ(plugin->blockSize, 512u);
+    EXPECT_EQ(plugin->arrangement, 6u);
+    EXPECT_TRUE(plugin->started);
+    EXPECT_EQ(m_host->LoadPlugin(L"Nothing:0", 0, placement), nullptr);
+
+    m_host->SetSampleRate(96000);
+    m_host->SetBlockSize(64);
+    EXPECT_EQ(plugin->sampleRate, 96000.0f);
+    EXPECT_EQ(plugin->blockSize, 64u);
+
+    TestPlugin stranger;
+    EXPECT_FALSE(m_host->ReleasePlugin(&stranger));
+    const int before = TestPlugin::live;
+    EXPECT_TRUE(m_host->ReleasePlugin(plugin));
+    EXPECT_EQ(m_registry.destroyed, 1);
+    EXPECT_EQ(TestPlugin::live, before - 1);
+}
+
+TEST_F(TFDAudioPluginHostTest, WithoutARegistryNothingIsListedOrMade)
+{
+    m_host = TFDAudioPluginHost::GetInstance();
+    EXPECT_TRUE(m_host->Initialise(m_folder.path().toStdWString(), L"", 48000, 1024));
+    PluginTypeList list;
+    m_host->FillPluginList(list);
+    EXPECT_TRUE(list.empty());
+    EXPECT_EQ(m_host->LoadPlugin(L"Room:2", 0, {}), nullptr);
+    EXPECT_EQ(m_host->ChannelCountOfFormat(8), 8);
+    EXPECT_EQ(m_host->ChannelCountOfFormat(99), 0);
+}

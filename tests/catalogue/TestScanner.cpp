@@ -1,0 +1,70 @@
+// Stands in for PlugSweep where a test needs a scanner whose runs it
+// controls. It takes the request path like the real one and works in the
+// request's folder, the effects folder:
+//  - appends one line to "runs.log" per run and writes its pid to "scanner.pid";
+//  - deletes the markers it finds, as the real scanner records them and moves on;
+//  - reads "testscanner.txt": the number of runs that crash, and optional
+//    words "hang" (run until killed) and "hold" (a crashing run keeps its
+//    marker in place until a file "release" appears, and takes it away).
+// A crashing run leaves a marker naming "Crashing Plugin <run>" and exits
+// abnormally.
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QThread>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace
+{
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void Append(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    if (file.open(QIODevice::Append))
+        file.write(bytes);
+}
+
+void WaitFor(const QString& path)
+{
+    for (int step = 0; step < 3000 && !QFileInfo::exists(path); ++step)
+        QThread::msleep(20);
+}
+} // namespace
+
+int main(int argc, char* argv[])
+{
+    if (argc < 2)
+        return 2;
+    QDir effects = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteDir();
+    Append(effects.filePath("runs.log"), "run\n");
+    QFile pid(effects.filePath("scanner.pid"));
+    if (pid.open(QIODevice::WriteOnly))
+        pid.write(QByteArray::number(qint64(getpid())));
+    pid.close();
+    const int run = ReadAll(effects.filePath("runs.log")).count('\n');
+    for (const QString& marker : effects.entryList({"*.scan", "*.scan3"}, QDir::Files))
+        effects.remove(marker);
+
+    const QList<QByteArray> control = ReadAll(effects.filePath("testscanner.txt")).simplified().split(' ');
+    if (control.contains("hang"))
+        QThread::sleep(600);
+    if (run > control.value(0).toInt())
+        return 0;
+    const QString name = QString("Crashing Plugin %1").arg(run);
+    Append(effects.filePath(name + ".scan"),
+           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +
+               ".so</Path>\n\t<Created>2024-01-01 10:00</Created>\n\t<Name>" + name.toUtf8() +
+               "</Name>\n</CrashedPlugin>\n");
+    if (control.contains("hold"))
+    {
+        WaitFor(effects.filePath("release"));
+        effects.remove("release");
+    }
+    std::_Exit(134);
+}

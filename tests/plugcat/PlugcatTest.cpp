@@ -1,0 +1,221 @@
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace
+{
+constexpr int kProcessTimeoutMs = 60000;
+
+struct Result
+{
+    int exitCode = -1;
+    QString out;
+    QString err;
+};
+
+QByteArray ReadFile(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void WriteFile(const QString& path, const QByteArray& bytes)
+{
+    QDir().mkpath(QFileInfo(path).absolutePath());
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+bool CopyExecutable(const QString& from, const QString& to)
+{
+    return QFile::copy(from, to) &&
+           QFile::setPermissions(to,
+                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+}
+
+// plugcat starts the PlugSweep that lies beside it: each test gets a folder
+// with a copy of plugcat and, as its PlugSweep, the stand-in scanner whose
+// runs the test controls.
+class PlugcatTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        ASSERT_TRUE(m_dir.isValid());
+        ASSERT_TRUE(QDir().mkpath(Bin()));
+        ASSERT_TRUE(CopyExecutable(TestSupport::BinDir() + "/plugcat", Bin("plugcat")));
+        ASSERT_TRUE(CopyExecutable(QStringLiteral(TEST_SCANNER), Bin("PlugSweep")));
+        ASSERT_TRUE(QDir().mkpath(Empty()));
+    }
+
+    QString Bin(const QString& name = QString()) const { return m_dir.filePath("bin/" + name); }
+    QString Empty() const { return m_dir.filePath("empty"); }
+    QString Prefs(const QString& path = QString()) const { return m_dir.filePath("prefs/" + path); }
+
+    Result Run(const QStringList& arguments, const QString& program = QString()) const
+    {
+        QProcess process;
+        process.start(program.isEmpty() ? Bin("plugcat") : program, arguments);
+        process.waitForFinished(kProcessTimeoutMs);
+        return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+                QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+    Result RunWithPrefs(QStringList arguments) const
+    {
+        arguments.prepend(Prefs());
+        arguments.prepend("--prefs");
+        return Run(arguments);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// Reads the child's error output until it holds the text.
+bool WaitForError(QProcess& process, QString& err, const QString& text)
+{
+    while (!err.contains(text))
+    {
+        if (!process.waitForReadyRead(kProcessTimeoutMs))
+            return false;
+        err += QString::fromUtf8(process.readAllStandardError());
+    }
+    return true;
+}
+} // namespace
+
+TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
+{
+    const QList<QStringList> cases = {
+        {},
+        {"bogus"},
+        {"--frob", "list"},
+        {"list", "extra"},
+        {"enable"},
+        {"disable", "a", "b"},
+        {"favourite", "x"},
+        {"favourite", "x", "maybe"},
+        {"menu", "--channels", "abc"},
+        {"menu", "--rate"},
+        {"list", "--channels", "2"},
+        {"menu", "--json"},
+        {"--prefs"},
+    };
+    for (const QStringList& arguments : cases)
+    {
+        const Result result = Run(arguments);
+        EXPECT_EQ(result.exitCode, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.err.contains("Usage: plugcat")) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(result.out.isEmpty()) << arguments.join(' ').toStdString();
+    }
+    const Result noLayout = RunWithPrefs({"menu", "--channels", "12"});
+    EXPECT_EQ(noLayout.exitCode, 2);
+    EXPECT_TRUE(noLayout.err.contains("no track layout has 12 channels"));
+
+    const Result help = Run({"--help"});
+    EXPECT_EQ(help.exitCode, 0);
+    EXPECT_TRUE(help.out.contains("Usage: plugcat"));
+}
+
+TEST_F(PlugcatTest, ScanOfAnEmptyFolderCreatesThePreferencesAndPrintsAnEmptyCatalogue)
+{
+    ASSERT_FALSE(QFileInfo::exists(Prefs()));
+    const Result result = RunWithPrefs({"scan", Empty()});
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.startsWith("TYPE")) << result.out.toStdString();
+    EXPECT_TRUE(result.out.endsWith("0 plug-ins\n")) << result.out.toStdString();
+    EXPECT_TRUE(result.err.contains("Scanner run 1"));
+    EXPECT_TRUE(QFileInfo(Prefs("Effects")).isDir());
+    EXPECT_TRUE(QFileInfo::exists(Prefs("Effects/FXScan.xml")));
+    EXPECT_EQ(ReadFile(Prefs("Effects/runs.log")), "run\n");
+
+    const Result json = RunWithPrefs({"list", "--json"});
+    EXPECT_EQ(json.exitCode, 0);
+    EXPECT_EQ(QJsonDocument::fromJson(json.out.toUtf8()).array().size(), 0);
+}
+
+TEST_F(PlugcatTest, ScanShowsEachRunAndThePluginBeingProbed)
+{
+    WriteFile(Prefs("Effects/testscanner.txt"), "2 hold");
+    QProcess plugcat;
+    plugcat.setReadChannel(QProcess::StandardError);
+    plugcat.start(Bin("plugcat"), {"--prefs", Prefs(), "scan", Empty()});
+    QString err;
+    for (const QString plugin : {"Crashing Plugin 1", "Crashing Plugin 2"})
+    {
+        ASSERT_TRUE(WaitForError(plugcat, err, "probing " + plugin + " (/plugins/" + plugin + ".so)"))
+            << err.toStdString();
+        WriteFile(Prefs("Effects/release"), "");
+    }
+    ASSERT_TRUE(plugcat.waitForFinished(kProcessTimeoutMs));
+    err += QString::fromUtf8(plugcat.readAllStandardError());
+    EXPECT_EQ(plugcat.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.contains("Scanner run 1\n"));
+    EXPECT_TRUE(err.contains("Scanner run 3\n"));
+    EXPECT_FALSE(err.contains("Scanner run 4"));
+    EXPECT_EQ(ReadFile(Prefs("Effects/runs.log")), "run\nrun\nrun\n");
+}
+
+TEST_F(PlugcatTest, MissingScannerOrUnwritablePreferencesExitWith1)
+{
+    ASSERT_TRUE(QFile::remove(Bin("PlugSweep")));
+    const Result noScanner = RunWithPrefs({"scan", Empty()});
+    EXPECT_EQ(noScanner.exitCode, 1);
+    EXPECT_TRUE(noScanner.err.contains("PlugSweep")) << noScanner.err.toStdString();
+    EXPECT_FALSE(noScanner.err.contains("Usage"));
+
+    // A file where a folder must be: no permission bits make root fail this way.
+    WriteFile(m_dir.filePath("file"), "");
+    const Result unwritable = Run({"--prefs", m_dir.filePath("file/prefs"), "list"});
+    EXPECT_EQ(unwritable.exitCode, 1);
+    EXPECT_TRUE(unwritable.err.contains("cannot write to the preferences folder"))
+        << unwritable.err.toStdString();
+}
+
+TEST_F(PlugcatTest, ListMenuAndEditsWorkOnTheCatalogue)
+{
+    WriteFile(Prefs("Presets/PLUGIN/Chain FX_1413890920/Warm Vocal.dat"), "x");
+    const Result list = RunWithPrefs({"list"});
+    EXPECT_EQ(list.exitCode, 0);
+    EXPECT_TRUE(list.out.contains(
+        QRegularExpression("chain +Chain FX:1413890920@Warm Vocal +Warm Vocal +tfd +enabled")))
+        << list.out.toStdString();
+    EXPECT_TRUE(list.out.endsWith("1 plug-in\n"));
+
+    const QJsonArray json = QJsonDocument::fromJson(RunWithPrefs({"list", "--json"}).out.toUtf8()).array();
+    ASSERT_EQ(json.size(), 1);
+    EXPECT_EQ(json[0].toObject()["type"].toString(), "chain");
+    EXPECT_EQ(json[0].toObject()["categories"].toArray(), QJsonArray({"Chain FX"}));
+
+    const Result menu = RunWithPrefs({"menu", "--channels", "2", "--rate", "96000"});
+    EXPECT_EQ(menu.exitCode, 0);
+    EXPECT_EQ(menu.out, "Chain FX/\n  Warm Vocal  [chain:Chain FX:1413890920@Warm Vocal]\n");
+
+    const Result favourite = RunWithPrefs({"favourite", "chain:Chain FX:1413890920@Warm Vocal", "on"});
+    EXPECT_EQ(favourite.exitCode, 1);
+    EXPECT_TRUE(favourite.err.contains("chain presets cannot be favourites"));
+    const Result unknown = RunWithPrefs({"disable", "vst:Nothing:1"});
+    EXPECT_EQ(unknown.exitCode, 1);
+    EXPECT_TRUE(unknown.err.contains("no plug-in vst:Nothing:1 in the catalogue"));
+}
+
+TEST_F(PlugcatTest, ScansWithTheRealScannerWhenItIsBuilt)
+{
+    const QString scanner = TestSupport::BinDir() + "/PlugSweep";
+    if (!QFileInfo(scanner).isExecutable())
+        GTEST_SKIP() << "PlugSweep is not built";
+    const Result result = Run({"--prefs", Prefs(), "scan", Empty()}, TestSupport::BinDir() + "/plugcat");
+    EXPECT_EQ(result.exitCode, 0) << result.err.toStdString();
+    EXPECT_TRUE(result.out.endsWith("0 plug-ins\n")) << result.out.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(Prefs("Effects/FXScan.xml")));
+}

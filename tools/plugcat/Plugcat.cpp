@@ -1,0 +1,221 @@
+#include "tools/plugcat/Plugcat.h"
+
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "Core/BaseLib/AudioPlugins/PluginTypeTable.h"
+#include "Core/BaseLib/ScanRequestFile.h"
+#include "Interfaces/EngineContext.h"
+#include "Main/StudioModel/ChannelFormat.h"
+#include "Main/StudioModel/StudioModel.h"
+#include "tools/plugcat/CataloguePrinter.h"
+#include "tools/plugcat/ScanProgress.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+#include <QThread>
+#include <cstdio>
+
+namespace
+{
+constexpr unsigned long kProgressIntervalMs = 100;
+}
+
+Plugcat::Plugcat(PlugcatOptions options) : m_options(std::move(options)), m_out(stdout), m_err(stderr) {}
+
+Plugcat::~Plugcat()
+{
+    if (m_host)
+        m_host->Shutdown();
+    EngineContext::Instance().SetInterface(nullptr);
+}
+
+int Plugcat::Run()
+{
+    switch (m_options.command)
+    {
+    case PlugcatOptions::Command::Scan:
+        return Scan();
+    case PlugcatOptions::Command::List:
+        return List();
+    case PlugcatOptions::Command::Menu:
+        return Menu();
+    case PlugcatOptions::Command::Enable:
+        return SetEnabled(true);
+    case PlugcatOptions::Command::Disable:
+        return SetEnabled(false);
+    case PlugcatOptions::Command::Favourite:
+        return SetFavourite();
+    case PlugcatOptions::Command::Help:
+        m_out << PlugcatOptions::Usage();
+        return kExitOk;
+    }
+    return kExitUsage;
+}
+
+int Plugcat::Fail(const QString& message)
+{
+    m_err << "plugcat: " << message << '\n';
+    m_err.flush();
+    return kExitFailure;
+}
+
+bool Plugcat::OpenCatalogue(const QStringList& pluginFolders)
+{
+    const QString root = QDir::cleanPath(QDir(m_options.preferencesRoot).absolutePath());
+    const QString effects = root + QStringLiteral("/Effects");
+    if (!QDir().mkpath(effects) || !QFileInfo(effects).isWritable())
+    {
+        Fail(QStringLiteral("cannot write to the preferences folder %1").arg(root));
+        return false;
+    }
+    m_interface = std::make_unique<PlugcatInterface>(root.toStdWString(), pluginFolders, m_options.verbose);
+    EngineContext::Instance().SetInterface(m_interface.get());
+    m_host = PluginHost::GetInstance();
+    AudioPluginHost::SetCurrent(m_host);
+    m_host->Initialise(root.toStdWString(), std::wstring(), 48000, 1024);
+    return true;
+}
+
+bool Plugcat::LoadCatalogue()
+{
+    const QString request =
+        m_options.preferencesRoot + QStringLiteral("/Effects/") + ScanRequestFile::kFileName;
+    if (!OpenCatalogue(ScanRequestFile::Read(request.toStdWString())))
+        return false;
+    m_host->LaunchScanner(false, false);
+    m_host->RefreshPluginList();
+    return true;
+}
+
+int Plugcat::Scan()
+{
+    const QStringList folders =
+        m_options.arguments.isEmpty() ? PlugcatOptions::DefaultPluginFolders() : m_options.arguments;
+    const QString scanner = PluginHost::GetInstance()->ScannerPath();
+    if (!QFileInfo(scanner).isExecutable())
+        return Fail(QStringLiteral("the scanner %1 is missing; it must lie beside plugcat").arg(scanner));
+    if (!OpenCatalogue(folders))
+        return kExitFailure;
+    m_err << "Scanning "
+          << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
+    m_host->LaunchScanner(true, false);
+    ScanProgress progress(m_host->EffectsFolder(), m_err);
+    while (m_host->IsScannerRunning())
+    {
+        progress.Update(m_host->ScannerRuns());
+        QThread::msleep(kProgressIntervalMs);
+    }
+    progress.Update(m_host->ScannerRuns());
+    m_host->RefreshPluginList();
+    PrintCatalogue();
+    return kExitOk;
+}
+
+int Plugcat::List()
+{
+    if (!LoadCatalogue())
+        return kExitFailure;
+    PrintCatalogue();
+    return kExitOk;
+}
+
+void Plugcat::PrintCatalogue()
+{
+    const PluginList& list = AudioPluginHost::GetPluginList();
+    if (m_options.json)
+        m_out << CataloguePrinter::Json(list);
+    else
+        m_out << CataloguePrinter::Table(list);
+    m_out.flush();
+}
+
+int Plugcat::Menu()
+{
+    StudioModel& model = StudioModel::Instance();
+    if (m_options.channels > 0)
+    {
+        if (!ChannelFormat::Find(std::uint32_t(m_options.channels)))
+        {
+            m_err << "plugcat: no track layout has " << m_options.channels << " channels\n\n"
+                  << PlugcatOptions::Usage();
+            return kExitUsage;
+        }
+        // Formats 1 to 8 are the layouts of that many channels.
+        model.SetTrackSetting(StudioModel::kTrackChannelFormat, m_options.channels);
+        model.SetGlobalSetting(StudioModel::kPluginWidthFiltering, 1);
+    }
+    model.SetSampleRate(m_options.sampleRate);
+    if (!LoadCatalogue())
+        return kExitFailure;
+    const std::unique_ptr<QMenu> menu(m_host->BuildPluginMenu(0, 0, nullptr, true));
+    const QString tree = CataloguePrinter::MenuTree(*menu);
+    m_out << (tree.isEmpty() ? QStringLiteral("(the menu is empty)\n") : tree);
+    m_out.flush();
+    return kExitOk;
+}
+
+bool Plugcat::FindPlugin(const QString& text, PluginRef& found) const
+{
+    const PluginList& list = AudioPluginHost::GetPluginList();
+    const auto has = [&list](const std::string& typeKey, const std::wstring& id)
+    {
+        const auto type = list.find(typeKey);
+        return type != list.end() && type->second.count(id);
+    };
+    const int colon = text.indexOf(QLatin1Char(':'));
+    if (colon > 0)
+    {
+        const PluginRef qualified{text.left(colon).toStdString(), text.mid(colon + 1).toStdWString()};
+        if (has(qualified.typeKey, qualified.id))
+        {
+            found = qualified;
+            return true;
+        }
+    }
+    for (const PluginTypeTable::Row& type : PluginTypeTable::kRows)
+        if (has(type.typeKey, text.toStdWString()))
+        {
+            found = {type.typeKey, text.toStdWString()};
+            return true;
+        }
+    return false;
+}
+
+int Plugcat::SetEnabled(bool enabled)
+{
+    if (!LoadCatalogue())
+        return kExitFailure;
+    PluginRef plugin;
+    if (!FindPlugin(m_options.arguments[0], plugin))
+        return Fail(QStringLiteral("no plug-in %1 in the catalogue").arg(m_options.arguments[0]));
+    if (plugin.typeKey == "chain")
+        return Fail(QStringLiteral("chain presets are always enabled"));
+    PluginList edits;
+    PluginTypeList& list = edits[plugin.typeKey] = AudioPluginHost::GetPluginList()[plugin.typeKey];
+    list[plugin.id].state = enabled ? 0 : 1;
+    m_host->ApplyPluginListEdits(edits);
+    m_out << (enabled ? "Enabled " : "Disabled ") << QString::fromStdString(plugin.typeKey) << ':'
+          << QString::fromStdWString(plugin.id) << '\n';
+    if (m_host->RescanNeeded())
+        m_out << "Run 'plugcat scan' to probe it again.\n";
+    m_out.flush();
+    return kExitOk;
+}
+
+int Plugcat::SetFavourite()
+{
+    if (!LoadCatalogue())
+        return kExitFailure;
+    PluginRef plugin;
+    if (!FindPlugin(m_options.arguments[0], plugin))
+        return Fail(QStringLiteral("no plug-in %1 in the catalogue").arg(m_options.arguments[0]));
+    if (plugin.typeKey == "chain")
+        return Fail(QStringLiteral("chain presets cannot be favourites"));
+    const bool on = m_options.arguments[1] == QLatin1String("on");
+    const QString identifier =
+        QString::fromStdString(plugin.typeKey) + QLatin1Char(':') + QString::fromStdWString(plugin.id);
+    m_host->SetFavourite(identifier.toStdWString(), on);
+    m_out << (on ? "Marked " : "Unmarked ") << identifier << " as a favourite\n";
+    m_out.flush();
+    return kExitOk;
+}
