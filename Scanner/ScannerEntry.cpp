@@ -23,20 +23,27 @@ int ScannerEntry::Main(int argc, char** argv)
     QApplication application(argc, argv);
     const QStringList arguments = QCoreApplication::arguments();
     const bool defaultPath = arguments.size() < 2;
-    const std::wstring requestPath = (defaultPath ? DefaultRequestPath() : arguments[1]).toStdWString();
-
-    if (requestPath == kReWireSwitch)
+    const QString argument = defaultPath ? DefaultRequestPath() : arguments[1];
+    if (argument.toStdWString() == kReWireSwitch)
         return ReWireVersionCheck::Run();
-    if (!QFileInfo::exists(QString::fromStdWString(requestPath)))
+    if (!QFileInfo::exists(argument))
         return 0;
+    // A path relative to the working folder names the same file absolutely, so
+    // its Effects folder is found wherever the scanner was started.
+    const bool relative = QFileInfo(argument).isRelative() && !argument.contains(QLatin1Char('\\'));
+    const std::wstring requestPath = (relative ? QFileInfo(argument).absoluteFilePath() : argument).toStdWString();
 
     ProcessFolders::PreferencesRoot() = PreferencesRootOf(requestPath);
     ProcessFolders::PluginFolders() = ScanRequestFile::Read(requestPath);
 
     CorvaneInterfaceImpl hostInterface;
     EngineContext::Instance().SetInterface(&hostInterface);
-    UiPlugSweep dialog(ProcessFolders::PreferencesRoot(), nullptr);
-    dialog.Run(application, defaultPath);
+    {
+        UiPlugSweep dialog(ProcessFolders::PreferencesRoot(), nullptr);
+        dialog.Run(application, defaultPath);
+    } // joins the worker
+    // The interface dies with this function; Qt's own teardown may still trace.
+    EngineContext::Instance().SetInterface(nullptr);
     return 0;
 }
 
@@ -56,7 +63,7 @@ std::wstring ScannerEntry::PreferencesRootOf(const std::wstring& requestPath)
 
 void ScannerEntry::UseOffscreenPlatformWithoutDisplay()
 {
-    const bool display = qEnvironmentVariableIsSet("DISPLAY") || qEnvironmentVariableIsSet("WAYLAND_DISPLAY");
-    if (!display && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }

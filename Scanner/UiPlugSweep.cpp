@@ -1,6 +1,7 @@
 #include "Scanner/UiPlugSweep.h"
 
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "Core/BaseLib/Debug.h"
 #include "Scanner/PlugSweepUI.h"
 
 #include <QApplication>
@@ -76,7 +77,20 @@ void UiPlugSweep::SetupForm()
 
 void UiPlugSweep::Work()
 {
-    m_job(m_preferencesRoot);
+    // Whatever the scan throws, the dialog must still close and the process
+    // end normally: results already written stay.
+    try
+    {
+        m_job(m_preferencesRoot);
+    }
+    catch (const std::exception& e)
+    {
+        DebugOut("UiPlugSweep - scan ended by an exception: %s", e.what());
+    }
+    catch (...)
+    {
+        DebugOut("UiPlugSweep - scan ended by an exception");
+    }
     m_finished = true;
 }
 
@@ -108,8 +122,7 @@ void UiPlugSweep::SetPendingText(const QString& text)
 
 void UiPlugSweep::SetPendingRange(std::int32_t minimum, std::int32_t maximum)
 {
-    m_pendingMinimum = minimum;
-    m_pendingMaximum = maximum;
+    m_pendingRange = std::uint64_t(std::uint32_t(minimum)) << 32 | std::uint32_t(maximum);
 }
 
 void UiPlugSweep::RequestShow()
@@ -139,12 +152,13 @@ void UiPlugSweep::OnTimer()
     }
     if (!text.isEmpty())
         label->setText(text);
-    if (m_pendingMinimum != m_pendingMaximum)
+    const std::uint64_t range = m_pendingRange.exchange(0);
+    const std::int32_t minimum = std::int32_t(range >> 32);
+    const std::int32_t maximum = std::int32_t(range & 0xFFFFFFFF);
+    if (minimum != maximum)
     {
-        progressBar->setMinimum(m_pendingMinimum);
-        progressBar->setMaximum(m_pendingMaximum);
-        m_pendingMinimum = 0;
-        m_pendingMaximum = 0;
+        progressBar->setMinimum(minimum);
+        progressBar->setMaximum(maximum);
     }
     const std::uint32_t value = m_pendingValue.exchange(kNoValue);
     if (value != kNoValue)

@@ -69,7 +69,8 @@ private:
     std::mutex m_textLock;
     QString m_pendingText;
     std::atomic<std::uint32_t> m_pendingValue{kNoValue};
-    std::atomic<std::int32_t> m_pendingMinimum{0};
-    std::atomic<std::int32_t> m_pendingMaximum{0};
+    // Minimum in the high half, maximum in the low half: one word, so the
+    // timer never applies half of a range. Equal halves mean no new range.
+    std::atomic<std::uint64_t> m_pendingRange{0};
     std::thread m_worker;
 };

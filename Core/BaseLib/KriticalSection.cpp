@@ -56,7 +56,7 @@ void KriticalSection::Unlock()
         ReportAssertion(L"0", kSource, 92);
         return;
     }
-    if (--m_depth == 0)
+    if (m_depth.fetch_sub(1) == 1)
         m_owner = 0;
     m_mutex.unlock();
 }

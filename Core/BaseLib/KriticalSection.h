@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <mutex>
 
@@ -27,8 +28,9 @@ private:
     void Acquired();
 
     std::recursive_mutex m_mutex;
-    std::int32_t m_depth = 0;
-    std::uint64_t m_owner = 0;
+    // Written only by the holder, but read by any thread (Unlock's owner check).
+    std::atomic<std::int32_t> m_depth{0};
+    std::atomic<std::uint64_t> m_owner{0};
     bool m_enabled = true;
 };
 

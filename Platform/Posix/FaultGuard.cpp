@@ -16,6 +16,12 @@ namespace
 constexpr unsigned kAccessViolation = 0xC0000005;
 constexpr unsigned kIllegalInstruction = 0xC000001D;
 constexpr unsigned kIntegerDivideByZero = 0xC0000094;
+constexpr unsigned kIntegerOverflow = 0xC0000095;
+constexpr unsigned kFloatDivideByZero = 0xC000008E;
+constexpr unsigned kFloatInvalidOperation = 0xC0000090;
+constexpr unsigned kFloatOverflow = 0xC0000091;
+constexpr unsigned kFloatUnderflow = 0xC0000093;
+constexpr unsigned kFloatInexactResult = 0xC000008F;
 
 struct GuardFrame
 {
@@ -54,31 +60,57 @@ thread_local bool t_installed = false;
 thread_local GuardFrame* t_innermost = nullptr;
 thread_local AlternateStack t_alternateStack;
 
-unsigned CodeForSignal(int signal)
+unsigned CodeForArithmeticFault(int code)
+{
+    switch (code)
+    {
+    case FPE_INTOVF:
+        return kIntegerOverflow;
+    case FPE_FLTDIV:
+        return kFloatDivideByZero;
+    case FPE_FLTINV:
+        return kFloatInvalidOperation;
+    case FPE_FLTOVF:
+        return kFloatOverflow;
+    case FPE_FLTUND:
+        return kFloatUnderflow;
+    case FPE_FLTRES:
+        return kFloatInexactResult;
+    default:
+        return kIntegerDivideByZero;
+    }
+}
+
+unsigned CodeForSignal(int signal, const siginfo_t* info)
 {
     switch (signal)
     {
     case SIGILL:
         return kIllegalInstruction;
     case SIGFPE:
-        return kIntegerDivideByZero;
+        return CodeForArithmeticFault(info->si_code);
     default:
         return kAccessViolation;
     }
 }
 
-void OnFault(int signal, siginfo_t*, void*)
+void OnFault(int signal, siginfo_t* info, void*)
 {
     GuardFrame* frame = t_innermost;
-    if (!frame)
+    // A signal another process or raise() sent (si_code <= 0) is no fault of
+    // the code running here.
+    const bool sentByHand = info->si_code <= 0;
+    if (!frame || sentByHand)
     {
-        // Not ours to handle: fall back to the default action, which the
-        // returning faulting instruction raises again.
+        // Not ours to handle: the default action, raised again by the
+        // returning faulting instruction or at once for a sent signal.
         std::signal(signal, SIG_DFL);
+        if (sentByHand)
+            std::raise(signal);
         return;
     }
     t_innermost = frame->outer;
-    frame->code = CodeForSignal(signal);
+    frame->code = CodeForSignal(signal, info);
     siglongjmp(frame->environment, 1);
 }
 

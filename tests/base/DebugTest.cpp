@@ -19,7 +19,7 @@ public:
     QStringList GetPluginFolders() override { return {}; }
     void Log(int level, const wchar_t* format, ...) override
     {
-        wchar_t text[2048];
+        wchar_t text[2048] = {};
         va_list args;
         va_start(args, format);
         std::vswprintf(text, 2048, format, args);
@@ -28,7 +28,7 @@ public:
     }
     void Log(int level, const char* format, ...) override
     {
-        char text[2048];
+        char text[2048] = {};
         va_list args;
         va_start(args, format);
         std::vsnprintf(text, sizeof text, format, args);

@@ -22,6 +22,16 @@ __attribute__((noinline)) void Divide(volatile int numerator, volatile int denom
     g_quotient = numerator / denominator;
 }
 
+// Recurses until the stack runs out.
+__attribute__((noinline)) int Bottomless(volatile int depth)
+{
+    volatile char frame[1024];
+    frame[0] = char(depth);
+    if (depth < 0) // never: keeps the compiler from calling this endless
+        return 0;
+    return Bottomless(depth + 1) + frame[0];
+}
+
 std::string MessageOf(void (*fault)())
 {
     try
@@ -42,11 +52,31 @@ TEST(FaultGuardTest, FaultsBecomeExceptionsAndTheThreadGoesOn)
         Platform::InstallFaultTranslator();
         EXPECT_EQ(MessageOf([] { WriteThrough(nullptr); }), "SE Exception: Access Violation");
         EXPECT_EQ(MessageOf([] { Divide(1, 0); }), "SE Exception: 0xC0000094");
-        EXPECT_EQ(MessageOf([] { std::raise(SIGILL); }), "SE Exception: 0xC000001D");
+        EXPECT_EQ(MessageOf([] { __builtin_trap(); }), "SE Exception: 0xC000001D");
         // Still usable after three faults, and results come back unchanged.
         int value = 0;
         EXPECT_EQ(Platform::GuardedCall([&] { return WriteThrough(&value); }), 42);
     }).join();
+}
+
+TEST(FaultGuardTest, StackOverflowIsCaughtOnTheAlternateStack)
+{
+    std::thread([] {
+        Platform::InstallFaultTranslator();
+        EXPECT_EQ(MessageOf([] { Bottomless(0); }), "SE Exception: Access Violation");
+        EXPECT_EQ(MessageOf([] { WriteThrough(nullptr); }), "SE Exception: Access Violation");
+    }).join();
+}
+
+TEST(FaultGuardDeathTest, SignalsSentByHandAreNotTranslated)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_DEATH(
+        {
+            Platform::InstallFaultTranslator();
+            Platform::GuardedCall([] { std::raise(SIGSEGV); });
+        },
+        "");
 }
 
 TEST(FaultGuardTest, NestedCallsUnwindToTheInnermostGuard)

@@ -20,7 +20,7 @@ bool DummyAudioPlugin::Process(const TransportRecord&, float** inputs, float** o
     if (frames == 0)
         return false;
     for (std::int32_t channel = 0; channel < m_channels; ++channel)
-        if (inputs[channel] && outputs[channel])
+        if (inputs && outputs && inputs[channel] && outputs[channel])
             std::copy_n(inputs[channel], frames, outputs[channel]);
     return true;
 }

@@ -311,7 +311,8 @@ void PluginHost::AddFixedDevice(const std::wstring& identifier, AudioPlugin* plu
         return;
     TAutoLockCS lock(&m_lock);
     AudioPlugin*& slot = m_fixedDevices[identifier];
-    delete slot;
+    if (slot != plugin)
+        delete slot;
     slot = plugin;
 }
 
