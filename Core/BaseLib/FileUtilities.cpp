@@ -1,24 +1,43 @@
 #include "Core/BaseLib/FileUtilities.h"
 
-#include <QDateTime>
-#include <QFileInfo>
-#include <QSaveFile>
+#include <QFile>
+#include <QTemporaryFile>
+#include <cstdio>
+#include <ctime>
+#include <sys/stat.h>
 
 namespace FileUtilities
 {
+// The rename is what makes the replacement atomic for a process that dies at
+// any instant; no sync to disk is forced, since a scan rewrites its results
+// after every plug-in and waiting for the disk each time would dominate it.
 bool WriteAtomically(const QString& path, const QByteArray& bytes)
 {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
+    const int slash = path.lastIndexOf(QLatin1Char('/'));
+    const QString folder = slash < 0 ? QStringLiteral(".") : path.left(slash);
+    QTemporaryFile file(folder + QStringLiteral("/.") + path.mid(slash + 1) + QStringLiteral(".XXXXXX"));
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
         return false;
-    file.write(bytes);
-    return file.commit();
+    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
+                        QFileDevice::ReadOther);
+    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+        return false;
+    file.setAutoRemove(false);
+    return true;
 }
 
+// Scans ask this of every plug-in file; the C library converts to local time
+// without reading the time zone again for each call.
 QString FileTimeText(const QString& path)
 {
-    const QDateTime modified = QFileInfo(path).lastModified();
-    return modified.isValid() ? modified.toString(QStringLiteral("yyyy-MM-dd hh:mm")) : QString();
+    struct stat status;
+    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
+        return {};
+    std::tm local{};
+    localtime_r(&status.st_mtime, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
+    return QString::fromLatin1(text);
 }
 
 bool PluginNameFromPath(const QString& path, QString& name)

@@ -1,0 +1,48 @@
+#include "Core/BaseLib/FileUtilities.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+TEST(FileUtilitiesTest, AtomicWritesReplaceAndLeaveNothingBehind)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("FXConfiguration.xml");
+    ASSERT_TRUE(FileUtilities::WriteAtomically(path, "old contents"));
+    ASSERT_TRUE(FileUtilities::WriteAtomically(path, "new"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), "new");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+              QStringList{"FXConfiguration.xml"});
+    EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::ReadOther);
+    EXPECT_FALSE(FileUtilities::WriteAtomically(dir.filePath("missing/file.xml"), "x"));
+}
+
+TEST(FileUtilitiesTest, FileTimesAreLocalMinutes)
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath("a.so");
+    QFile(path).open(QIODevice::WriteOnly);
+    EXPECT_EQ(FileUtilities::FileTimeText(path), QFileInfo(path).lastModified().toString("yyyy-MM-dd hh:mm"));
+    EXPECT_EQ(FileUtilities::FileTimeText(dir.filePath("missing.so")), QString());
+}
+
+TEST(FileUtilitiesTest, PluginNamesComeFromTheFileName)
+{
+    QString name = "unchanged";
+    EXPECT_FALSE(FileUtilities::PluginNameFromPath("/plugins/NoDot", name));
+    EXPECT_EQ(name, "unchanged");
+    ASSERT_TRUE(FileUtilities::PluginNameFromPath("C:/VST/Foo x64.dll", name));
+    EXPECT_EQ(name, "Foo ");
+    ASSERT_TRUE(FileUtilities::PluginNameFromPath("/p/Comp_64 64bit.so", name));
+    EXPECT_EQ(name, "Comp");
+    ASSERT_TRUE(FileUtilities::PluginNameFromPath("/p/Foo.Bar.so", name));
+    EXPECT_EQ(name, "Foo.Bar");
+    ASSERT_TRUE(FileUtilities::PluginNameFromPath("/dot.ted/Plain", name));
+    EXPECT_EQ(name, "Plain") << "a dot in a folder name leaves the file name whole";
+    ASSERT_TRUE(FileUtilities::PluginNameFromPath("x64 x64.vst3", name));
+    EXPECT_EQ(name, " x64") << "each noise is removed once";
+}
