@@ -1,0 +1,38 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3ClassId.h"
+
+#include <cstdint>
+
+namespace VST3ClassId
+{
+namespace
+{
+void AppendHex(std::wstring& text, std::uint32_t value, int digits)
+{
+    static const wchar_t kDigits[] = L"0123456789ABCDEF";
+    for (int shift = (digits - 1) * 4; shift >= 0; shift -= 4)
+        text += kDigits[(value >> shift) & 0xF];
+}
+
+// The first three fields of a GUID are read as little-endian numbers.
+std::uint32_t LittleEndian(const unsigned char* bytes, int count)
+{
+    std::uint32_t value = 0;
+    for (int i = count - 1; i >= 0; --i)
+        value = (value << 8) | bytes[i];
+    return value;
+}
+} // namespace
+
+std::wstring ToText(const char* classId)
+{
+    const auto* bytes = reinterpret_cast<const unsigned char*>(classId);
+    std::wstring text;
+    text.reserve(32);
+    AppendHex(text, LittleEndian(bytes, 4), 8);
+    AppendHex(text, LittleEndian(bytes + 4, 2), 4);
+    AppendHex(text, LittleEndian(bytes + 6, 2), 4);
+    for (int i = 8; i < 16; ++i)
+        AppendHex(text, bytes[i], 2);
+    return text;
+}
+} // namespace VST3ClassId

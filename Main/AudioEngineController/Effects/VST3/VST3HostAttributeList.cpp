@@ -1,0 +1,137 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
+
+#include <algorithm>
+#include <cstring>
+
+vst3::tresult VST3HostAttributeList::queryInterface(const vst3::TUID interfaceId, void** obj)
+{
+    if (!obj)
+        return vst3::kInvalidArgument;
+    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) ||
+        vst3::uidEqual(interfaceId, vst3::IAttributeList::iid))
+    {
+        addRef();
+        *obj = static_cast<vst3::IAttributeList*>(this);
+        return vst3::kResultOk;
+    }
+    *obj = nullptr;
+    return vst3::kNoInterface;
+}
+
+vst3::uint32 VST3HostAttributeList::addRef()
+{
+    return ++m_refCount;
+}
+
+vst3::uint32 VST3HostAttributeList::release()
+{
+    const vst3::uint32 left = --m_refCount;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+vst3::tresult VST3HostAttributeList::Store(AttrID id, Value value)
+{
+    if (!id)
+        return vst3::kInvalidArgument;
+    m_values.erase(id);
+    m_values.emplace(id, std::move(value));
+    return vst3::kResultOk;
+}
+
+const VST3HostAttributeList::Value* VST3HostAttributeList::Find(AttrID id) const
+{
+    if (!id)
+        return nullptr;
+    const auto found = m_values.find(id);
+    return found == m_values.end() ? nullptr : &found->second;
+}
+
+// capacity may exceed bytes: the extra bytes stay zero.
+VST3HostAttributeList::Value VST3HostAttributeList::WithBuffer(const void* data, std::uint32_t size,
+                                                               std::size_t bytes, std::size_t capacity)
+{
+    Value value;
+    value.size = size;
+    if (capacity > 0)
+    {
+        value.buffer.reset(new unsigned char[capacity]());
+        if (bytes > 0)
+            std::memcpy(value.buffer.get(), data, bytes);
+    }
+    value.payload = reinterpret_cast<std::uintptr_t>(value.buffer.get());
+    return value;
+}
+
+vst3::tresult VST3HostAttributeList::setInt(AttrID id, vst3::int64 value)
+{
+    Value stored;
+    std::memcpy(&stored.payload, &value, sizeof value);
+    return Store(id, std::move(stored));
+}
+
+vst3::tresult VST3HostAttributeList::getInt(AttrID id, vst3::int64& value)
+{
+    const Value* stored = Find(id);
+    if (!stored)
+        return vst3::kResultFalse;
+    std::memcpy(&value, &stored->payload, sizeof value);
+    return vst3::kResultOk;
+}
+
+vst3::tresult VST3HostAttributeList::setFloat(AttrID id, double value)
+{
+    Value stored;
+    std::memcpy(&stored.payload, &value, sizeof value);
+    return Store(id, std::move(stored));
+}
+
+vst3::tresult VST3HostAttributeList::getFloat(AttrID id, double& value)
+{
+    const Value* stored = Find(id);
+    if (!stored)
+        return vst3::kResultFalse;
+    std::memcpy(&value, &stored->payload, sizeof value);
+    return vst3::kResultOk;
+}
+
+// The buffer holds one 0 unit beyond the terminator.
+vst3::tresult VST3HostAttributeList::setString(AttrID id, const vst3::TChar* string)
+{
+    const std::size_t length = string ? std::char_traits<vst3::TChar>::length(string) : 0;
+    const std::size_t units = length + 1;
+    const vst3::TChar empty = 0;
+    return Store(id, WithBuffer(string ? string : &empty, std::uint32_t(units), units * sizeof(vst3::TChar),
+                                (units + 1) * sizeof(vst3::TChar)));
+}
+
+// A text cut by a small buffer is left without its terminator.
+vst3::tresult VST3HostAttributeList::getString(AttrID id, vst3::TChar* string, vst3::uint32 sizeInBytes)
+{
+    const Value* stored = Find(id);
+    if (!stored)
+        return vst3::kResultFalse;
+    const std::size_t bytes =
+        std::min<std::size_t>(std::size_t(stored->size) * sizeof(vst3::TChar), sizeInBytes);
+    if (string && bytes > 0 && stored->buffer)
+        std::memcpy(string, stored->buffer.get(), bytes);
+    return vst3::kResultOk;
+}
+
+vst3::tresult VST3HostAttributeList::setBinary(AttrID id, const void* data, vst3::uint32 sizeInBytes)
+{
+    const std::size_t bytes = data ? sizeInBytes : 0;
+    return Store(id, WithBuffer(data, std::uint32_t(bytes), bytes, bytes));
+}
+
+// The plug-in reads the list's own bytes, valid until the attribute changes.
+vst3::tresult VST3HostAttributeList::getBinary(AttrID id, const void*& data, vst3::uint32& sizeInBytes)
+{
+    const Value* stored = Find(id);
+    if (!stored)
+        return vst3::kResultFalse;
+    data = stored->buffer.get();
+    sizeInBytes = stored->size;
+    return vst3::kResultOk;
+}

@@ -1,0 +1,193 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3HostContext.h"
+
+#include "Main/AudioEngineController/Effects/VST3/Abi/Controller.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
+
+#include <algorithm>
+#include <new>
+#include <string>
+
+VST3HostContext::VST3HostContext(VST3Plugin* owner) : m_owner(owner), m_attributes(new VST3HostAttributeList)
+{
+}
+
+VST3HostContext::~VST3HostContext()
+{
+    m_attributes->release();
+}
+
+template <class Interface> bool VST3HostContext::Offer(const vst3::TUID interfaceId, void** obj)
+{
+    if (!vst3::uidEqual(interfaceId, Interface::iid))
+        return false;
+    addRef();
+    *obj = static_cast<Interface*>(this);
+    return true;
+}
+
+vst3::tresult VST3HostContext::queryInterface(const vst3::TUID interfaceId, void** obj)
+{
+    if (!obj)
+        return vst3::kInvalidArgument;
+    if (vst3::uidEqual(interfaceId, vst3::IAttributeList::iid))
+    {
+        *obj = static_cast<vst3::IAttributeList*>(m_attributes);
+        return vst3::kResultOk;
+    }
+    // FUnknown is answered through the primary interface.
+    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid))
+    {
+        addRef();
+        *obj = static_cast<vst3::IComponentHandler*>(this);
+        return vst3::kResultOk;
+    }
+    if (Offer<vst3::IComponentHandler>(interfaceId, obj) ||
+        Offer<vst3::IComponentHandler2>(interfaceId, obj) ||
+        Offer<vst3::IComponentHandler3>(interfaceId, obj) ||
+        Offer<vst3::IContextMenuTarget>(interfaceId, obj) ||
+        Offer<vst3::IHostApplication>(interfaceId, obj) || Offer<vst3::IUnitHandler>(interfaceId, obj) ||
+        Offer<vst3::IComponentHandlerBusActivation>(interfaceId, obj))
+        return vst3::kResultOk;
+    *obj = nullptr;
+    return vst3::kNotImplemented;
+}
+
+vst3::uint32 VST3HostContext::addRef()
+{
+    return ++m_refCount;
+}
+
+vst3::uint32 VST3HostContext::release()
+{
+    const vst3::uint32 left = --m_refCount;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+vst3::tresult VST3HostContext::beginEdit(vst3::ParamID id)
+{
+    return m_owner ? m_owner->EditNotification(id, true) : vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::performEdit(vst3::ParamID id, vst3::ParamValue valueNormalized)
+{
+    return m_owner ? m_owner->ParameterChange(id, float(valueNormalized)) : vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::endEdit(vst3::ParamID id)
+{
+    return m_owner ? m_owner->EditNotification(id, false) : vst3::kResultFalse;
+}
+
+// The reactions run in this order whatever the bits' values: a reload first,
+// then the buses, whose arrangement the latency and the values may depend on.
+vst3::tresult VST3HostContext::restartComponent(vst3::int32 flags)
+{
+    if (!m_owner)
+        return vst3::kResultFalse;
+    if (flags & vst3::kReloadComponent)
+        m_owner->Reload();
+    if (flags & vst3::kIoChanged)
+        m_owner->RereadBuses();
+    if (flags & vst3::kLatencyChanged)
+        m_owner->RereadLatency();
+    if (flags & vst3::kParamValuesChanged)
+    {
+        m_owner->RereadParameterValues();
+        m_owner->SetModified(true);
+    }
+    if (flags & vst3::kParamTitlesChanged)
+        m_owner->RebuildParameterList();
+    return vst3::kResultOk;
+}
+
+// The state is not trusted: any report means the plug-in's state moved away
+// from what was saved.
+vst3::tresult VST3HostContext::setDirty(vst3::TBool)
+{
+    if (m_owner)
+        m_owner->SetModified(true);
+    return vst3::kResultOk;
+}
+
+vst3::tresult VST3HostContext::requestOpenEditor(vst3::FIDString)
+{
+    return vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::startGroupEdit()
+{
+    return vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::finishGroupEdit()
+{
+    return vst3::kResultFalse;
+}
+
+// The host never supplies a menu; the parameter the menu was asked for is
+// touched with an edit gesture instead, so that the engine selects it.
+vst3::IContextMenu* VST3HostContext::createContextMenu(vst3::IPlugView*, const vst3::ParamID* paramID)
+{
+    if (paramID)
+    {
+        beginEdit(*paramID);
+        endEdit(*paramID);
+    }
+    return nullptr;
+}
+
+vst3::tresult VST3HostContext::executeMenuItem(vst3::int32)
+{
+    return vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::getName(vst3::String128 name)
+{
+    const std::u16string text = kHostName;
+    const std::size_t length = std::min<std::size_t>(text.size(), 127);
+    std::copy_n(text.begin(), length, name);
+    name[length] = 0;
+    return vst3::kResultOk;
+}
+
+// Plug-ins pass the interface identifier as the class identifier too; two
+// different ones mean the plug-in asked for something no host class offers.
+vst3::tresult VST3HostContext::createInstance(vst3::TUID cid, vst3::TUID interfaceId, void** obj)
+{
+    if (!obj)
+        return vst3::kInvalidArgument;
+    *obj = nullptr;
+    if (!vst3::uidEqual(cid, interfaceId))
+        return vst3::kInvalidArgument;
+    if (vst3::uidEqual(interfaceId, vst3::IMessage::iid))
+    {
+        *obj = static_cast<vst3::IMessage*>(new (std::nothrow) VST3HostMessage);
+        return vst3::kResultOk;
+    }
+    if (vst3::uidEqual(interfaceId, vst3::IAttributeList::iid))
+    {
+        *obj = static_cast<vst3::IAttributeList*>(new (std::nothrow) VST3HostAttributeList);
+        return vst3::kResultOk;
+    }
+    return vst3::kNotImplemented;
+}
+
+vst3::tresult VST3HostContext::notifyUnitSelection(vst3::UnitID)
+{
+    return vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::notifyProgramListChange(vst3::ProgramListID, vst3::int32)
+{
+    return vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::requestBusActivation(vst3::MediaType, vst3::BusDirection, vst3::int32,
+                                                    vst3::TBool)
+{
+    return vst3::kResultFalse;
+}

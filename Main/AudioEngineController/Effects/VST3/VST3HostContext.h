@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Main/AudioEngineController/Effects/VST3/Abi/Host.h"
+
+#include <atomic>
+
+class VST3HostAttributeList;
+class VST3Plugin;
+
+// What a VST 3 plug-in sees of its host: the context given to initialize. One
+// object with one reference count answers for the host application and for
+// every component handler interface, and passes the plug-in's edits and
+// restart requests on to the wrapper that owns it.
+//
+// Plug-ins may keep references to the context for as long as they like; the
+// owner pointer is never cleared, so none may call a handler method after its
+// wrapper is gone.
+class VST3HostContext : public vst3::IComponentHandler,
+                        public vst3::IComponentHandler2,
+                        public vst3::IComponentHandler3,
+                        public vst3::IContextMenuTarget,
+                        public vst3::IHostApplication,
+                        public vst3::IUnitHandler,
+                        public vst3::IComponentHandlerBusActivation
+{
+public:
+    // The name every plug-in is told it runs in.
+    static constexpr const char16_t* kHostName = u"Orvella Corvane";
+
+    // owner may be null; the handler methods then answer kResultFalse.
+    explicit VST3HostContext(VST3Plugin* owner);
+    virtual ~VST3HostContext();
+    VST3HostContext(const VST3HostContext&) = delete;
+    VST3HostContext& operator=(const VST3HostContext&) = delete;
+
+    vst3::tresult queryInterface(const vst3::TUID interfaceId, void** obj) override;
+    vst3::uint32 addRef() override;
+    vst3::uint32 release() override;
+
+    vst3::tresult beginEdit(vst3::ParamID id) override;
+    vst3::tresult performEdit(vst3::ParamID id, vst3::ParamValue valueNormalized) override;
+    vst3::tresult endEdit(vst3::ParamID id) override;
+    vst3::tresult restartComponent(vst3::int32 flags) override;
+
+    vst3::tresult setDirty(vst3::TBool state) override;
+    vst3::tresult requestOpenEditor(vst3::FIDString name) override;
+    vst3::tresult startGroupEdit() override;
+    vst3::tresult finishGroupEdit() override;
+
+    vst3::IContextMenu* createContextMenu(vst3::IPlugView* plugView, const vst3::ParamID* paramID) override;
+    vst3::tresult executeMenuItem(vst3::int32 tag) override;
+
+    vst3::tresult getName(vst3::String128 name) override;
+    vst3::tresult createInstance(vst3::TUID cid, vst3::TUID interfaceId, void** obj) override;
+
+    vst3::tresult notifyUnitSelection(vst3::UnitID unitId) override;
+    vst3::tresult notifyProgramListChange(vst3::ProgramListID listId, vst3::int32 programIndex) override;
+
+    vst3::tresult requestBusActivation(vst3::MediaType type, vst3::BusDirection dir, vst3::int32 index,
+                                       vst3::TBool state) override;
+
+    // The context's own list, which the wrapper fills with the channel context.
+    VST3HostAttributeList* AttributeList() const { return m_attributes; }
+
+private:
+    template <class Interface> bool Offer(const vst3::TUID interfaceId, void** obj);
+
+    std::atomic<vst3::uint32> m_refCount{1};
+    VST3Plugin* const m_owner;
+    VST3HostAttributeList* const m_attributes;
+};

@@ -1,0 +1,60 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
+
+#include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
+
+#include <cstring>
+
+VST3HostMessage::~VST3HostMessage()
+{
+    if (m_attributes)
+        m_attributes->release();
+}
+
+vst3::tresult VST3HostMessage::queryInterface(const vst3::TUID interfaceId, void** obj)
+{
+    if (!obj)
+        return vst3::kInvalidArgument;
+    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) || vst3::uidEqual(interfaceId, vst3::IMessage::iid))
+    {
+        addRef();
+        *obj = static_cast<vst3::IMessage*>(this);
+        return vst3::kResultOk;
+    }
+    *obj = nullptr;
+    return vst3::kNoInterface;
+}
+
+vst3::uint32 VST3HostMessage::addRef()
+{
+    return ++m_refCount;
+}
+
+vst3::uint32 VST3HostMessage::release()
+{
+    const vst3::uint32 left = --m_refCount;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+vst3::FIDString VST3HostMessage::getMessageID()
+{
+    return m_id.get();
+}
+
+void VST3HostMessage::setMessageID(vst3::FIDString id)
+{
+    m_id.reset();
+    if (!id)
+        return;
+    const std::size_t size = std::strlen(id) + 1;
+    m_id.reset(new char[size]);
+    std::memcpy(m_id.get(), id, size);
+}
+
+vst3::IAttributeList* VST3HostMessage::getAttributes()
+{
+    if (!m_attributes)
+        m_attributes = new VST3HostAttributeList;
+    return m_attributes;
+}

@@ -1,0 +1,107 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3Module.h"
+
+#include "Core/BaseLib/Debug.h"
+#include "Core/BaseLib/FileUtilities.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Factory.h"
+#include "Platform/FaultGuard.h"
+
+#include <QFileInfo>
+#include <stdexcept>
+
+namespace
+{
+QString BundleLibrary(const QString& bundle)
+{
+    return bundle + QStringLiteral("/Contents/x86_64-linux/") + QFileInfo(bundle).completeBaseName() +
+           QStringLiteral(".so");
+}
+
+// Leaving a module must go on past a fault in any one step, so that the
+// library is still closed.
+template <class F> void TryToLeave(const char* step, F&& f)
+{
+    try
+    {
+        Platform::GuardedCall(f);
+    }
+    catch (const std::exception& e)
+    {
+        DebugOut("VST3Module::Unload - %s: %s", step, e.what());
+    }
+}
+} // namespace
+
+QString VST3Module::BinaryPath(const QString& path)
+{
+    return QFileInfo(path).isDir() ? BundleLibrary(path) : path;
+}
+
+// A bundle's time is its library's: an update replaces the library and
+// leaves the bundle folder alone.
+std::string VST3Module::FileTime(const QString& path)
+{
+    QString text = FileUtilities::FileTimeText(BundleLibrary(path));
+    if (text.isEmpty() && !QFileInfo(path).isDir())
+        text = FileUtilities::FileTimeText(path);
+    return text.toStdString();
+}
+
+bool VST3Module::Load(const std::wstring& path)
+{
+    if (!m_library.IsLoaded())
+    {
+        const QString binary = BinaryPath(QString::fromStdWString(path));
+        try
+        {
+            Platform::GuardedCall([&] { return m_library.Load(binary); });
+        }
+        catch (const std::exception& e)
+        {
+            DebugOut("VST3Module::Load - %s", e.what());
+            return false;
+        }
+    }
+    m_loaded = m_loaded || m_library.IsLoaded();
+    if (!m_loaded)
+    {
+        DebugOut("VST3Module::Load - %s", m_library.Error().c_str());
+        return false;
+    }
+    const auto entry = reinterpret_cast<vst3::ModuleEntryFunc>(m_library.Symbol(vst3::kModuleEntryName));
+    if (!entry)
+        return true;
+    try
+    {
+        void* handle = m_library.Handle();
+        return Platform::GuardedCall([&] { return entry(handle); });
+    }
+    catch (const std::exception& e)
+    {
+        DebugOut("VST3Module::Load - ModuleEntry: %s", e.what());
+        return false;
+    }
+}
+
+vst3::IPluginFactory* VST3Module::GetFactory()
+{
+    if (m_factory)
+        return m_factory;
+    const auto getFactory =
+        reinterpret_cast<vst3::GetFactoryProc>(m_library.Symbol(vst3::kGetPluginFactoryName));
+    if (getFactory)
+        m_factory = Platform::GuardedCall([&] { return getFactory(); });
+    return m_factory;
+}
+
+void VST3Module::Unload()
+{
+    if (!m_loaded)
+        return;
+    if (m_factory)
+        TryToLeave("release factory", [factory = m_factory] { factory->release(); });
+    m_factory = nullptr;
+    if (const auto exit = reinterpret_cast<vst3::ModuleExitFunc>(m_library.Symbol(vst3::kModuleExitName)))
+        TryToLeave("ModuleExit", [exit] { exit(); });
+    TryToLeave("close library", [this] { m_library.Unload(); });
+    m_loaded = false;
+}

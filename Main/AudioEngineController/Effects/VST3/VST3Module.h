@@ -1,0 +1,44 @@
+#pragma once
+
+#include "Core/BaseLib/DynamicLibrary.h"
+
+#include <QString>
+#include <string>
+
+namespace vst3
+{
+class IPluginFactory;
+}
+
+// One loaded copy of a VST 3 module, owned by one wrapper. Every call into the
+// module runs under the fault guard, so a module that faults while it loads,
+// enters or leaves surfaces as an exception (or a false answer), not a crash.
+class VST3Module
+{
+public:
+    VST3Module() = default;
+    ~VST3Module() { Unload(); }
+    VST3Module(const VST3Module&) = delete;
+    VST3Module& operator=(const VST3Module&) = delete;
+
+    // False when the library cannot be loaded or its entry refuses; a module
+    // whose entry refused stays loaded until Unload.
+    bool Load(const std::wstring& path);
+    // The module's factory, asked for once; null without one.
+    vst3::IPluginFactory* GetFactory();
+    void Unload();
+    bool IsLoaded() const { return m_loaded; }
+
+    // The library a module path stands for: a bundle folder holds it as
+    // Contents/x86_64-linux/<bundle name>.so; any other path is the library.
+    static QString BinaryPath(const QString& path);
+    // The library's last-modified local time, "yyyy-MM-dd hh:mm"; empty when
+    // there is none. A bundle's own folder keeps its time when the library
+    // inside is replaced, so the library's time is what tells an update.
+    static std::string FileTime(const QString& path);
+
+private:
+    bool m_loaded = false;
+    vst3::IPluginFactory* m_factory = nullptr;
+    DynamicLibrary m_library;
+};

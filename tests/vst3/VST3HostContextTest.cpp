@@ -1,0 +1,136 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3HostContext.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Controller.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/View.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
+
+#include <cstring>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace
+{
+// A wrapper that notes what its host context asks of it.
+class NotingPlugin : public VST3Plugin
+{
+public:
+    vst3::tresult EditNotification(vst3::ParamID id, bool begin) override
+    {
+        calls.push_back((begin ? "begin " : "end ") + std::to_string(id));
+        return vst3::kResultOk;
+    }
+    vst3::tresult ParameterChange(vst3::ParamID id, float value) override
+    {
+        calls.push_back("change " + std::to_string(id) + " " + std::to_string(value));
+        return vst3::kResultOk;
+    }
+    void Reload() override { calls.push_back("reload"); }
+    void RereadBuses() override { calls.push_back("buses"); }
+    void RereadLatency() override { calls.push_back("latency"); }
+    void RereadParameterValues() override { calls.push_back("values"); }
+    void RebuildParameterList() override { calls.push_back("titles"); }
+    void SetModified(bool modified) override { calls.push_back(modified ? "modified" : "unmodified"); }
+
+    std::vector<std::string> calls;
+};
+
+template <class Object> void* Ask(Object* object, const vst3::Uid& iid, vst3::tresult expected)
+{
+    void* obj = object;
+    EXPECT_EQ(object->queryInterface(iid, &obj), expected);
+    return obj;
+}
+} // namespace
+
+TEST(VST3HostContextTest, PassesThePlugInsRequestsToItsOwnerInAFixedOrder)
+{
+    NotingPlugin plugin;
+    vst3::IComponentHandler* handler = plugin.HostContext();
+    EXPECT_EQ(handler->restartComponent(0x3F | vst3::kMidiCCAssignmentChanged), vst3::kResultOk);
+    const std::vector<std::string> restart{"reload", "buses", "latency", "values", "modified", "titles"};
+    EXPECT_EQ(plugin.calls, restart);
+
+    plugin.calls.clear();
+    EXPECT_EQ(handler->performEdit(7, 0.25), vst3::kResultOk);
+    const vst3::ParamID parameter = 9;
+    EXPECT_EQ(plugin.HostContext()->createContextMenu(nullptr, &parameter), nullptr);
+    EXPECT_EQ(plugin.HostContext()->setDirty(0), vst3::kResultOk);
+    const std::vector<std::string> edits{"change 7 0.250000", "begin 9", "end 9", "modified"};
+    EXPECT_EQ(plugin.calls, edits);
+}
+
+TEST(VST3HostContextTest, WithoutAnOwnerTheHandlerRefuses)
+{
+    auto* context = new VST3HostContext(nullptr);
+    EXPECT_EQ(context->beginEdit(1), vst3::kResultFalse);
+    EXPECT_EQ(context->performEdit(1, 0.5), vst3::kResultFalse);
+    EXPECT_EQ(context->endEdit(1), vst3::kResultFalse);
+    EXPECT_EQ(context->restartComponent(vst3::kReloadComponent), vst3::kResultFalse);
+    EXPECT_EQ(context->setDirty(1), vst3::kResultOk);
+    EXPECT_EQ(context->createContextMenu(nullptr, nullptr), nullptr);
+
+    // Answers hold references of their own; the own attribute list does not.
+    EXPECT_NE(Ask(context, vst3::IUnitHandler::iid, vst3::kResultOk), nullptr);
+    EXPECT_EQ(Ask(context, vst3::IAttributeList::iid, vst3::kResultOk), context->AttributeList());
+    EXPECT_EQ(Ask(context, vst3::IPlugFrame::iid, vst3::kNotImplemented), nullptr);
+    EXPECT_EQ(context->release(), 1u);
+    EXPECT_EQ(context->release(), 0u);
+}
+
+TEST(VST3HostContextTest, CreatesMessagesAndListsByIdentifierContent)
+{
+    VST3Plugin plugin;
+    vst3::IHostApplication* application = plugin.HostContext();
+    vst3::TUID cid;
+    vst3::TUID iid;
+    std::memcpy(cid, vst3::IMessage::iid.bytes, sizeof cid);
+    std::memcpy(iid, vst3::IMessage::iid.bytes, sizeof iid);
+    void* obj = nullptr;
+    ASSERT_EQ(application->createInstance(cid, iid, &obj), vst3::kResultOk);
+    auto* message = static_cast<vst3::IMessage*>(obj);
+    EXPECT_EQ(message->getMessageID(), nullptr);
+    message->setMessageID("first");
+    message->setMessageID(nullptr);
+    EXPECT_EQ(message->getMessageID(), nullptr);
+    EXPECT_EQ(message->getAttributes(), message->getAttributes()) << "one list per message";
+    EXPECT_EQ(Ask(message, vst3::IAttributeList::iid, vst3::kNoInterface), nullptr);
+    EXPECT_EQ(message->release(), 0u);
+
+    obj = &plugin;
+    std::memcpy(iid, vst3::IAttributeList::iid.bytes, sizeof iid);
+    EXPECT_EQ(application->createInstance(cid, iid, &obj), vst3::kInvalidArgument);
+    EXPECT_EQ(obj, nullptr);
+}
+
+TEST(VST3HostContextTest, AttributeListKeepsOneValuePerNameAsStored)
+{
+    auto* list = new VST3HostAttributeList;
+    vst3::int64 number = 0;
+    EXPECT_EQ(list->setInt("n", 1), vst3::kResultOk);
+    EXPECT_EQ(list->setInt("n", 2), vst3::kResultOk);
+    EXPECT_EQ(list->getInt("n", number), vst3::kResultOk);
+    EXPECT_EQ(number, 2);
+
+    const char16_t text[] = u"abcdef";
+    list->setString("t", text);
+    char16_t buffer[8];
+    std::memset(buffer, 0xFF, sizeof buffer);
+    EXPECT_EQ(list->getString("t", buffer, sizeof buffer), vst3::kResultOk);
+    EXPECT_EQ(std::u16string(buffer), u"abcdef");
+    EXPECT_EQ(list->getString("missing", buffer, sizeof buffer), vst3::kResultFalse);
+
+    const unsigned char bytes[] = {9, 8, 7};
+    list->setBinary("b", bytes, sizeof bytes);
+    const void* data = nullptr;
+    vst3::uint32 size = 0;
+    EXPECT_EQ(list->getBinary("b", data, size), vst3::kResultOk);
+    const void* again = nullptr;
+    list->getBinary("b", again, size);
+    EXPECT_EQ(data, again) << "the list's own bytes, not a copy";
+    EXPECT_EQ(size, 3u);
+
+    EXPECT_EQ(Ask(list, vst3::IMessage::iid, vst3::kNoInterface), nullptr);
+    EXPECT_EQ(list->release(), 0u);
+}

@@ -1,0 +1,220 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
+#include "Platform/FaultGuard.h"
+#include "vst3/Vst3TestSupport.h"
+
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace Vst3TestSupport;
+
+namespace
+{
+struct Probe
+{
+    std::vector<VST3EffectRecord> records;
+    bool hasFactory = true;
+};
+
+Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true, bool hasFactory = true)
+{
+    Probe probe;
+    probe.hasFactory = hasFactory;
+    VST3Plugin plugin;
+    probe.records = plugin.ProbeModule(Fixture(group, name).toStdString(), isNew, probe.hasFactory);
+    return probe;
+}
+
+std::vector<std::wstring> Names(const Probe& probe)
+{
+    std::vector<std::wstring> names;
+    for (const VST3EffectRecord& record : probe.records)
+        names.push_back(record.name);
+    return names;
+}
+} // namespace
+
+TEST(VST3PluginTest, ProbeDescribesEveryAudioClassOfAModule)
+{
+    const Probe two = ProbeFixture("good", "TwoEffects");
+    ASSERT_EQ(two.records.size(), 2u) << "the controller class is not an audio class";
+    const VST3EffectRecord& delay = two.records[0];
+    EXPECT_EQ(delay.name, L"Fixture Delay");
+    EXPECT_EQ(delay.id, L"46575350010001004649585400000000");
+    EXPECT_EQ(delay.vendor, "PlugSweep Fixtures") << "an empty class vendor falls back to the factory's";
+    EXPECT_EQ(delay.categories, "Fx|Delay");
+    EXPECT_EQ(delay.categoryMask, 0x80u);
+    EXPECT_EQ(delay.inputs, 2);
+    EXPECT_EQ(delay.outputs, 2);
+    EXPECT_TRUE(delay.enabled && delay.working && !delay.favourite);
+    EXPECT_EQ(delay.path, "") << "the scan fills in the path and the time";
+
+    const VST3EffectRecord& splitter = two.records[1];
+    EXPECT_EQ(splitter.id, L"0302010005040706"
+                           L"08090A0B0C0D0E0F");
+    EXPECT_EQ(splitter.vendor, "PlugSweep Fixture Labs");
+    EXPECT_EQ(splitter.inputs, 1) << "the aux and event inputs do not count";
+    EXPECT_EQ(splitter.outputs, 2);
+
+    const Probe synth = ProbeFixture("good", "Instrument");
+    ASSERT_EQ(synth.records.size(), 1u);
+    EXPECT_EQ(synth.records[0].inputs, 0);
+    EXPECT_EQ(synth.records[0].outputs, 2);
+    EXPECT_EQ(ProbeFixture("good", "PlainFile").records.at(0).name, L"Fixture Plain File")
+        << "a plain file is loaded as it is";
+}
+
+TEST(VST3PluginTest, ProbeSkipsClassesItCannotUseAndFillsGaps)
+{
+    const Probe twins = ProbeFixture("good", "SameName");
+    ASSERT_EQ(twins.records.size(), 1u);
+    EXPECT_EQ(twins.records[0].inputs, 1) << "the first class of a name wins";
+    EXPECT_EQ(twins.records[0].categories, "Fx|Filter");
+
+    EXPECT_EQ(Names(ProbeFixture("good", "InitFalse")), std::vector<std::wstring>{L"Fixture Init Survivor"});
+
+    const Probe inactive = ProbeFixture("good", "NoActiveBuses");
+    ASSERT_EQ(inactive.records.size(), 2u);
+    for (const VST3EffectRecord& record : inactive.records)
+        EXPECT_TRUE(record.inputs == 2 && record.outputs == 2)
+            << QString::fromStdWString(record.name).toStdString();
+
+    const Probe plain = ProbeFixture("good", "FactoryOnly");
+    ASSERT_EQ(plain.records.size(), 1u);
+    EXPECT_EQ(plain.records[0].categories, "") << "sub-categories need the second factory interface";
+    EXPECT_EQ(plain.records[0].categoryMask, 0u);
+    EXPECT_EQ(plain.records[0].vendor, "PlugSweep Fixtures");
+}
+
+TEST(VST3PluginTest, ModulesThatGiveNothingTellWhetherTheyHaveAFactory)
+{
+    const Probe controllers = ProbeFixture("broken", "NoAudioClasses", true, false);
+    EXPECT_TRUE(controllers.records.empty());
+    EXPECT_TRUE(controllers.hasFactory);
+
+    const Probe noFactory = ProbeFixture("broken", "NoFactory");
+    EXPECT_TRUE(noFactory.records.empty());
+    EXPECT_FALSE(noFactory.hasFactory);
+
+    // Modules that cannot be loaded leave the flag as the caller set it.
+    for (const char* name : {"EntryFails", "Garbage", "Missing"})
+        for (bool preset : {true, false})
+        {
+            const Probe probe = ProbeFixture("broken", name, true, preset);
+            EXPECT_TRUE(probe.records.empty()) << name;
+            EXPECT_EQ(probe.hasFactory, preset) << name;
+        }
+}
+
+TEST(VST3PluginTest, AFaultInsidePlugInCodeEndsOnlyTheProbe)
+{
+    std::thread(
+        []
+        {
+            Platform::InstallFaultTranslator();
+            const Probe faulting = ProbeFixture("crash", "InitFault");
+            EXPECT_TRUE(faulting.records.empty());
+            EXPECT_TRUE(faulting.hasFactory);
+            EXPECT_EQ(ProbeFixture("good", "TwoEffects").records.size(), 2u) << "the thread goes on probing";
+        })
+        .join();
+}
+
+TEST(VST3PluginTest, ModuleIsEnteredForTheProbeAndLeftLastWhenTheWrapperGoes)
+{
+    FixtureReport report;
+    {
+        VST3Plugin plugin;
+        bool hasFactory = true;
+        plugin.ProbeModule(Fixture("good", "TwoEffects").toStdString(), true, hasFactory);
+        const std::vector<std::string> probed{"ModuleEntry TwoEffects", "terminate Fixture Delay",
+                                              "destroyed Fixture Delay", "terminate Fixture Mono Splitter",
+                                              "destroyed Fixture Mono Splitter"};
+        EXPECT_EQ(report.Lines(), probed) << "each component is gone before the next class";
+    }
+    {
+        VST3Plugin refused;
+        bool hasFactory = true;
+        refused.ProbeModule(Fixture("broken", "EntryFails").toStdString(), true, hasFactory);
+    }
+    const std::vector<std::string> lines = report.Lines();
+    const std::vector<std::string> tail(lines.begin() + 5, lines.end());
+    const std::vector<std::string> expected{"destroyed factory", "ModuleExit TwoEffects",
+                                            "ModuleEntry EntryFails", "ModuleExit EntryFails"};
+    EXPECT_EQ(tail, expected) << "a module whose entry refused is still left";
+}
+
+TEST(VST3PluginTest, BigOrNewModulesAskForTheWindowAsTheyAreProbed)
+{
+    ScopedUI ui;
+    ProbeFixture("good", "SixClasses", false);
+    EXPECT_TRUE(ui->showRequests.empty()) << "six classes of a known module stay quiet";
+    ProbeFixture("good", "SevenClasses", false);
+    EXPECT_EQ(ui->showRequests, std::vector<int>(7, VUI::kShowAll));
+    ui->showRequests.clear();
+    ProbeFixture("good", "SixClasses", true);
+    EXPECT_EQ(ui->showRequests.size(), 6u);
+    EXPECT_EQ(ui->messages.front(), L"Scanning: Fixture Six 1");
+    EXPECT_EQ(ui->messages.back(), L"Scanning: Fixture Six 6");
+}
+
+// The inspector calls every method of the context it is initialised with and
+// reports each answer, so this is the host context as a plug-in sees it.
+TEST(VST3PluginTest, PlugInsSeeTheHostContextAnswerAsSpecifiedForThem)
+{
+    FixtureReport report;
+    EXPECT_EQ(ProbeFixture("probe", "ContextInspector").records.size(), 1u);
+    const std::vector<std::string> expected{
+        "ModuleEntry ContextInspector",
+        "queryInterface FUnknown -> kResultOk non-null",
+        "queryInterface IComponentHandler -> kResultOk non-null",
+        "queryInterface IComponentHandler2 -> kResultOk non-null",
+        "queryInterface IComponentHandler3 -> kResultOk non-null",
+        "queryInterface IContextMenuTarget -> kResultOk non-null",
+        "queryInterface IHostApplication -> kResultOk non-null",
+        "queryInterface IUnitHandler -> kResultOk non-null",
+        "queryInterface IComponentHandlerBusActivation -> kResultOk non-null",
+        "queryInterface IAttributeList -> kResultOk non-null",
+        "queryInterface IPlugFrame -> kNotImplemented null",
+        // The creation reference and one per interface answered, the list excepted.
+        "addRef -> 10",
+        "release -> 9",
+        "getName -> kResultOk Orvella Corvane",
+        "createInstance IMessage IMessage -> kResultOk non-null",
+        "createInstance IMessage IAttributeList -> kInvalidArgument null",
+        "createInstance IAttributeList IAttributeList -> kResultOk non-null",
+        "createInstance Unknown Unknown -> kNotImplemented null",
+        "setMessageID probe.message -> done",
+        "getMessageID -> probe.message",
+        "getAttributes -> non-null",
+        "setInt number 42 -> kResultOk",
+        "getInt number -> kResultOk 42",
+        "getInt missing -> kResultFalse",
+        "setFloat ratio 0.5 -> kResultOk",
+        "getInt ratio -> kResultOk 0x3FE0000000000000",
+        "setString label abc -> kResultOk",
+        "getString label 4 -> kResultOk 61 00 62 00",
+        "setBinary blob 5 -> kResultOk",
+        "getBinary blob -> kResultOk 5 01 02 03 04 05",
+        "release IMessage -> 0",
+        "release IAttributeList -> 0",
+        "beginEdit 1 -> kResultOk",
+        "performEdit 1 0.5 -> kResultFalse",
+        "endEdit 1 -> kResultOk",
+        "restartComponent 0 -> kResultOk",
+        "setDirty 1 -> kResultOk",
+        "requestOpenEditor editor -> kResultFalse",
+        "startGroupEdit -> kResultFalse",
+        "finishGroupEdit -> kResultFalse",
+        "createContextMenu null null -> null",
+        "createContextMenu null 1 -> null",
+        "executeMenuItem 0 -> kResultFalse",
+        "notifyUnitSelection 0 -> kResultFalse",
+        "notifyProgramListChange 0 0 -> kResultFalse",
+        "requestBusActivation 0 0 0 1 -> kResultFalse",
+        "terminate Fixture Context Inspector",
+        "destroyed Fixture Context Inspector",
+        "destroyed factory",
+        "ModuleExit ContextInspector",
+    };
+    EXPECT_EQ(report.Lines(), expected);
+}

@@ -1,0 +1,195 @@
+#include "vst3/Vst3TestSupport.h"
+
+#include "Interfaces/EngineContext.h"
+#include "Interfaces/ProcessFolders.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
+#include "support/TestSupport.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <pugixml.hpp>
+#include <sys/stat.h>
+
+namespace Vst3TestSupport
+{
+namespace
+{
+class RecordingProgress : public VProgressDisplay
+{
+public:
+    explicit RecordingProgress(RecordingUI& ui) : m_ui(ui) {}
+    void SetTextAndValue(const std::wstring&, std::int32_t) override {}
+    std::int32_t Complete() override { return 0; }
+    void SetValue(std::int32_t value) override { m_ui.progressValues.push_back(value); }
+    void Advance(std::int32_t) override {}
+    void Start(std::int32_t maximum, const std::wstring&) override { m_ui.progressMaximum = maximum; }
+    void SetText(const std::wstring&) override {}
+    bool IsCancelled() override { return m_ui.cancelled; }
+
+private:
+    RecordingUI& m_ui;
+};
+} // namespace
+
+QString Fixture(const QString& group, const QString& name)
+{
+    return TestSupport::Vst3FixtureDir() + "/" + group + "/" + name + ".vst3";
+}
+
+QString Library(const QString& bundle)
+{
+    const QFileInfo info(bundle);
+    return info.isDir() ? bundle + "/Contents/x86_64-linux/" + info.completeBaseName() + ".so" : bundle;
+}
+
+QString CopyModule(const QString& module, const QString& folder, const QString& newName)
+{
+    const QString copy = folder + "/" + newName + ".vst3";
+    if (!QFileInfo(module).isDir())
+    {
+        QDir().mkpath(folder);
+        EXPECT_TRUE(QFile::copy(module, copy)) << copy.toStdString();
+        return copy;
+    }
+    const QString library = Library(copy);
+    QDir().mkpath(QFileInfo(library).path());
+    EXPECT_TRUE(QFile::copy(Library(module), library)) << library.toStdString();
+    return copy;
+}
+
+void ShiftModuleTime(const QString& module, int minutes)
+{
+    QFile library(Library(module));
+    ASSERT_TRUE(library.open(QIODevice::ReadWrite));
+    const QDateTime time = QFileInfo(library).lastModified().addSecs(60 * minutes);
+    ASSERT_TRUE(library.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+QByteArray ReadAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::uint64_t FileIdentity(const QString& path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
+std::map<std::string, Entry> Entries(const QString& configuration)
+{
+    std::map<std::string, Entry> entries;
+    pugi::xml_document document;
+    if (!document.load_file(configuration.toStdString().c_str()))
+        return entries;
+    for (pugi::xml_node effect : document.child("Effects").children("Effect"))
+    {
+        Entry entry;
+        for (pugi::xml_node element : effect.children())
+            entry[element.name()] = element.text().get();
+        entries[entry["ID"]] = entry;
+    }
+    return entries;
+}
+
+FixtureReport::FixtureReport()
+{
+    qputenv("PLUGSWEEP_FIXTURE_REPORT", QFile::encodeName(m_folder.filePath("report")));
+}
+
+FixtureReport::~FixtureReport()
+{
+    qunsetenv("PLUGSWEEP_FIXTURE_REPORT");
+}
+
+std::vector<std::string> FixtureReport::Lines() const
+{
+    return Lines(std::string());
+}
+
+std::vector<std::string> FixtureReport::Lines(const std::string& prefix) const
+{
+    std::vector<std::string> lines;
+    std::ifstream in(m_folder.filePath("report").toStdString());
+    for (std::string line; std::getline(in, line);)
+        if (line.compare(0, prefix.size(), prefix) == 0)
+            lines.push_back(line);
+    return lines;
+}
+
+void RecordingUI::SetMessage(const std::wstring& text)
+{
+    messages.push_back(text);
+    if (onMessage)
+        onMessage(text);
+}
+
+void RecordingUI::SetMessage(int, const std::wstring& text)
+{
+    SetMessage(text);
+}
+
+VRef<VProgressDisplay> RecordingUI::CreateProgressDisplay(bool)
+{
+    return VRef<VProgressDisplay>::Adopt(new RecordingProgress(*this));
+}
+
+void RecordingUI::RequestShow(int flag)
+{
+    showRequests.push_back(flag);
+}
+
+ScopedUI::ScopedUI() : m_ui(std::make_shared<RecordingUI>())
+{
+    SetCurrentVUI(m_ui);
+}
+
+ScopedUI::~ScopedUI()
+{
+    SetCurrentVUI(nullptr);
+}
+
+ScanSetup::ScanSetup()
+{
+    QDir().mkpath(Effects());
+    EngineContext::Instance().SetInterface(&m_interface);
+}
+
+ScanSetup::~ScanSetup()
+{
+    EngineContext::Instance().SetInterface(nullptr);
+    ProcessFolders::PluginFolders().clear();
+}
+
+QString ScanSetup::Scratch(const QString& name) const
+{
+    const QString path = m_prefs.path() + "/" + name;
+    QDir().mkpath(path);
+    return path;
+}
+
+std::unique_ptr<VST3Host> ScanSetup::Host(const QStringList& folders)
+{
+    ProcessFolders::PluginFolders() = folders;
+    auto host = std::make_unique<VST3Host>();
+    host->Initialise(Effects().toStdWString(), std::wstring(), 48000, 1024);
+    return host;
+}
+
+bool ScanSetup::Run(const QStringList& folders)
+{
+    const std::unique_ptr<VST3Host> host = Host(folders);
+    host->LoadKnownPlugins();
+    return host->LaunchScanner(true, true);
+}
+
+QStringList ScanSetup::Markers() const
+{
+    return QDir(Effects()).entryList({"*.scan3"}, QDir::Files | QDir::Hidden);
+}
+} // namespace Vst3TestSupport

@@ -1,0 +1,107 @@
+#pragma once
+
+#include "Interfaces/CorvaneInterfaceImpl.h"
+#include "Main/VLib/VUI.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <cstdint>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+class VST3Host;
+
+namespace Vst3TestSupport
+{
+// A fixture module's bundle (or plain file) in the build's fixture folders.
+QString Fixture(const QString& group, const QString& name);
+// Copies a bundle (or a plain-file module) into folder under a new name,
+// renaming the library inside as a bundle requires. Returns the copy's path.
+QString CopyModule(const QString& module, const QString& folder, const QString& newName);
+// The library a bundle path stands for.
+QString Library(const QString& bundle);
+// Moves a module's last-modified time by the given minutes.
+void ShiftModuleTime(const QString& module, int minutes);
+QByteArray ReadAll(const QString& path);
+// Changes when a file is replaced, even by one with the same bytes and time.
+std::uint64_t FileIdentity(const QString& path);
+
+// Every Effect element of a VST 3 configuration file as element name to text,
+// keyed by ID; read with the XML parser itself, not with the code under test.
+using Entry = std::map<std::string, std::string>;
+std::map<std::string, Entry> Entries(const QString& configuration);
+
+// Points the fixtures' report at a file of its own while it lives.
+class FixtureReport
+{
+public:
+    FixtureReport();
+    ~FixtureReport();
+    std::vector<std::string> Lines() const;
+    // The lines that start with prefix.
+    std::vector<std::string> Lines(const std::string& prefix) const;
+
+private:
+    QTemporaryDir m_folder;
+};
+
+// The progress interface as a scan sees it, recording what it is told.
+class RecordingUI : public VUI
+{
+public:
+    void SetMessage(const std::wstring& text) override;
+    void SetMessage(int code, const std::wstring& text) override;
+    void UserWarning(const std::wstring&, bool) override {}
+    VRef<VProgressDisplay> CreateProgressDisplay(bool flag) override;
+    void RequestShow(int flag) override;
+
+    std::vector<std::wstring> messages;
+    std::vector<int> showRequests;
+    std::vector<std::int32_t> progressValues;
+    std::int32_t progressMaximum = -1;
+    bool cancelled = false;
+    // Runs on every status message, while the scan waits.
+    std::function<void(const std::wstring&)> onMessage;
+};
+
+// Installs a RecordingUI as the current progress interface while it lives.
+class ScopedUI
+{
+public:
+    ScopedUI();
+    ~ScopedUI();
+    RecordingUI& operator*() const { return *m_ui; }
+    RecordingUI* operator->() const { return m_ui.get(); }
+
+private:
+    std::shared_ptr<RecordingUI> m_ui;
+};
+
+// A preferences folder with its Effects folder, and VST 3 hosts that scan
+// given folders the way one scanner run does.
+class ScanSetup
+{
+public:
+    ScanSetup();
+    ~ScanSetup();
+
+    QString Effects() const { return m_prefs.path() + "/Effects"; }
+    QString Configuration() const { return Effects() + "/VST3Configuration.xml"; }
+    QString Scratch(const QString& name) const;
+
+    // A new host, initialised on these folders.
+    std::unique_ptr<VST3Host> Host(const QStringList& folders);
+    // Loads the known classes and scans, as one scanner run; the scan's result.
+    bool Run(const QStringList& folders);
+    QStringList Markers() const;
+
+private:
+    QTemporaryDir m_prefs;
+    CorvaneInterfaceImpl m_interface;
+};
+} // namespace Vst3TestSupport
