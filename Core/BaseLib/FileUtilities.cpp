@@ -4,11 +4,12 @@
 #include <QTemporaryFile>
 #include <cstdio>
 #include <ctime>
+#include <fcntl.h>
 #include <sys/stat.h>
 
 namespace FileUtilities
 {
-// The rename is what makes the replacement atomic for a process that dies at
+// Replacing by name is what keeps the file whole for a process that dies at
 // any instant; no sync to disk is forced, since a scan rewrites its results
 // after every plug-in and waiting for the disk each time would dominate it.
 bool WriteAtomically(const QString& path, const QByteArray& bytes)
@@ -20,7 +21,14 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes)
         return false;
     file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
                         QFileDevice::ReadOther);
-    if (std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) != 0)
+    const QByteArray from = QFile::encodeName(file.fileName());
+    const QByteArray to = QFile::encodeName(path);
+    // Swapping the two files is as atomic as renaming over the old one, but
+    // it does not make the file system push the new data to disk first; the
+    // temporary name then holds the old contents and is removed with it.
+    if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0)
+        return true;
+    if (std::rename(from.constData(), to.constData()) != 0)
         return false;
     file.setAutoRemove(false);
     return true;
