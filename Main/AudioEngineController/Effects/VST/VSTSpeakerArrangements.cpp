@@ -1,0 +1,208 @@
+#include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
+
+#include "Main/StudioModel/ChannelFormat.h"
+
+#include <QString>
+#include <cstring>
+#include <iostream>
+#include <utility>
+#include <vector>
+
+namespace
+{
+using Speaker = std::pair<const char*, VstInt32>;
+
+// Formats of more than eight channels name their channels in one of two
+// conventions and carry no speaker positions.
+const std::map<QString, VstInt32>& SpeakerTypesByName()
+{
+    static const std::map<QString, VstInt32> table = {
+        {"L", kSpeakerL},       {"M+30", kSpeakerL},   {"R", kSpeakerR},       {"M-30", kSpeakerR},
+        {"C", kSpeakerC},       {"M+0", kSpeakerC},    {"Ls", kSpeakerLs},     {"M+110", kSpeakerLs},
+        {"Rs", kSpeakerRs},     {"M-110", kSpeakerRs}, {"Lss", kSpeakerSl},    {"M+90", kSpeakerSl},
+        {"Rss", kSpeakerSr},    {"M-90", kSpeakerSr},  {"Lsr", kSpeakerLs},    {"M+135", kSpeakerLs},
+        {"Rsr", kSpeakerRs},    {"M-135", kSpeakerRs}, {"LFE", kSpeakerLfe},   {"LFE1", kSpeakerLfe},
+        {"LFE2", kSpeakerLfe2}, {"Ltf", kSpeakerTfl},  {"U+45", kSpeakerTfl},  {"Rtf", kSpeakerTfr},
+        {"U-45", kSpeakerTfr},  {"Ltm", kSpeakerTfl},  {"U+90", kSpeakerTfl},  {"Rtm", kSpeakerTfr},
+        {"U-90", kSpeakerTfr},  {"Ltr", kSpeakerTrl},  {"U+135", kSpeakerTrl}, {"Rtr", kSpeakerTrr},
+        {"U-135", kSpeakerTrr}, {"T", kSpeakerTm},     {"U+0", kSpeakerTm},
+    };
+    return table;
+}
+
+VstInt32 SpeakerTypeByName(const QString& name)
+{
+    const auto found = SpeakerTypesByName().find(name);
+    return found == SpeakerTypesByName().end() ? VstInt32(kSpeakerArrUserDefined) : found->second;
+}
+
+// In a format that also has rear channels, the surround pair sits at the sides.
+VstInt32 SpeakerTypeByPosition(std::uint32_t position, bool hasRears)
+{
+    switch (position)
+    {
+    case ChannelFormat::kLeft:
+        return kSpeakerL;
+    case ChannelFormat::kRight:
+        return kSpeakerR;
+    case ChannelFormat::kCentre:
+        return kSpeakerC;
+    case ChannelFormat::kLfe:
+        return kSpeakerLfe;
+    case ChannelFormat::kLeftSurround:
+        return hasRears ? kSpeakerSl : kSpeakerLs;
+    case ChannelFormat::kRightSurround:
+        return hasRears ? kSpeakerSr : kSpeakerRs;
+    case ChannelFormat::kCentreSurround:
+        return kSpeakerS;
+    case ChannelFormat::kLeftRear:
+        return kSpeakerLs;
+    case ChannelFormat::kRightRear:
+        return kSpeakerRs;
+    default:
+        return kSpeakerUndefined;
+    }
+}
+
+void SetSpeaker(VstSpeakerProperties& speaker, const QByteArray& name, VstInt32 type)
+{
+    std::memset(speaker.name, 0, sizeof speaker.name);
+    std::memcpy(speaker.name, name.constData(), std::min<size_t>(name.size(), sizeof speaker.name - 1));
+    speaker.type = type;
+}
+
+// As stored: unused speakers among the first eight are undefined, the rest zero.
+SpeakerArrangementRecord Predefined(VstInt32 type, const std::vector<Speaker>& speakers)
+{
+    SpeakerArrangementRecord record;
+    record.type = type;
+    record.numChannels = VstInt32(speakers.size());
+    for (int i = 0; i < 8; ++i)
+        SetSpeaker(record.speakers[i], i < int(speakers.size()) ? speakers[i].first : "",
+                   i < int(speakers.size()) ? speakers[i].second : VstInt32(kSpeakerUndefined));
+    return record;
+}
+
+SpeakerArrangementRecord Empty()
+{
+    return Predefined(kSpeakerArrEmpty, {});
+}
+} // namespace
+
+VSTSpeakerArrangements& VSTSpeakerArrangements::Instance()
+{
+    static VSTSpeakerArrangements arrangements;
+    return arrangements;
+}
+
+VSTSpeakerArrangements::VSTSpeakerArrangements()
+    : m_predefined{
+          Empty(),
+          Predefined(kSpeakerArrMono, {{"M", kSpeakerM}}),
+          Predefined(kSpeakerArrStereo, {{"L", kSpeakerL}, {"R", kSpeakerR}}),
+          Predefined(kSpeakerArrUserDefined, {{"L", kSpeakerL}, {"C", kSpeakerC}, {"R", kSpeakerR}}),
+          Predefined(kSpeakerArr40Cine,
+                     {{"L", kSpeakerL}, {"C", kSpeakerC}, {"R", kSpeakerR}, {"S", kSpeakerS}}),
+          Predefined(
+              kSpeakerArrUserDefined,
+              {{"L", kSpeakerL}, {"C", kSpeakerC}, {"R", kSpeakerR}, {"Ls", kSpeakerLs}, {"Rs", kSpeakerRs}}),
+          Predefined(kSpeakerArr51, {{"L", kSpeakerL},
+                                     {"R", kSpeakerR},
+                                     {"C", kSpeakerC},
+                                     {"Lfe", kSpeakerLfe},
+                                     {"Ls", kSpeakerLs},
+                                     {"Rs", kSpeakerRs}}),
+          Predefined(kSpeakerArrUserDefined, {{"L", kSpeakerL},
+                                              {"C", kSpeakerC},
+                                              {"R", kSpeakerR},
+                                              {"Ls", kSpeakerLs},
+                                              {"Cs", kSpeakerCs},
+                                              {"Rs", kSpeakerRs},
+                                              {"Lfe", kSpeakerLfe}}),
+          Predefined(kSpeakerArr71Music, {{"L", kSpeakerL},
+                                          {"R", kSpeakerR},
+                                          {"C", kSpeakerC},
+                                          {"Lfe", kSpeakerLfe},
+                                          {"Ls", kSpeakerSl},
+                                          {"Rs", kSpeakerSr},
+                                          {"Bsl", kSpeakerLs},
+                                          {"Bsr", kSpeakerRs}}),
+          Empty(),
+          Empty(),
+          Empty(),
+          Predefined(kSpeakerArrUserDefined, {{"L", kSpeakerL}, {"R", kSpeakerR}, {"Lfe", kSpeakerLfe}}),
+          Predefined(kSpeakerArrUserDefined, {{"L", kSpeakerL},
+                                              {"C", kSpeakerC},
+                                              {"R", kSpeakerR},
+                                              {"Ls", kSpeakerLs},
+                                              {"Rs", kSpeakerRs},
+                                              {"Lfe", kSpeakerLfe}}),
+          Predefined(kSpeakerArrUserDefined, {{"L", kSpeakerL},
+                                              {"C", kSpeakerC},
+                                              {"R", kSpeakerR},
+                                              {"Ls", kSpeakerSl},
+                                              {"Rs", kSpeakerSr},
+                                              {"Bsl", kSpeakerLs},
+                                              {"Bsr", kSpeakerRs},
+                                              {"Lfe", kSpeakerLfe}}),
+      }
+{
+}
+
+void VSTSpeakerArrangements::Build()
+{
+    for (const ChannelFormat& format : ChannelFormat::All())
+    {
+        if (format.ChannelCount() == 0)
+            continue;
+        SpeakerArrangementRecord& record = m_map[format.code];
+        if (format.code < kPredefinedCount)
+        {
+            record = m_predefined[format.code];
+            // The studio model's own layouts replace the stored speakers.
+            FillSpeakers(m_predefined[format.code], format);
+        }
+        else
+        {
+            record.type = kSpeakerArrUserDefined;
+            record.numChannels = std::min(format.ChannelCount(), SpeakerArrangementRecord::kMaxSpeakers);
+        }
+        FillSpeakers(record, format);
+    }
+}
+
+void VSTSpeakerArrangements::FillSpeakers(SpeakerArrangementRecord& record, const ChannelFormat& format)
+{
+    const bool byPosition = format.ChannelCount() <= 8;
+    const bool hasRears = format.PositionMask() & (ChannelFormat::kLeftRear | ChannelFormat::kRightRear);
+    for (int i = 0; i < SpeakerArrangementRecord::kMaxSpeakers; ++i)
+    {
+        if (i >= format.ChannelCount())
+        {
+            SetSpeaker(record.speakers[i], QByteArray(), kSpeakerUndefined);
+            continue;
+        }
+        const ChannelFormat::Channel& channel = format.channels[size_t(i)];
+        const QString name = QString::fromWCharArray(channel.name);
+        SetSpeaker(record.speakers[i], name.toUtf8(),
+                   byPosition ? SpeakerTypeByPosition(channel.position, hasRears) : SpeakerTypeByName(name));
+    }
+}
+
+const SpeakerArrangementRecord& VSTSpeakerArrangements::GetArrangement(std::int32_t channels) const
+{
+    return m_predefined[channels >= 1 && channels <= 8 ? size_t(channels) : 8];
+}
+
+const SpeakerArrangementRecord* VSTSpeakerArrangements::FindArrangement(std::uint32_t format) const
+{
+    const auto found = m_map.find(format);
+    if (found == m_map.end())
+        return nullptr;
+    const SpeakerArrangementRecord& record = found->second;
+    std::cout << "Found arrangement for:" << format << " chs:" << record.numChannels
+              << " type:" << record.type << "\n";
+    for (int i = 0; i < record.numChannels; ++i)
+        std::cout << "Speaker: " << i << " " << record.speakers[i].name << "\n";
+    return &record;
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
+
+#include <QProcessEnvironment>
+#include <QStringList>
+#include <functional>
+#include <vector>
+
+// Runs the real scanner the way the host does: writes the scan request into
+// the preferences root's effects folder and starts PlugSweep on it, again
+// while crash markers remain, ten runs at most.
+class PlugSweepRunner
+{
+public:
+    static constexpr int kMaxRuns = 10;
+
+    explicit PlugSweepRunner(QString preferencesRoot);
+
+    // The number of runs it took; afterRun sees each run's result.
+    int ScanUntilNoMarkers(const QStringList& folders, const std::function<void()>& afterRun = {});
+    // One run with extra environment; answers what it wrote to standard error.
+    QByteArray RunOnce(const QStringList& folders, const QProcessEnvironment& extra = QProcessEnvironment());
+
+    QString EffectsFolder() const { return m_root + QStringLiteral("/Effects"); }
+    QString ConfigurationPath() const { return EffectsFolder() + QStringLiteral("/FXConfiguration.xml"); }
+    QStringList Markers() const;
+    std::vector<VstEffectRecord> Configuration() const;
+
+private:
+    QString m_root;
+};

@@ -1,0 +1,54 @@
+#include "Core/BaseLib/FolderListing.h"
+#include "PlugSweepRunner.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFileInfo>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <set>
+
+// What the Debian packages lsp-plugins-vst, dragonfly-reverb-vst and
+// zam-plugins install (tools/install-deps.sh).
+TEST(Vst2RealPluginTest, ScansTheInstalledPackagesThenLoadsNothingItKnows)
+{
+    const QStringList folders = {QStringLiteral("/usr/lib/vst"), QStringLiteral("/usr/lib/lxvst")};
+    const QStringList files = FolderListing(QStringLiteral(".vst3")).List(folders[0], {"*.so"}, true) +
+                              FolderListing(QStringLiteral(".vst3")).List(folders[1], {"*.so"}, true);
+    if (files.isEmpty())
+        GTEST_SKIP() << "no VST 2 plug-in packages installed";
+    // The plug-ins of one package share a library that is no plug-in itself.
+    const QRegularExpression sharedLibrary(QStringLiteral("/lsp-plugins-vst2-[0-9.]+\\.so$"));
+
+    QTemporaryDir root;
+    PlugSweepRunner runner(root.filePath(QStringLiteral("prefs")));
+    EXPECT_EQ(runner.ScanUntilNoMarkers(folders), 1);
+    std::set<QString> recorded;
+    for (const VstEffectRecord& entry : runner.Configuration())
+    {
+        const QString path = QString::fromStdWString(entry.path);
+        recorded.insert(path);
+        EXPECT_FALSE(entry.name.empty()) << path.toStdString();
+        EXPECT_FALSE(entry.vendor.empty()) << path.toStdString();
+        EXPECT_NE(entry.category, 0u) << path.toStdString();
+        EXPECT_GT(entry.width, 0) << path.toStdString();
+        EXPECT_TRUE(entry.enabled && entry.working) << path.toStdString();
+    }
+    for (const QString& file : files)
+        EXPECT_EQ(recorded.count(file), file.contains(sharedLibrary) ? 0u : 1u) << file.toStdString();
+
+    // Run again: only what is no plug-in is loaded, and the file stays as it was.
+    const QDateTime written = QFileInfo(runner.ConfigurationPath()).lastModified();
+    QProcessEnvironment loaderTrace;
+    loaderTrace.insert(QStringLiteral("LD_DEBUG"), QStringLiteral("files"));
+    const QString trace = QString::fromLocal8Bit(runner.RunOnce(folders, loaderTrace));
+    QStringList loaded;
+    const QRegularExpression init(QStringLiteral("calling init: (/usr/lib/(?:vst|lxvst)/\\S+)"));
+    for (auto match = init.globalMatch(trace); match.hasNext();)
+        loaded << match.next().captured(1);
+    ASSERT_FALSE(loaded.isEmpty()) << "the loader trace is missing";
+    for (const QString& library : loaded)
+        EXPECT_TRUE(library.contains(sharedLibrary)) << library.toStdString();
+    EXPECT_EQ(QFileInfo(runner.ConfigurationPath()).lastModified(), written);
+}

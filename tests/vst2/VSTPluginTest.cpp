@@ -1,0 +1,223 @@
+#include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
+#include "Core/BaseLib/AudioPlugins/CategoryTable.h"
+#include "Core/BaseLib/Debug.h"
+#include "Main/AudioEngineController/Effects/VST/HostCallback.h"
+#include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/VSTPluginListener.h"
+#include "Vst2TestBase.h"
+
+namespace
+{
+class VSTPluginTest : public Vst2TestBase
+{
+protected:
+    // Loads a fixture the way the scan does; null when it does not load.
+    std::unique_ptr<VSTPlugin> Scanned(const QString& fixture, bool* isPluginModule = nullptr,
+                                       const QString& name = QString())
+    {
+        auto plugin = std::make_unique<VSTPlugin>();
+        bool module = false;
+        const bool loaded = plugin->LoadModule(Copy(fixture, Folder("plugins"), name), HostCallback, module);
+        if (isPluginModule)
+            *isPluginModule = module;
+        return loaded ? std::move(plugin) : nullptr;
+    }
+    VstEffectRecord Described(VSTPlugin& plugin)
+    {
+        VstEffectRecord record;
+        plugin.Describe(record);
+        return record;
+    }
+};
+
+class RecordingListener : public VSTPluginListener
+{
+public:
+    void OnParameterGesture(std::int32_t index, bool begin, VSTPlugin*) override
+    {
+        heard << QStringLiteral("gesture %1 %2").arg(index).arg(begin);
+    }
+    void OnParameterAutomated(std::int32_t index, float value, VSTPlugin*) override
+    {
+        heard << QStringLiteral("automate %1 %2").arg(index).arg(value);
+    }
+    void OnDisplayChanged(VSTPlugin*) override { heard << QStringLiteral("display"); }
+    void OnIOChanged(VSTPlugin*) override { heard << QStringLiteral("io"); }
+
+    QStringList heard;
+};
+
+std::vector<unsigned> g_assertionLines;
+void RecordAssertion(const wchar_t* expression, const wchar_t* source, unsigned line)
+{
+    EXPECT_STREQ(expression, L"0 != _plugin");
+    EXPECT_STREQ(source, L"Main\\AudioEngineController\\Effects\\VST\\VSTPlugin");
+    g_assertionLines.push_back(line);
+}
+} // namespace
+
+TEST_F(VSTPluginTest, NamesComeFromThePluginOrItsFileAndStayInsideTheirBuffers)
+{
+    StartHost();
+    auto effect = Scanned("good/FixtureEffect.so");
+    ASSERT_TRUE(effect);
+    VstEffectRecord record = Described(*effect);
+    EXPECT_EQ(record.name, L"Fixture Effect");
+    EXPECT_EQ(record.id, L"Fixture Effect:1001");
+    EXPECT_EQ(record.vendor, L"PlugSweep Fixtures");
+    EXPECT_EQ(record.category, 1u);
+    EXPECT_EQ(record.width, 2);
+    EXPECT_EQ(record.latency, 64);
+
+    // An instrument is named after its file, up to the file name's first dot.
+    auto instrument = Scanned("good/FixtureInstrument.so", nullptr, "Foo.Bar.so");
+    ASSERT_TRUE(instrument);
+    record = Described(*instrument);
+    EXPECT_EQ(record.name, L"Foo");
+    EXPECT_EQ(record.id, L"Foo:1002");
+    EXPECT_EQ(record.category, VstEffectRecord::kInstrument);
+
+    auto longNames = Scanned("longnames/LongNames.so");
+    ASSERT_TRUE(longNames);
+    record = Described(*longNames);
+    EXPECT_EQ(record.name, L"LongNameEffect" + std::wstring(64 - 14, L'#'));
+    EXPECT_EQ(record.vendor, L"LongVendor" + std::wstring(256 - 10, L'#'));
+
+    // The catalogue may class an effect as an instrument.
+    AudioPluginHost::GetPluginList()["vst"][L"Fixture Effect:1001"].categoryMask =
+        1u << CategoryTable::Instance().InstrumentBit();
+    auto classed = Scanned("good/FixtureEffect.so");
+    AudioPluginHost::GetPluginList().erase("vst");
+    ASSERT_TRUE(classed);
+    EXPECT_EQ(Described(*classed).category, VstEffectRecord::kInstrument);
+}
+
+TEST_F(VSTPluginTest, LoadModuleTellsBrokenPluginsFromOtherLibrariesAndSurvivesFaults)
+{
+    StartHost();
+    bool isPluginModule = true;
+    EXPECT_FALSE(Scanned("broken/NoEntryPoint.so", &isPluginModule));
+    EXPECT_FALSE(isPluginModule);
+    for (const char* fixture : {"broken/NotElf.so", "broken/NullEffect.so", "crash/SegvInEntry.so"})
+    {
+        EXPECT_FALSE(Scanned(fixture, &isPluginModule)) << fixture;
+        EXPECT_TRUE(isPluginModule) << fixture;
+    }
+    DebugSettings::toDebugger = true;
+    testing::internal::CaptureStderr();
+    EXPECT_FALSE(Scanned("broken/BadMagic.so", &isPluginModule));
+    const std::string traces = testing::internal::GetCapturedStderr();
+    DebugSettings::toDebugger = false;
+    EXPECT_NE(traces.find("VSTPlugin::Load - Invalid VST Plugin"), std::string::npos);
+    EXPECT_NE(traces.find("VSTPlugin::Load - Failed to Load DLL: " + Folder("plugins").toStdString() +
+                          "/BadMagic.so"),
+              std::string::npos);
+
+    auto legacy = Scanned("good/FixtureLegacy.so");
+    ASSERT_TRUE(legacy) << "the old entry point name";
+    EXPECT_EQ(legacy->GetName(), L"Fixture Legacy");
+
+    auto faulty = Scanned("crash/SegvInVendor.so");
+    ASSERT_TRUE(faulty);
+    const VstEffectRecord record = Described(*faulty);
+    EXPECT_EQ(record.name, L"Fixture Segv Vendor");
+    EXPECT_EQ(record.vendor, L"");
+    EXPECT_EQ(record.width, 2);
+}
+
+TEST_F(VSTPluginTest, ShellListsItsSubPluginsAndCreatesEachByIdentifier)
+{
+    StartHost();
+    auto shell = Scanned("good/FixtureShell.so");
+    ASSERT_TRUE(shell);
+    VstEffectRecord record = Described(*shell);
+    EXPECT_EQ(record.category, VstEffectRecord::kShell);
+    std::map<std::wstring, std::int32_t> subPlugins;
+    shell->EnumerateShellPlugins(subPlugins);
+    const std::map<std::wstring, std::int32_t> expected = {
+        {L"Shell ../Beta: A/B", 2002}, {L"Shell Alpha", 2001}, {L"Shell Gamma", 2003}};
+    EXPECT_EQ(subPlugins, expected);
+
+    record.subId = 2002;
+    ASSERT_TRUE(shell->Load(record, HostCallback, true));
+    record = Described(*shell);
+    EXPECT_EQ(record.id, L"Shell ../Beta: A/B:2002");
+    EXPECT_EQ(record.category, 6u);
+    EXPECT_EQ(record.latency, 128);
+    // A sub-plug-in is always asked for its name, even an instrument.
+    record.subId = 2003;
+    ASSERT_TRUE(shell->Load(record, HostCallback, true));
+    EXPECT_EQ(shell->GetName(), L"Shell Gamma");
+    record.subId = 9999;
+    EXPECT_FALSE(shell->Load(record, HostCallback, true));
+
+    auto longShell = Scanned("longnames/LongNamesShell.so");
+    ASSERT_TRUE(longShell);
+    subPlugins.clear();
+    longShell->EnumerateShellPlugins(subPlugins);
+    ASSERT_EQ(subPlugins.size(), 2u);
+    EXPECT_EQ(subPlugins.begin()->first, L"LongShellSubOne" + std::wstring(64 - 15, L'#'));
+}
+
+TEST_F(VSTPluginTest, DispatchWithoutAPluginIsAReportedPreconditionViolation)
+{
+    const AssertionReport previous = SetAssertionReport(RecordAssertion);
+    VSTPlugin plugin;
+    char text[8] = {};
+    EXPECT_EQ(plugin.Dispatch(effOpen), 0);
+    EXPECT_EQ(plugin.Dispatch(effGetEffectName, static_cast<void*>(text)), 0);
+    EXPECT_EQ(plugin.Dispatch(effSetBlockSize, VstIntPtr(64)), 0);
+    EXPECT_EQ(plugin.Dispatch(effSetSampleRate, 48000.0f), 0);
+    SetAssertionReport(previous);
+    EXPECT_EQ(g_assertionLines, (std::vector<unsigned>{1951, 1967, 1990, 2013}));
+}
+
+TEST_F(VSTPluginTest, CallbacksReachListenersAndAutomationNeverWaitsForTheLock)
+{
+    StartHost();
+    VstEffectRecord description;
+    description.path = Copy("probe/FixtureProbe.so", Folder("plugins")).toStdWString();
+    auto plugin = std::make_unique<VSTPlugin>();
+    ASSERT_TRUE(plugin->Load(description, HostCallback, false));
+    RecordingListener listener;
+    plugin->AddListener(&listener);
+    ASSERT_TRUE(plugin->Initialise(48000.0f, 512, PluginPlacement()));
+    EXPECT_TRUE(plugin->IsEffect());
+    EXPECT_FALSE(plugin->WantsMidi());
+    // Stream settings are sent before and after effOpen; the probe automates on each block size.
+    EXPECT_EQ(listener.heard,
+              QStringList({"automate 1 0.25", "automate 2 0.75", "automate 0 0.5", "io", "display",
+                           "gesture 0 1", "gesture 0 0", "automate 1 0.25", "automate 2 0.75"}));
+
+    // Resizing holds the plug-in lock: automation from another thread waits in
+    // the pending list until the next idle, the lock holder's own goes through.
+    listener.heard.clear();
+    plugin->SetBlockSize(256);
+    EXPECT_EQ(listener.heard, QStringList({"automate 2 0.75"}));
+    plugin->Idle();
+    EXPECT_EQ(listener.heard, QStringList({"automate 2 0.75", "automate 1 0.25"}));
+
+    plugin->RemoveListener(&listener);
+    plugin.reset();
+
+    // A plug-in automating while it is released is not heard.
+    listener.heard.clear();
+    Scan({Folder("plugins")});
+    VSTHost& host = *VSTHost::GetInstance();
+    AudioPlugin* hosted = host.LoadPlugin(L"Fixture Probe:1301", 0, PluginPlacement());
+    ASSERT_NE(hosted, nullptr);
+    EXPECT_EQ(hosted->GetBlockSize(), 1024u);
+    static_cast<VSTPlugin*>(hosted)->AddListener(&listener);
+    EXPECT_TRUE(host.ReleasePlugin(hosted));
+    EXPECT_TRUE(listener.heard.isEmpty());
+
+    VstEffectRecord instrument;
+    instrument.path = Copy("good/FixtureInstrument.so", Folder("plugins")).toStdWString();
+    VSTPlugin synth;
+    ASSERT_TRUE(synth.Load(instrument, HostCallback, false));
+    synth.Initialise(48000.0f, 512, PluginPlacement());
+    EXPECT_TRUE(synth.WantsMidi());
+    EXPECT_FALSE(synth.IsEffect());
+    EXPECT_FALSE(host.ReleasePlugin(&synth)) << "not one the host created";
+}

@@ -1,0 +1,107 @@
+#include "Vst2TestBase.h"
+
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "Interfaces/EngineContext.h"
+#include "Interfaces/ProcessFolders.h"
+#include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/VstConfigurationFile.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <algorithm>
+
+void Vst2TestBase::SetUp()
+{
+    ASSERT_TRUE(m_root.isValid());
+    QDir().mkpath(EffectsFolder());
+    m_ui = std::make_shared<RecordingUI>();
+    SetCurrentVUI(m_ui);
+    EngineContext::Instance().SetInterface(&m_interface);
+    AudioPluginHost::SetCurrent(PluginHost::GetInstance());
+    qputenv("PLUGSWEEP_FIXTURE_REPORT", m_root.filePath(QStringLiteral("report.txt")).toLocal8Bit());
+}
+
+void Vst2TestBase::TearDown()
+{
+    if (VSTHost* host = VSTHost::Existing())
+        host->Shutdown();
+    qunsetenv("PLUGSWEEP_FIXTURE_REPORT");
+    EngineContext::Instance().SetInterface(nullptr);
+    SetCurrentVUI(nullptr);
+}
+
+VSTHost& Vst2TestBase::StartHost(const QStringList& folders)
+{
+    if (VSTHost* host = VSTHost::Existing())
+        host->Shutdown();
+    ProcessFolders::PluginFolders() = folders;
+    VSTHost* host = VSTHost::GetInstance();
+    host->Initialise(EffectsFolder().toStdWString(), std::wstring(), 48000, 1024);
+    return *host;
+}
+
+bool Vst2TestBase::Scan(const QStringList& folders)
+{
+    VSTHost& host = StartHost(folders);
+    host.LoadKnownPlugins();
+    return host.LaunchScanner(true, true);
+}
+
+QByteArray Vst2TestBase::ConfigurationBytes() const
+{
+    QFile file(ConfigurationPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+std::vector<VstEffectRecord> Vst2TestBase::Configuration() const
+{
+    VstKnownList known;
+    bool rewriteNeeded = false;
+    VstConfigurationFile(ConfigurationPath()).Read(known, rewriteNeeded);
+    std::vector<VstEffectRecord> entries;
+    for (const auto& entry : known)
+        entries.push_back(entry.second);
+    std::sort(entries.begin(), entries.end(),
+              [](const VstEffectRecord& a, const VstEffectRecord& b) { return Utf16Order()(a.id, b.id); });
+    return entries;
+}
+
+const VstEffectRecord* Vst2TestBase::Entry(const std::wstring& id) const
+{
+    m_entries = Configuration();
+    const auto found = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [&](const VstEffectRecord& entry) { return entry.id == id; });
+    return found == m_entries.end() ? nullptr : &*found;
+}
+
+QString Vst2TestBase::Folder(const QString& relative) const
+{
+    const QString path = m_root.filePath(relative);
+    QDir().mkpath(path);
+    return path;
+}
+
+QString Vst2TestBase::Copy(const QString& fixture, const QString& folder, const QString& name)
+{
+    const QString source = TestSupport::Vst2FixtureDir() + QLatin1Char('/') + fixture;
+    const QString target = folder + QLatin1Char('/') + (name.isEmpty() ? QFileInfo(source).fileName() : name);
+    QFile::copy(source, target);
+    return target;
+}
+
+void Vst2TestBase::SetModified(const QString& path, const QDateTime& time)
+{
+    QFile file(path);
+    file.open(QIODevice::ReadWrite);
+    file.setFileTime(time, QFileDevice::FileModificationTime);
+}
+
+QStringList Vst2TestBase::ReportLines() const
+{
+    QFile file(m_root.filePath(QStringLiteral("report.txt")));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}

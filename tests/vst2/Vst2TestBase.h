@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Interfaces/CorvaneInterfaceImpl.h"
+#include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
+#include "RecordingUI.h"
+
+#include <QDateTime>
+#include <QStringList>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <vector>
+
+class VSTHost;
+
+// A preferences root of its own for every test, the scanner's host interface
+// and progress interface installed, and the catalogue as the current host, as
+// in the scanner process. Scans run as the scanner runs them, each with a
+// fresh VST 2 host.
+class Vst2TestBase : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // A fresh host initialised over these plug-in folders.
+    VSTHost& StartHost(const QStringList& folders = {});
+    // One scanner run; true when it wrote the configuration file.
+    bool Scan(const QStringList& folders);
+
+    QString EffectsFolder() const { return m_root.filePath(QStringLiteral("Effects")); }
+    QString ConfigurationPath() const { return EffectsFolder() + QStringLiteral("/FXConfiguration.xml"); }
+    QByteArray ConfigurationBytes() const;
+    // The configuration file's entries in file order.
+    std::vector<VstEffectRecord> Configuration() const;
+    const VstEffectRecord* Entry(const std::wstring& id) const;
+    // A folder below the test's root, created if needed.
+    QString Folder(const QString& relative) const;
+    // Copies a fixture plug-in (relative to the fixture folder) into folder,
+    // under its own name or the one given; answers the copy's path.
+    static QString Copy(const QString& fixture, const QString& folder, const QString& name = QString());
+    static void SetModified(const QString& path, const QDateTime& time);
+    // The lines the probe and nest fixtures report through the callback.
+    QStringList ReportLines() const;
+
+    QTemporaryDir m_root;
+    std::shared_ptr<RecordingUI> m_ui;
+
+private:
+    CorvaneInterfaceImpl m_interface;
+    mutable std::vector<VstEffectRecord> m_entries;
+};

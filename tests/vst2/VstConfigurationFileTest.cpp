@@ -1,0 +1,200 @@
+#include "Main/AudioEngineController/Effects/VST/VstConfigurationFile.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
+
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace
+{
+class VstConfigurationFileTest : public ::testing::Test
+{
+protected:
+    VstKnownList Read(const QByteArray& text, bool& rewriteNeeded)
+    {
+        QFile file(Path());
+        file.open(QIODevice::WriteOnly | QIODevice::Truncate);
+        file.write(text);
+        file.close();
+        VstKnownList known;
+        VstConfigurationFile(Path()).Read(known, rewriteNeeded);
+        return known;
+    }
+    QString Path() const { return m_folder.filePath(QStringLiteral("FXConfiguration.xml")); }
+    QByteArray Bytes() const
+    {
+        QFile file(Path());
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QTemporaryDir m_folder;
+};
+
+QByteArray Effects(const QByteArray& version, const QByteArray& effects)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects" + version + ">" + effects + "</Effects>\n";
+}
+} // namespace
+
+TEST_F(VstConfigurationFileTest, WritesEveryEntryInIdentifierOrderByteForByte)
+{
+    VstEffectRecord plain;
+    plain.path = L"/vst/Tom & Jerry.so";
+    plain.fileTime = L"2024-03-01 09:05";
+    plain.name = L"Tom <Jerry>";
+    plain.id = L"Tom:-7";
+    plain.vendor = L"Tom & Jerry";
+    plain.category = 1;
+    plain.categoryMask = 0x800; // "EQ", file bit value 0x10
+    plain.favourite = true;
+    plain.working = false;
+    VstEffectRecord sub = plain;
+    sub.path = L"/vst/Shell.so";
+    sub.id = L"Sub:7";
+    sub.category = 0xFFFFFFFF;
+    sub.categoryMask = 0;
+    sub.favourite = false;
+    sub.width = 2;
+    sub.enabled = false;
+    sub.subName = L"Sub";
+    sub.subId = 3000000000u;
+    const VstActiveList active = {{sub.id, sub}, {plain.id, plain}};
+
+    VstConfigurationFile configuration(Path());
+    ASSERT_TRUE(configuration.Write(active));
+    EXPECT_EQ(Bytes().toStdString(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+                                     "<Effects version=\"1.4\">\n"
+                                     "\t<Effect>\n"
+                                     "\t\t<Path>/vst/Shell.so</Path>\n"
+                                     "\t\t<FileTime>2024-03-01 09:05</FileTime>\n"
+                                     "\t\t<Name>Tom &lt;Jerry></Name>\n"
+                                     "\t\t<ID>Sub:7</ID>\n"
+                                     "\t\t<Category>-1</Category>\n"
+                                     "\t\t<CategoryMask>0</CategoryMask>\n"
+                                     "\t\t<Favourite>0</Favourite>\n"
+                                     "\t\t<Vendor>Tom &amp; Jerry</Vendor>\n"
+                                     "\t\t<Width>2</Width>\n"
+                                     "\t\t<Enabled>0</Enabled>\n"
+                                     "\t\t<Working>0</Working>\n"
+                                     "\t\t<SubEffect>\n"
+                                     "\t\t\t<Name>Sub</Name>\n"
+                                     "\t\t\t<ID>3000000000</ID>\n"
+                                     "\t\t</SubEffect>\n"
+                                     "\t</Effect>\n"
+                                     "\t<Effect>\n"
+                                     "\t\t<Path>/vst/Tom &amp; Jerry.so</Path>\n"
+                                     "\t\t<FileTime>2024-03-01 09:05</FileTime>\n"
+                                     "\t\t<Name>Tom &lt;Jerry></Name>\n"
+                                     "\t\t<ID>Tom:-7</ID>\n"
+                                     "\t\t<Category>1</Category>\n"
+                                     "\t\t<CategoryMask>16</CategoryMask>\n"
+                                     "\t\t<Favourite>1</Favourite>\n"
+                                     "\t\t<Vendor>Tom &amp; Jerry</Vendor>\n"
+                                     "\t\t<Width>-1</Width>\n"
+                                     "\t\t<Enabled>1</Enabled>\n"
+                                     "\t\t<Working>0</Working>\n"
+                                     "\t</Effect>\n"
+                                     "</Effects>\n");
+
+    // Read back, every field survives, the shell entry beside the plain one.
+    bool rewriteNeeded = false;
+    VstKnownList known;
+    configuration.Read(known, rewriteNeeded);
+    EXPECT_FALSE(rewriteNeeded);
+    ASSERT_EQ(known.size(), 2u);
+    const VstEffectRecord& readSub = known.find(QStringLiteral("Shell.so"))->second;
+    const VstEffectRecord& readPlain = known.find(QStringLiteral("Tom & Jerry.so"))->second;
+    EXPECT_EQ(readSub.subId, 3000000000u);
+    EXPECT_EQ(readSub.subName, L"Sub");
+    EXPECT_EQ(readSub.category, 0xFFFFFFFFu);
+    EXPECT_EQ(readPlain.vendor, L"Tom & Jerry");
+    EXPECT_EQ(readPlain.name, L"Tom <Jerry>");
+    EXPECT_EQ(readPlain.categoryMask, 0x800u);
+    EXPECT_TRUE(readPlain.favourite && readPlain.enabled && !readPlain.working);
+    EXPECT_EQ(readPlain.subId, 0u);
+
+    // Entries that changed are written anew; an empty list still makes a valid
+    // file; a place that cannot be written is skipped, leaving nothing behind.
+    VstActiveList changed = active;
+    changed[plain.id].vendor = L"Spike";
+    ASSERT_TRUE(configuration.Write(changed));
+    EXPECT_TRUE(Bytes().contains("<Vendor>Spike</Vendor>"));
+    ASSERT_TRUE(configuration.Write({}));
+    EXPECT_EQ(Bytes(), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects version=\"1.4\">\n</Effects>\n");
+    EXPECT_FALSE(VstConfigurationFile(m_folder.filePath(QStringLiteral("missing/FX.xml"))).Write(active));
+    EXPECT_EQ(QDir(m_folder.path()).entryList(QDir::Files), QStringList({"FXConfiguration.xml"}));
+}
+
+TEST_F(VstConfigurationFileTest, OlderVersionsLoseTheirFileTimesAndEarlyOnesTheirMasks)
+{
+    const QString plugin = m_folder.filePath(QStringLiteral("Foo.so"));
+    QFile(plugin).open(QIODevice::WriteOnly);
+    QFile file(plugin);
+    file.open(QIODevice::ReadWrite);
+    file.setFileTime(QDateTime(QDate(2021, 6, 7), QTime(8, 9, 10)), QFileDevice::FileModificationTime);
+    const QByteArray effect =
+        "<Effect><Path>" + plugin.toUtf8() +
+        "</Path><FileTime>1999-01-01 00:00</FileTime><CategoryMask>5</CategoryMask></Effect>";
+
+    bool rewriteNeeded = false;
+    VstKnownList known = Read(Effects(" version=\"1.2\"", effect), rewriteNeeded);
+    ASSERT_EQ(known.size(), 1u);
+    EXPECT_TRUE(rewriteNeeded);
+    EXPECT_EQ(known.begin()->second.categoryMask, 0u);
+    EXPECT_EQ(known.begin()->second.fileTime, L"2021-06-07 08:09");
+
+    rewriteNeeded = false;
+    known = Read(Effects(" version=\"1.3\"", effect), rewriteNeeded);
+    EXPECT_TRUE(rewriteNeeded);
+    EXPECT_EQ(known.begin()->second.categoryMask, AudioPluginHost::FileMaskToRuntime(5));
+    EXPECT_EQ(known.begin()->second.fileTime, L"2021-06-07 08:09");
+
+    rewriteNeeded = false;
+    known = Read(Effects(" version=\"1.4\"", effect), rewriteNeeded);
+    EXPECT_FALSE(rewriteNeeded);
+    EXPECT_EQ(known.begin()->second.fileTime, L"1999-01-01 00:00");
+
+    EXPECT_TRUE(Read(Effects("", effect), rewriteNeeded).empty()) << "no version, nothing trusted";
+    EXPECT_TRUE(Read("<Effects version=\"1.4\"><Effect><Path>/a.so</Path>", rewriteNeeded).empty());
+}
+
+TEST_F(VstConfigurationFileTest, ReaderFillsDefaultsAndKeepsOneEntryPerFileExceptShells)
+{
+    bool rewriteNeeded = false;
+    const VstKnownList known = Read(
+        Effects(
+            " version=\"1.4\"",
+            "<Effect><Path>C:/A/Foo.dll</Path><FileTime>t</FileTime><Name>Foo</Name><Category>3</Category>"
+            "</Effect>"
+            "<Effect><Path>C:/B/Foo.dll</Path><Name>Other Foo</Name></Effect>"
+            "<Effect><Path>/s/Shell.so</Path><ID>a</ID><Enabled>2</Enabled><Latency>9</Latency>"
+            "<SubEffect><Name>A</Name><ID>1</ID></SubEffect></Effect>"
+            "<Effect><Path>/s/Shell.so</Path><ID>b</ID><Enabled></Enabled>"
+            "<SubEffect><Name>B</Name><ID>2</ID></SubEffect></Effect>"
+            "<Effect><Path>/s/Shell.so</Path><ID>c</ID><SubEffect><Name>C</Name><ID>3</ID></SubEffect></"
+            "Effect>"
+            "<Effect><Path>/s/Shell.so</Path><ID>c</ID><SubEffect><Name>C</Name><ID>3</ID></SubEffect></"
+            "Effect>"),
+        rewriteNeeded);
+
+    ASSERT_EQ(known.count(QStringLiteral("Foo.dll")), 1u);
+    const VstEffectRecord& foo = known.find(QStringLiteral("Foo.dll"))->second;
+    EXPECT_EQ(foo.path, L"C:/A/Foo.dll");
+    EXPECT_EQ(foo.fileTime, L"t");
+    EXPECT_EQ(foo.category, 3u);
+    EXPECT_EQ(foo.width, -1);
+    EXPECT_EQ(foo.latency, -1);
+    EXPECT_TRUE(foo.enabled && foo.working && !foo.favourite);
+    EXPECT_TRUE(foo.id.empty() && foo.vendor.empty());
+
+    ASSERT_EQ(known.count(QStringLiteral("Shell.so")), 3u);
+    auto shell = known.lower_bound(QStringLiteral("Shell.so"));
+    EXPECT_TRUE(shell->second.enabled) << "any non-zero number is true";
+    EXPECT_EQ(shell->second.latency, 9);
+    EXPECT_EQ(shell->second.subName, L"A");
+    ++shell;
+    EXPECT_FALSE(shell->second.enabled) << "an empty element is 0";
+    EXPECT_EQ(shell->second.subId, 2u);
+}

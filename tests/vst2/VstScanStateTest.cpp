@@ -1,0 +1,248 @@
+#include "Core/BaseLib/FileUtilities.h"
+#include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
+#include "Main/AudioEngineController/Effects/VST/VstConfigurationFile.h"
+#include "Main/AudioEngineController/Effects/VST/VstCrashMarker.h"
+#include "Vst2TestBase.h"
+
+#include <QDir>
+
+namespace
+{
+class VstScanStateTest : public Vst2TestBase
+{
+protected:
+    QStringList Markers() const
+    {
+        return QDir(EffectsFolder()).entryList({QStringLiteral("*.scan")}, QDir::Files);
+    }
+    int ProbeEntries() const { return ReportLines().filter(QStringLiteral("# entry")).size(); }
+    static PluginListEntry Edit(const wchar_t* name, std::uint32_t state, std::uint32_t mask = 0,
+                                bool favourite = false)
+    {
+        PluginListEntry entry;
+        entry.name = name;
+        entry.state = state;
+        entry.categoryMask = mask;
+        entry.favourite = favourite;
+        return entry;
+    }
+};
+
+const QDateTime kMinute(QDate(2020, 1, 1), QTime(10, 0, 10));
+} // namespace
+
+TEST_F(VstScanStateTest, FirstRunWritesTheFileAndAnUnchangedRunLoadsAndWritesNothing)
+{
+    EXPECT_TRUE(Scan({Folder("empty"), m_root.filePath(QStringLiteral("missing"))}));
+    EXPECT_EQ(ConfigurationBytes(),
+              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects version=\"1.4\">\n</Effects>\n");
+
+    const QString plugins = Folder("plugins");
+    for (const char* fixture : {"probe/FixtureProbe.so", "good/FixtureEffect.so", "good/FixtureShell.so"})
+        Copy(fixture, plugins);
+    EXPECT_TRUE(Scan({plugins}));
+    EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureEffect.so", "FixtureProbe.so", "FixtureShell.so",
+                                           "Shell ../Beta: A/B", "Shell Alpha", "Shell Gamma"}));
+    EXPECT_EQ(m_ui->ShowRequests(), 5);
+    const std::vector<VstEffectRecord> entries = Configuration();
+    ASSERT_EQ(entries.size(), 5u);
+    EXPECT_EQ(entries[2].id, L"Shell ../Beta: A/B:2002");
+    EXPECT_EQ(entries[2].subName, L"Shell ../Beta: A/B");
+    EXPECT_EQ(entries[2].subId, 2002u);
+    EXPECT_EQ(entries[2].fileTime, FileUtilities::FileTimeText(plugins + "/FixtureShell.so").toStdWString());
+    EXPECT_TRUE(Markers().isEmpty());
+
+    const QByteArray written = ConfigurationBytes();
+    EXPECT_FALSE(Scan({plugins}));
+    EXPECT_EQ(m_ui->Probed().size(), 6);
+    EXPECT_EQ(ProbeEntries(), 1);
+    EXPECT_EQ(ConfigurationBytes(), written);
+
+    // A changed shell is listed again, but sub-plug-ins it had before are not loaded.
+    SetModified(plugins + "/FixtureShell.so", kMinute);
+    EXPECT_TRUE(Scan({plugins}));
+    EXPECT_EQ(m_ui->Probed().mid(6), QStringList({"FixtureShell.so"}));
+    EXPECT_EQ(Entry(L"Shell Alpha:2001")->fileTime, L"2020-01-01 10:00");
+}
+
+TEST_F(VstScanStateTest, ATouchedFileIsProbedAgainKeepingTheUsersChoices)
+{
+    const QString plugins = Folder("plugins");
+    SetModified(Copy("probe/FixtureProbe.so", plugins), kMinute);
+    SetModified(Copy("good/FixtureEffect.so", plugins), kMinute);
+    Scan({plugins});
+    bool rescanNeeded = false;
+    EXPECT_TRUE(VSTHost::GetInstance()->ApplyCatalogueEdits(
+        {{L"Fixture Probe:1301", Edit(L"Fixture Probe [2.4]", 0, 0x80, true)}, {L"Unknown:1", Edit(L"", 1)}},
+        rescanNeeded));
+    EXPECT_FALSE(rescanNeeded);
+    EXPECT_FALSE(VSTHost::GetInstance()->ApplyCatalogueEdits(
+        {{L"Fixture Probe:1301", Edit(L"Fixture Probe", 0, 0x80, true)}}, rescanNeeded));
+
+    SetModified(plugins + "/FixtureProbe.so", kMinute.addSecs(40));
+    EXPECT_FALSE(Scan({plugins})) << "a change within the minute is not seen";
+    SetModified(plugins + "/FixtureProbe.so", kMinute.addSecs(300));
+    Scan({plugins});
+    EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureEffect.so", "FixtureProbe.so", "FixtureProbe.so"}));
+    const VstEffectRecord* probe = Entry(L"Fixture Probe:1301");
+    ASSERT_NE(probe, nullptr);
+    EXPECT_EQ(probe->fileTime, L"2020-01-01 10:05");
+    EXPECT_EQ(probe->categoryMask, 0x80u);
+    EXPECT_TRUE(probe->favourite);
+    EXPECT_EQ(Entry(L"Fixture Effect:1001")->fileTime, L"2020-01-01 10:00");
+}
+
+TEST_F(VstScanStateTest, EachFileIdentifierAndNameIsRecordedOnce)
+{
+    const QString root = Folder("plugins");
+    const QString sub = Folder("plugins/sub");
+    for (const char* fixture : {"names/TwinA.so", "names/TwinB.so", "names/CloneA.so"})
+        Copy(fixture, root);
+    Copy("names/CloneB.so", sub);
+    Scan({sub, root, sub});
+    EXPECT_EQ(m_ui->Probed(), QStringList({"CloneB.so", "CloneA.so", "TwinA.so", "TwinB.so"}));
+    EXPECT_EQ(Configuration().size(), 3u);
+    EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (sub + "/CloneB.so").toStdWString());
+    EXPECT_EQ(Entry(L"Fixture Twin:1101")->name, L"Fixture Twin");
+    EXPECT_EQ(Entry(L"Fixture Twin:1102")->name, L"TwinB");
+
+    // Shell files of one identifier: the higher version wins, whichever comes first.
+    const QString rising = Folder("rising");
+    Copy("names/CloneA.so", rising, "WaveShell1-VST 9.3_x64.so");
+    Copy("names/CloneA.so", rising, "WaveShell2-VST 10.0_x64.so");
+    Scan({rising});
+    EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (rising + "/WaveShell2-VST 10.0_x64.so").toStdWString());
+    EXPECT_EQ(Entry(L"Fixture Clone:1103")->name, L"Fixture Clone");
+    const QString falling = Folder("falling");
+    Copy("names/CloneA.so", falling, "WaveShell1-VST 12.0_x64.so");
+    Copy("names/CloneA.so", falling, "WaveShell2-VST 11.0_x64.so");
+    Scan({falling});
+    EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (falling + "/WaveShell1-VST 12.0_x64.so").toStdWString());
+}
+
+TEST_F(VstScanStateTest, LeftoverMarkersBecomeCrashedEntriesUntilTheUserEnablesThem)
+{
+    const QString plugins = Folder("plugins");
+    const QString crashy = Copy("probe/FixtureProbe.so", plugins, "Crashy.so");
+    const QString shell = Copy("good/FixtureShell.so", plugins);
+    const QString time = FileUtilities::FileTimeText(crashy);
+    VstCrashMarker(EffectsFolder(), crashy, time, "Crashy", 0);
+    VstCrashMarker(EffectsFolder(), "/vst/WaveShell1-VST 9.3_x64.so", time, "WaveShell Sub", 5);
+    const VstCrashMarker beta(EffectsFolder(), shell, time, "Shell ../Beta: A/B", 2002);
+    EXPECT_EQ(QFileInfo(beta.FilePath()).absolutePath(), EffectsFolder()) << "never outside the folder";
+    EXPECT_EQ(VstCrashMarker::Read(beta.FilePath()).id, L"Shell ../Beta: A/B:2002");
+    EXPECT_EQ(Markers().size(), 3);
+
+    VSTHost& host = StartHost({plugins});
+    EXPECT_TRUE(host.LoadKnownPlugins());
+    EXPECT_TRUE(Markers().isEmpty());
+    EXPECT_EQ(Configuration().size(), 2u) << "written at once; the other shell's marker is dropped";
+    host.LaunchScanner(true, true);
+    EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureShell.so", "Shell Alpha", "Shell Gamma"}));
+    EXPECT_EQ(ProbeEntries(), 0);
+    for (const wchar_t* id : {L"Crashy", L"Shell ../Beta: A/B"})
+    {
+        const VstEffectRecord* crashed = Entry(id);
+        ASSERT_NE(crashed, nullptr);
+        EXPECT_FALSE(crashed->enabled || crashed->working);
+        EXPECT_EQ(crashed->fileTime, time.toStdWString());
+    }
+    EXPECT_FALSE(host.LoadKnownPlugins());
+    host.LaunchScanner(false, false);
+
+    bool rescanNeeded = false;
+    EXPECT_TRUE(host.ApplyCatalogueEdits({{L"Crashy", Edit(L"Crashy", 0)}}, rescanNeeded));
+    EXPECT_TRUE(rescanNeeded);
+    EXPECT_TRUE(Entry(L"Crashy")->working);
+    EXPECT_TRUE(Entry(L"Crashy")->fileTime.empty());
+    Scan({plugins});
+    EXPECT_EQ(ProbeEntries(), 1);
+    EXPECT_EQ(Entry(L"Crashy"), nullptr);
+    EXPECT_TRUE(Entry(L"Fixture Probe:1301")->working);
+}
+
+TEST_F(VstScanStateTest, UnloadableFilesAreRecordedDisabledAndSupportLibrariesTriedAgain)
+{
+    const QString plugins = Folder("plugins");
+    for (const char* fixture : {"broken/NoEntryPoint.so", "broken/NotElf.so", "broken/BadMagic.so",
+                                "broken/NullEffect.so", "crash/SegvInEntry.so", "crash/SegvInVendor.so"})
+        Copy(fixture, plugins);
+    Scan({plugins});
+    for (const wchar_t* id : {L"NotElf", L"BadMagic", L"NullEffect", L"SegvInEntry"})
+    {
+        const VstEffectRecord* broken = Entry(id);
+        ASSERT_NE(broken, nullptr) << QString::fromWCharArray(id).toStdString();
+        EXPECT_FALSE(broken->enabled || broken->working);
+    }
+    EXPECT_EQ(Entry(L"NoEntryPoint"), nullptr);
+    EXPECT_TRUE(Entry(L"Fixture Segv Vendor:1402")->working) << "a fault in plug-in code costs no process";
+    EXPECT_EQ(Configuration().size(), 5u);
+    EXPECT_TRUE(Markers().isEmpty());
+
+    Scan({plugins});
+    EXPECT_EQ(m_ui->Probed().mid(6), QStringList({"NoEntryPoint.so"}));
+}
+
+TEST_F(VstScanStateTest, StoppingKeepsWhatWasFound)
+{
+    const QString plugins = Folder("plugins");
+    for (const char* fixture :
+         {"good/FixtureEffect.so", "good/FixtureInstrument.so", "good/FixtureLegacy.so"})
+        Copy(fixture, plugins);
+    m_ui->CloseAfterProbes(1);
+    EXPECT_TRUE(Scan({plugins}));
+    EXPECT_EQ(m_ui->Probed().size(), 1);
+    EXPECT_EQ(Configuration().size(), 1u);
+
+    m_ui->CloseAfterProbes(-1);
+    m_ui->OnMessage([] { VSTHost::GetInstance()->StopScan(); });
+    Scan({plugins});
+    EXPECT_EQ(m_ui->Probed().size(), 2);
+    EXPECT_EQ(Configuration().size(), 2u);
+}
+
+TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentifier)
+{
+    VstActiveList known;
+    for (const auto& [id, category, enabled, working] :
+         {std::make_tuple(L"Off", 9u, true, true), std::make_tuple(L"Sh", 10u, true, true),
+          std::make_tuple(L"DSh", 10u, false, true), std::make_tuple(L"Br", 1u, false, false)})
+    {
+        VstEffectRecord& record = known[id];
+        record.path = std::wstring(L"/vst/") + id + L".so";
+        record.id = record.name = id;
+        record.category = category;
+        record.enabled = enabled;
+        record.working = working;
+    }
+    VstConfigurationFile(ConfigurationPath()).Write(known);
+    VSTHost& host = StartHost();
+    EXPECT_FALSE(host.ConfigurationChanged());
+    SetModified(ConfigurationPath(), kMinute);
+    EXPECT_TRUE(host.ConfigurationChanged());
+    EXPECT_FALSE(host.ConfigurationChanged());
+    host.LoadKnownPlugins();
+    EXPECT_FALSE(host.LaunchScanner(false, false));
+    PluginTypeList list = {{L"stale", PluginListEntry()}};
+    ASSERT_TRUE(host.FillPluginList(list));
+    ASSERT_EQ(list.size(), 2u);
+    EXPECT_EQ(list[L"Br"].state, 2u);
+    EXPECT_EQ(list[L"DSh"].state, 1u);
+
+    const QString plugins = Folder("plugins");
+    Copy("good/FixtureShell.so", plugins);
+    Copy("good/FixtureEffect.so", plugins);
+    Scan({plugins});
+    VSTHost& scanned = *VSTHost::GetInstance();
+    bool rescanNeeded = false;
+    scanned.ApplyCatalogueEdits({{L"Fixture Effect:1001", Edit(L"Fixture Effect", 1)}}, rescanNeeded);
+    EXPECT_TRUE(scanned.KnowsPlugin(L"Fixture Effect:1001"));
+    EXPECT_EQ(scanned.LoadPlugin(L"Fixture Effect:1001", 0, PluginPlacement()), nullptr) << "disabled";
+    EXPECT_EQ(scanned.LoadPlugin(L"Nothing:1", 0, PluginPlacement()), nullptr);
+    AudioPlugin* sub = scanned.LoadPlugin(L"Waves Shell Alpha:2001", 128, PluginPlacement());
+    ASSERT_NE(sub, nullptr) << "found again without the vendor of old identifiers";
+    EXPECT_EQ(sub->GetIdentifierKey(), L"Shell Alpha:2001");
+    EXPECT_EQ(sub->GetBlockSize(), 128u);
+    EXPECT_TRUE(scanned.ReleasePlugin(sub));
+}
