@@ -106,6 +106,8 @@ int Plugcat::Scan()
         QThread::msleep(kProgressIntervalMs);
     }
     progress.Update(m_host->ScannerRuns());
+    if (m_host->ScannerRuns() == 0)
+        return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
     m_host->RefreshPluginList();
     PrintCatalogue();
     return kExitOk;

@@ -35,21 +35,36 @@ bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
 
 void ScannerWorker::Run()
 {
+    // An exception escaping this thread would end the whole host.
+    try
     {
-        TAutoLockCS lock(&m_scannerLock);
-        for (int attempt = 0; attempt < kMaxRuns;)
-        {
-            m_hooks.writeRequest();
-            if (!RunScanner())
-                break;
-            ++attempt;
-            if (!MarkersRemain(m_effectsFolder))
-                break;
-        }
-        if (!m_stop)
-            m_hooks.reloadChanged();
+        RunWithRestarts();
+    }
+    catch (const std::exception& e)
+    {
+        DebugOut("ScannerWorker - Caught an exception: %s", e.what());
+    }
+    catch (...)
+    {
+        DebugOut("ScannerWorker - Caught an exception");
     }
     m_finished = true;
+}
+
+void ScannerWorker::RunWithRestarts()
+{
+    TAutoLockCS lock(&m_scannerLock);
+    for (int attempt = 0; attempt < kMaxRuns;)
+    {
+        m_hooks.writeRequest();
+        if (!RunScanner())
+            break;
+        ++attempt;
+        if (!MarkersRemain(m_effectsFolder))
+            break;
+    }
+    if (!m_stop)
+        m_hooks.reloadChanged();
 }
 
 bool ScannerWorker::RunScanner()

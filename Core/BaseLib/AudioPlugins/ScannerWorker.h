@@ -45,6 +45,7 @@ public:
 
 private:
     void Run();
+    void RunWithRestarts();
     // False when the stop flag ended the run.
     bool RunScanner();
 
