@@ -15,6 +15,7 @@ if [ "${1:-}" = "--sanitize" ]; then
     # exceptions, so the sanitizer must let it.
     export ASAN_OPTIONS=allow_user_segv_handler=1:handle_segv=0:handle_sigbus=0:handle_sigfpe=0:handle_sigill=0:detect_leaks=1
     export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+    export LSAN_OPTIONS=suppressions=$PWD/tools/lsan-suppressions.txt
 fi
 tools/build.sh "$build_dir" "${options[@]}"
 # No display is needed: every test runs Qt on its offscreen platform.

@@ -8,8 +8,9 @@
 
 namespace
 {
-// Kept out of line and volatile so the compiler cannot see the faults coming.
-__attribute__((noinline)) int WriteThrough(int* volatile target)
+// Kept out of line and volatile so the compiler cannot see the faults coming,
+// and out of the sanitizer's sight, since faulting is their point.
+__attribute__((noinline, no_sanitize_undefined)) int WriteThrough(int* volatile target)
 {
     *target = 42;
     return *target;
@@ -17,13 +18,13 @@ __attribute__((noinline)) int WriteThrough(int* volatile target)
 
 volatile int g_quotient = 0;
 
-__attribute__((noinline)) void Divide(volatile int numerator, volatile int denominator)
+__attribute__((noinline, no_sanitize_undefined)) void Divide(volatile int numerator, volatile int denominator)
 {
     g_quotient = numerator / denominator;
 }
 
 // Recurses until the stack runs out.
-__attribute__((noinline)) int Bottomless(volatile int depth)
+__attribute__((noinline, no_sanitize_undefined)) int Bottomless(volatile int depth)
 {
     volatile char frame[1024];
     frame[0] = char(depth);
