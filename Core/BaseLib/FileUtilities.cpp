@@ -48,6 +48,24 @@ QString FileTimeText(const QString& path)
     return QString::fromLatin1(text);
 }
 
+QString SafeFileStem(const QString& name, int suffixBytes)
+{
+    constexpr int kMaxFileNameBytes = 255;
+    QString stem = name;
+    for (QChar& c : stem)
+        if (c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c))
+            c = QLatin1Char('_');
+    if (stem.isEmpty() || stem.startsWith(QLatin1Char('.')))
+        stem.prepend(QLatin1Char('_'));
+    while (stem.toUtf8().size() + suffixBytes > kMaxFileNameBytes)
+    {
+        stem.chop(1);
+        if (!stem.isEmpty() && stem.at(stem.size() - 1).isHighSurrogate())
+            stem.chop(1);
+    }
+    return stem;
+}
+
 bool PluginNameFromPath(const QString& path, QString& name)
 {
     const int lastDot = path.lastIndexOf(QLatin1Char('.'));

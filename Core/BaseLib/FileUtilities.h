@@ -14,6 +14,11 @@ bool WriteAtomically(const QString& path, const QByteArray& bytes);
 // reused while this text is unchanged. Empty for a missing file.
 QString FileTimeText(const QString& path);
 
+// A file name stem made from a plug-in's own name for a marker file: no folder
+// separators or characters a file system or a listing trips over, never
+// hidden, and short enough to leave room for a suffix of suffixBytes.
+QString SafeFileStem(const QString& name, int suffixBytes);
+
 // A plug-in's display name made from its file path: the file name up to its
 // last ".", with the first "x64", "_64" and " 64bit" removed in that order.
 // False, leaving name alone, when the path has no "." at all.

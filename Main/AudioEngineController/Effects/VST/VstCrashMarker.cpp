@@ -1,28 +1,11 @@
 #include "Main/AudioEngineController/Effects/VST/VstCrashMarker.h"
 
+#include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/XML/XMLDocument.h"
 #include "Core/BaseLib/XML/XMLException.h"
 #include "Core/BaseLib/XML/XMLText.h"
 
 #include <QFile>
-
-namespace
-{
-// A file name may hold 255 bytes; the rest of the name is still in the marker.
-constexpr int kMaxFileNameBytes = 255 - 5;
-
-bool IsUnsafe(QChar c)
-{
-    return c.unicode() < 0x20 || QStringLiteral("/\\:*?\"<>|").contains(c);
-}
-
-QString CutToBytes(QString name, int bytes)
-{
-    while (name.toUtf8().size() > bytes)
-        name.chop(1);
-    return name;
-}
-} // namespace
 
 VstCrashMarker::VstCrashMarker(const QString& effectsFolder, const QString& pluginPath,
                                const QString& fileTime, const QString& name, std::uint32_t subId)
@@ -47,14 +30,7 @@ void VstCrashMarker::Remove()
 
 QString VstCrashMarker::FileNameFor(const QString& name)
 {
-    QString safe = name;
-    for (QChar& c : safe)
-        if (IsUnsafe(c))
-            c = QLatin1Char('_');
-    // A leading dot would hide the marker from the listing that looks for it.
-    if (safe.isEmpty() || safe.startsWith(QLatin1Char('.')))
-        safe.prepend(QLatin1Char('_'));
-    return CutToBytes(safe, kMaxFileNameBytes);
+    return FileUtilities::SafeFileStem(name, int(qstrlen(kSuffix)));
 }
 
 VstEffectRecord VstCrashMarker::Read(const QString& markerPath)

@@ -1,5 +1,6 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3CrashMarker.h"
 
+#include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/XML/XMLDocument.h"
 #include "Core/BaseLib/XML/XMLException.h"
 #include "Core/BaseLib/XML/XMLText.h"
@@ -8,32 +9,12 @@
 
 namespace
 {
-constexpr int kMaxFileNameBytes = 255;
 const QString kSuffix = QStringLiteral(".scan3");
-
-// A hidden marker would be missed by the folder walks that look for it.
-QString VisibleFileStem(const std::wstring& name)
-{
-    QString stem = QString::fromStdWString(name);
-    stem.replace(QLatin1Char('/'), QLatin1Char('_'));
-    stem.replace(QChar(0), QLatin1Char('_'));
-    for (int i = 0; i < stem.size() && stem[i] == QLatin1Char('.'); ++i)
-        stem[i] = QLatin1Char('_');
-    if (stem.isEmpty())
-        stem = QStringLiteral("_");
-    while (stem.toUtf8().size() + kSuffix.size() > kMaxFileNameBytes)
-    {
-        stem.chop(1);
-        if (!stem.isEmpty() && stem.at(stem.size() - 1).isHighSurrogate())
-            stem.chop(1);
-    }
-    return stem;
 }
-} // namespace
 
 QString VST3CrashMarker::PathFor(const QString& effectsFolder, const std::wstring& name)
 {
-    return effectsFolder + QLatin1Char('/') + VisibleFileStem(name) + kSuffix;
+    return effectsFolder + QLatin1Char('/') + FileUtilities::SafeFileStem(QString::fromStdWString(name), kSuffix.size()) + kSuffix;
 }
 
 void VST3CrashMarker::Write(const QString& markerPath, const std::string& modulePath,
