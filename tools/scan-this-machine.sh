@@ -12,4 +12,8 @@ for folder in ~/.vst ~/.vst3 /usr/lib/vst /usr/lib/lxvst /usr/lib/vst3 /usr/loca
     [ -d "$folder" ] && folders+=("$folder")
 done
 [ ${#folders[@]} -eq 0 ] && folders=(build/fixtures/vst2/good build/fixtures/vst3/good)
-exec build/bin/plugcat --prefs "${PLUGSWEEP_PREFS:-$HOME/.local/share/PlugSweep}" scan "${folders[@]}"
+# The preferences root defaults to the one PlugSweep derives from its own
+# default request path; PLUGSWEEP_PREFS chooses another.
+prefs=()
+[ -n "${PLUGSWEEP_PREFS:-}" ] && prefs=(--prefs "$PLUGSWEEP_PREFS")
+exec build/bin/plugcat "${prefs[@]}" scan "${folders[@]}"
