@@ -1,6 +1,8 @@
 #include "Core/BaseLib/FileUtilities.h"
 
 #include <QFile>
+#include <QLocale>
+#include <QRegularExpression>
 #include <QTemporaryFile>
 #include <cstdio>
 #include <ctime>
@@ -64,6 +66,15 @@ QString SafeFileStem(const QString& name, int suffixBytes)
             stem.chop(1);
     }
     return stem;
+}
+
+float ShellFileVersion(const QString& fileName, const QString& format)
+{
+    const QRegularExpression pattern(QStringLiteral("^WaveShell\\s*[+-]?\\d+-") +
+                                     QRegularExpression::escape(format) +
+                                     QStringLiteral("\\s*([+-]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)"));
+    const QRegularExpressionMatch match = pattern.match(fileName);
+    return match.hasMatch() ? QLocale::c().toFloat(match.captured(1)) : 0.0f;
 }
 
 bool PluginNameFromPath(const QString& path, QString& name)

@@ -19,6 +19,11 @@ QString FileTimeText(const QString& path);
 // hidden, and short enough to leave room for a suffix of suffixBytes.
 QString SafeFileStem(const QString& name, int suffixBytes);
 
+// The version in a shell file's name, "WaveShell<n>-<format> <version>...";
+// 0 for a name that does not follow the pattern. Read the same whatever the
+// user's locale writes as a decimal point.
+float ShellFileVersion(const QString& fileName, const QString& format);
+
 // A plug-in's display name made from its file path: the file name up to its
 // last ".", with the first "x64", "_64" and " 64bit" removed in that order.
 // False, leaving name alone, when the path has no "." at all.

@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <clocale>
 #include <gtest/gtest.h>
 
 TEST(FileUtilitiesTest, AtomicWritesReplaceAndLeaveNothingBehind)
@@ -28,6 +29,18 @@ TEST(FileUtilitiesTest, FileTimesAreLocalMinutes)
     QFile(path).open(QIODevice::WriteOnly);
     EXPECT_EQ(FileUtilities::FileTimeText(path), QFileInfo(path).lastModified().toString("yyyy-MM-dd hh:mm"));
     EXPECT_EQ(FileUtilities::FileTimeText(dir.filePath("missing.so")), QString());
+}
+
+TEST(FileUtilitiesTest, ShellVersionsReadTheSameInEveryLocale)
+{
+    // Qt applications take the user's locale, where a comma may be the decimal point.
+    std::setlocale(LC_NUMERIC, "de_DE.UTF-8");
+    EXPECT_FLOAT_EQ(FileUtilities::ShellFileVersion("WaveShell1-VST 9.7_x64.so", "VST"), 9.7f);
+    EXPECT_LT(FileUtilities::ShellFileVersion("WaveShell1-VST3 9.2_x64.vst3", "VST3"),
+              FileUtilities::ShellFileVersion("WaveShell1-VST3 9.7_x64.vst3", "VST3"));
+    EXPECT_EQ(FileUtilities::ShellFileVersion("WaveShell-VST 9.7_x64.so", "VST"), 0.0f) << "no shell number";
+    EXPECT_EQ(FileUtilities::ShellFileVersion("Other.so", "VST"), 0.0f);
+    std::setlocale(LC_NUMERIC, "C");
 }
 
 TEST(FileUtilitiesTest, PluginNamesComeFromTheFileName)

@@ -37,12 +37,8 @@ QString NameFromPath(const QString& path, const QString& fallback)
 // follow the pattern is the lowest version.
 float WaveShellVersion(const std::wstring& path)
 {
-    const QByteArray fileName = VstFileNameOf(QString::fromStdWString(path)).toUtf8();
-    int major = 0;
-    float version = 0.0f;
-    if (std::sscanf(fileName.constData(), "WaveShell%d-VST %f_x64.so", &major, &version) != 2)
-        return 0.0f;
-    return version;
+    return FileUtilities::ShellFileVersion(VstFileNameOf(QString::fromStdWString(path)),
+                                           QStringLiteral("VST"));
 }
 
 // True when the edit changed the record.
@@ -318,7 +314,7 @@ bool VstScanState::ExpandShell(VSTPlugin& shell, VstEffectRecord& record)
             break;
         QCoreApplication::processEvents();
         if (progress)
-            progress->SetValue(++counter);
+            progress->SetValue(counter++);
     }
     return changed;
 }

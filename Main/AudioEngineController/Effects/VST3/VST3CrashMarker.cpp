@@ -14,7 +14,8 @@ const QString kSuffix = QStringLiteral(".scan3");
 
 QString VST3CrashMarker::PathFor(const QString& effectsFolder, const std::wstring& name)
 {
-    return effectsFolder + QLatin1Char('/') + FileUtilities::SafeFileStem(QString::fromStdWString(name), kSuffix.size()) + kSuffix;
+    return effectsFolder + QLatin1Char('/') +
+           FileUtilities::SafeFileStem(QString::fromStdWString(name), kSuffix.size()) + kSuffix;
 }
 
 void VST3CrashMarker::Write(const QString& markerPath, const std::string& modulePath,

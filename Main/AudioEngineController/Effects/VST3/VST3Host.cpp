@@ -11,6 +11,7 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3Module.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
 #include "Main/VLib/VUI.h"
+#include "Platform/FaultGuard.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,11 +38,7 @@ QString FileNameOf(const QString& path)
 // The version in a shell file's name; 0 for a name that does not follow the pattern.
 float WaveShellVersion(const std::string& path)
 {
-    const std::string fileName = path.substr(path.rfind('/') + 1);
-    int shell = 0;
-    float version = 0;
-    std::sscanf(fileName.c_str(), "WaveShell%d-VST3 %f_x64.vst3", &shell, &version);
-    return version;
+    return FileUtilities::ShellFileVersion(FileNameOf(QString::fromStdString(path)), QStringLiteral("VST3"));
 }
 } // namespace
 
@@ -151,6 +148,9 @@ void VST3Host::InsertKnown(VST3EffectRecord record)
 // True when a marker changed the known list.
 bool VST3Host::ReadCrashMarkers()
 {
+    // Without an effects folder the walk would start in the working folder.
+    if (m_effectsFolder.isEmpty())
+        return false;
     FolderListing listing;
     QStringList markers;
     FindFiles(listing, markers, m_effectsFolder, {QLatin1String(VST3CrashMarker::kPattern)});
@@ -223,6 +223,8 @@ bool VST3Host::LaunchScanner(bool scan, bool)
 
 void VST3Host::Scan(bool& written)
 {
+    // Faults in a module's code become exceptions on whichever thread scans.
+    Platform::InstallFaultTranslator();
     m_stopRequested = false;
     const std::vector<ScanCandidate> queue = Triage();
     const VRef<VProgressDisplay> progress = VUICreateProgressDisplay(true);
