@@ -133,6 +133,25 @@ TEST_F(HostCallbackTest, RefusesTheEleventhNestedCallAndRestoresTheCount)
     EXPECT_EQ(HostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
 }
 
+// The host faults on the plug-in's bad buffer inside its own answer; that
+// must cost neither the scan nor the thread's callback nesting count.
+TEST_F(HostCallbackTest, FaultsInTheHostsAnswerLeaveTheNestingCountAlone)
+{
+    StartHost();
+    const QString path = Copy("crash/BadPointer.so", Folder("bad"));
+    for (int load = 0; load < 12; ++load)
+    {
+        VSTPlugin plugin;
+        bool isPluginModule = false;
+        ASSERT_TRUE(plugin.LoadModule(path, HostCallback, isPluginModule));
+        VstEffectRecord record;
+        plugin.Describe(record);
+        EXPECT_EQ(record.vendor, L"PlugSweep Fixtures");
+    }
+    EXPECT_EQ(HostCallback(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f), 2400);
+    EXPECT_EQ(HostCallback(nullptr, audioMasterCurrentId, 0, 0, nullptr, 0.0f), 0);
+}
+
 TEST_F(HostCallbackTest, TimeInfoFollowsTransportAndStreamSettings)
 {
     VSTHost& host = StartHost();

@@ -52,9 +52,9 @@ TEST(Vst2ScanProcessTest, PluginsThatKillTheScannerCostOneRunEachAndNothingFound
     EXPECT_LE(runs, 3);
     EXPECT_TRUE(runner.Markers().isEmpty());
     const auto entries = ById(runner.Configuration());
-    for (const wchar_t* id :
-         {L"Fixture Effect:1001", L"FixtureInstrument:1002", L"Fixture Legacy:1004", L"Shell Alpha:2001",
-          L"Shell ../Beta: A/B:2002", L"Shell Gamma:2003", L"Fixture Segv Vendor:1402"})
+    for (const wchar_t* id : {L"Fixture Effect:1001", L"FixtureInstrument:1002", L"Fixture Legacy:1004",
+                              L"Shell Alpha:2001", L"Shell ../Beta: A/B:2002", L"Shell Gamma:2003",
+                              L"Fixture Segv Vendor:1402", L"Fixture Bad Pointer:1405"})
     {
         ASSERT_EQ(entries.count(id), 1u) << QString::fromWCharArray(id).toStdString();
         EXPECT_TRUE(entries.at(id).enabled && entries.at(id).working);
@@ -64,5 +64,5 @@ TEST(Vst2ScanProcessTest, PluginsThatKillTheScannerCostOneRunEachAndNothingFound
         ASSERT_EQ(entries.count(id), 1u) << QString::fromWCharArray(id).toStdString();
         EXPECT_FALSE(entries.at(id).enabled || entries.at(id).working);
     }
-    EXPECT_EQ(entries.size(), 10u);
+    EXPECT_EQ(entries.size(), 11u);
 }

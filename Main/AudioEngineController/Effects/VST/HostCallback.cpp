@@ -205,6 +205,16 @@ VstIntPtr Answer(VstInt32 opcode, const Call& call)
 }
 } // namespace
 
+// Every opcode's answer, the two early ones included.
+VstIntPtr AnswerAny(VstInt32 opcode, const Call& call)
+{
+    if (opcode == audioMasterCurrentId)
+        return CurrentId(call);
+    if (opcode == audioMasterPinConnected)
+        return PinConnected(call);
+    return Answer(opcode, call);
+}
+
 VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
                        float opt)
 {
@@ -230,11 +240,20 @@ VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntP
                     opt,
                     VSTHost::Existing(),
                     effect ? reinterpret_cast<VSTPlugin*>(effect->resvd1) : nullptr};
-    if (opcode == audioMasterCurrentId)
-        return CurrentId(call);
-    if (opcode == audioMasterPinConnected)
-        return PinConnected(call);
-    const VstIntPtr answer = Answer(opcode, call);
+    // A plug-in may hand the host a bad pointer; the fault that causes in the
+    // answer must end here, where the nesting count is unwound, not in the
+    // plug-in call further out.
+    VstIntPtr answer = 0;
+    try
+    {
+        answer = Platform::GuardedCall([&] { return AnswerAny(opcode, call); });
+    }
+    catch (...)
+    {
+        return 0;
+    }
+    if (opcode == audioMasterCurrentId || opcode == audioMasterPinConnected)
+        return answer;
     if (trace)
         g_vstDispatchDebug.Debug("VST HostCallback returned %d", VstInt32(answer));
     return answer;

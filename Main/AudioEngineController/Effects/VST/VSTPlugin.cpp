@@ -74,8 +74,9 @@ template <class Call> VstIntPtr VSTPlugin::Guarded(Call call)
     {
         return Platform::GuardedCall(call);
     }
-    catch (const std::exception&)
+    catch (...)
     {
+        // Whatever a plug-in throws, the wrapper answers 0 and stays usable.
         return 0;
     }
 }
@@ -159,25 +160,20 @@ bool VSTPlugin::LoadModule(const QString& path, audioMasterCallback callback, bo
 {
     if (!Accept(RunEntryPoint(path, callback, isPluginModule), path))
         return false;
+    // The field is the host's; whatever the plug-in left there must not be
+    // taken for a wrapper while it is described.
+    _plugin->resvd1 = 0;
     m_opened = true;
     Name(path);
     return true;
 }
 
-// Loading runs the library's own initialisers, which may fault like any
-// plug-in code.
+// Not under the fault guard: a fault in a library's initialisers would leave
+// the loader's own lock held for every other thread. Such a crash ends the
+// process, and the crash marker records the plug-in.
 bool VSTPlugin::OpenLibrary(const QString& path)
 {
-    if (m_library.IsLoaded())
-        return true;
-    try
-    {
-        return Platform::GuardedCall([&] { return m_library.Load(path); });
-    }
-    catch (const std::exception&)
-    {
-        return false;
-    }
+    return m_library.IsLoaded() || m_library.Load(path);
 }
 
 AEffect* VSTPlugin::RunEntryPoint(const QString& path, audioMasterCallback callback, bool& isPluginModule)
@@ -365,6 +361,8 @@ std::int32_t VSTPlugin::GetLatency()
 
 bool VSTPlugin::CanDo(const char* capability)
 {
+    if (!capability)
+        return false;
     if (std::strcmp(capability, "Tail") == 0)
         return true;
     return _plugin && Dispatch(effCanDo, const_cast<char*>(capability)) == 1;
