@@ -92,6 +92,8 @@ TEST(VST3HostContextTest, CreatesMessagesAndListsByIdentifierContent)
     auto* message = static_cast<vst3::IMessage*>(obj);
     EXPECT_EQ(message->getMessageID(), nullptr);
     message->setMessageID("first");
+    message->setMessageID(message->getMessageID());
+    EXPECT_STREQ(message->getMessageID(), "first") << "its own id given back";
     message->setMessageID(nullptr);
     EXPECT_EQ(message->getMessageID(), nullptr);
     EXPECT_EQ(message->getAttributes(), message->getAttributes()) << "one list per message";
@@ -130,6 +132,10 @@ TEST(VST3HostContextTest, AttributeListKeepsOneValuePerNameAsStored)
     list->getBinary("b", again, size);
     EXPECT_EQ(data, again) << "the list's own bytes, not a copy";
     EXPECT_EQ(size, 3u);
+    char16_t wide[8] = {};
+    EXPECT_EQ(list->getString("b", wide, sizeof wide), vst3::kResultOk) << "read through the wrong getter";
+    EXPECT_EQ(std::memcmp(wide, bytes, sizeof bytes), 0);
+    EXPECT_EQ(reinterpret_cast<unsigned char*>(wide)[sizeof bytes], 0) << "never past the stored bytes";
 
     EXPECT_EQ(Ask(list, vst3::IMessage::iid, vst3::kNoInterface), nullptr);
     EXPECT_EQ(list->release(), 0u);

@@ -54,6 +54,7 @@ VST3HostAttributeList::Value VST3HostAttributeList::WithBuffer(const void* data,
 {
     Value value;
     value.size = size;
+    value.capacity = capacity;
     if (capacity > 0)
     {
         value.buffer.reset(new unsigned char[capacity]());
@@ -112,8 +113,8 @@ vst3::tresult VST3HostAttributeList::getString(AttrID id, vst3::TChar* string, v
     const Value* stored = Find(id);
     if (!stored)
         return vst3::kResultFalse;
-    const std::size_t bytes =
-        std::min<std::size_t>(std::size_t(stored->size) * sizeof(vst3::TChar), sizeInBytes);
+    const std::size_t bytes = std::min<std::size_t>(
+        {std::size_t(stored->size) * sizeof(vst3::TChar), stored->capacity, std::size_t(sizeInBytes)});
     if (string && bytes > 0 && stored->buffer)
         std::memcpy(string, stored->buffer.get(), bytes);
     return vst3::kResultOk;

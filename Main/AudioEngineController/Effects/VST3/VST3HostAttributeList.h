@@ -39,6 +39,8 @@ private:
         // 16-bit units with the terminator for a string, bytes for binary data.
         std::uint32_t size = 0;
         std::unique_ptr<unsigned char[]> buffer;
+        // What the buffer holds in bytes; bounds reads through the wrong getter.
+        std::size_t capacity = 0;
     };
 
     vst3::tresult Store(AttrID id, Value value);

@@ -42,14 +42,18 @@ vst3::FIDString VST3HostMessage::getMessageID()
     return m_id.get();
 }
 
+// The copy is made before the old one is freed: a plug-in may pass back
+// what getMessageID gave it.
 void VST3HostMessage::setMessageID(vst3::FIDString id)
 {
-    m_id.reset();
-    if (!id)
-        return;
-    const std::size_t size = std::strlen(id) + 1;
-    m_id.reset(new char[size]);
-    std::memcpy(m_id.get(), id, size);
+    std::unique_ptr<char[]> copy;
+    if (id)
+    {
+        const std::size_t size = std::strlen(id) + 1;
+        copy.reset(new char[size]);
+        std::memcpy(copy.get(), id, size);
+    }
+    m_id = std::move(copy);
 }
 
 vst3::IAttributeList* VST3HostMessage::getAttributes()

@@ -28,6 +28,10 @@ template <class F> void TryToLeave(const char* step, F&& f)
     {
         DebugOut("VST3Module::Unload - %s: %s", step, e.what());
     }
+    catch (...)
+    {
+        DebugOut("VST3Module::Unload - %s: unknown exception", step);
+    }
 }
 } // namespace
 
@@ -48,19 +52,11 @@ std::string VST3Module::FileTime(const QString& path)
 
 bool VST3Module::Load(const std::wstring& path)
 {
+    // Not under the fault guard: a fault in a library's initialisers would
+    // leave the loader's own lock held for every other thread. Such a crash
+    // ends the process, and the crash marker records the module.
     if (!m_library.IsLoaded())
-    {
-        const QString binary = BinaryPath(QString::fromStdWString(path));
-        try
-        {
-            Platform::GuardedCall([&] { return m_library.Load(binary); });
-        }
-        catch (const std::exception& e)
-        {
-            DebugOut("VST3Module::Load - %s", e.what());
-            return false;
-        }
-    }
+        m_library.Load(BinaryPath(QString::fromStdWString(path)));
     m_loaded = m_loaded || m_library.IsLoaded();
     if (!m_loaded)
     {
@@ -102,6 +98,7 @@ void VST3Module::Unload()
     m_factory = nullptr;
     if (const auto exit = reinterpret_cast<vst3::ModuleExitFunc>(m_library.Symbol(vst3::kModuleExitName)))
         TryToLeave("ModuleExit", [exit] { exit(); });
-    TryToLeave("close library", [this] { m_library.Unload(); });
+    // Unguarded, like loading: the loader holds its own lock meanwhile.
+    m_library.Unload();
     m_loaded = false;
 }

@@ -195,6 +195,10 @@ void VST3Plugin::Close()
         {
             DebugOut("VST3Plugin::Close - %s", e.what());
         }
+        catch (...)
+        {
+            DebugOut("VST3Plugin::Close - unknown exception");
+        }
     }
     if (m_hostContext)
     {
