@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QProcess>
+#include <algorithm>
 #include <gtest/gtest.h>
 
 PlugSweepRunner::PlugSweepRunner(QString preferencesRoot) : m_root(std::move(preferencesRoot))
@@ -47,13 +48,15 @@ QStringList PlugSweepRunner::Markers() const
     return FolderListing().List(EffectsFolder(), {QStringLiteral("*.scan"), QStringLiteral("*.scan3")}, true);
 }
 
-std::vector<VstEffectRecord> PlugSweepRunner::Configuration() const
+std::vector<VstEffectRecord> PlugSweepRunner::ReadConfiguration(const QString& path)
 {
     VstKnownList known;
     bool rewriteNeeded = false;
-    VstConfigurationFile(ConfigurationPath()).Read(known, rewriteNeeded);
+    VstConfigurationFile(path).Read(known, rewriteNeeded);
     std::vector<VstEffectRecord> entries;
     for (const auto& entry : known)
         entries.push_back(entry.second);
+    std::sort(entries.begin(), entries.end(),
+              [](const VstEffectRecord& a, const VstEffectRecord& b) { return Utf16Order()(a.id, b.id); });
     return entries;
 }

@@ -25,7 +25,9 @@ public:
     QString EffectsFolder() const { return m_root + QStringLiteral("/Effects"); }
     QString ConfigurationPath() const { return EffectsFolder() + QStringLiteral("/FXConfiguration.xml"); }
     QStringList Markers() const;
-    std::vector<VstEffectRecord> Configuration() const;
+    std::vector<VstEffectRecord> Configuration() const { return ReadConfiguration(ConfigurationPath()); }
+    // The entries of a configuration file, in the file's identifier order.
+    static std::vector<VstEffectRecord> ReadConfiguration(const QString& path);
 
 private:
     QString m_root;

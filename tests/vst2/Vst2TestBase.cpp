@@ -1,5 +1,7 @@
 #include "Vst2TestBase.h"
 
+#include "PlugSweepRunner.h"
+
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ProcessFolders.h"
@@ -57,15 +59,7 @@ QByteArray Vst2TestBase::ConfigurationBytes() const
 
 std::vector<VstEffectRecord> Vst2TestBase::Configuration() const
 {
-    VstKnownList known;
-    bool rewriteNeeded = false;
-    VstConfigurationFile(ConfigurationPath()).Read(known, rewriteNeeded);
-    std::vector<VstEffectRecord> entries;
-    for (const auto& entry : known)
-        entries.push_back(entry.second);
-    std::sort(entries.begin(), entries.end(),
-              [](const VstEffectRecord& a, const VstEffectRecord& b) { return Utf16Order()(a.id, b.id); });
-    return entries;
+    return PlugSweepRunner::ReadConfiguration(ConfigurationPath());
 }
 
 const VstEffectRecord* Vst2TestBase::Entry(const std::wstring& id) const
