@@ -183,15 +183,30 @@ bool Plugcat::FindPlugin(const QString& text, PluginRef& found) const
     return false;
 }
 
-int Plugcat::SetEnabled(bool enabled)
+// The plug-in an edit names, with the catalogue loaded; false after
+// reporting why it cannot be edited.
+bool Plugcat::FindEditablePlugin(PluginRef& plugin, const QString& chainRefusal)
 {
     if (!LoadCatalogue())
-        return kExitFailure;
-    PluginRef plugin;
+        return false;
     if (!FindPlugin(m_options.arguments[0], plugin))
-        return Fail(QStringLiteral("no plug-in %1 in the catalogue").arg(m_options.arguments[0]));
+    {
+        Fail(QStringLiteral("no plug-in %1 in the catalogue").arg(m_options.arguments[0]));
+        return false;
+    }
     if (plugin.typeKey == "chain")
-        return Fail(QStringLiteral("chain presets are always enabled"));
+    {
+        Fail(chainRefusal);
+        return false;
+    }
+    return true;
+}
+
+int Plugcat::SetEnabled(bool enabled)
+{
+    PluginRef plugin;
+    if (!FindEditablePlugin(plugin, QStringLiteral("chain presets are always enabled")))
+        return kExitFailure;
     PluginList edits;
     PluginTypeList& list = edits[plugin.typeKey] = AudioPluginHost::GetPluginList()[plugin.typeKey];
     list[plugin.id].state = enabled ? 0 : 1;
@@ -206,13 +221,9 @@ int Plugcat::SetEnabled(bool enabled)
 
 int Plugcat::SetFavourite()
 {
-    if (!LoadCatalogue())
-        return kExitFailure;
     PluginRef plugin;
-    if (!FindPlugin(m_options.arguments[0], plugin))
-        return Fail(QStringLiteral("no plug-in %1 in the catalogue").arg(m_options.arguments[0]));
-    if (plugin.typeKey == "chain")
-        return Fail(QStringLiteral("chain presets cannot be favourites"));
+    if (!FindEditablePlugin(plugin, QStringLiteral("chain presets cannot be favourites")))
+        return kExitFailure;
     const bool on = m_options.arguments[1] == QLatin1String("on");
     const QString identifier =
         QString::fromStdString(plugin.typeKey) + QLatin1Char(':') + QString::fromStdWString(plugin.id);

@@ -45,6 +45,7 @@ private:
     void PrintCatalogue();
     // Accepts "type:id" and a bare id; false when no list has it.
     bool FindPlugin(const QString& text, PluginRef& found) const;
+    bool FindEditablePlugin(PluginRef& plugin, const QString& chainRefusal);
 
     const PlugcatOptions m_options;
     QTextStream m_out;
