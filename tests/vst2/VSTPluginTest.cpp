@@ -4,7 +4,7 @@
 #include "Core/BaseLib/Debug.h"
 #include "Main/AudioEngineController/Effects/VST/HostCallback.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
-#include "Main/AudioEngineController/Effects/VST/VSTPluginListener.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
 #include "Vst2TestBase.h"
 
 namespace
@@ -31,19 +31,19 @@ protected:
     }
 };
 
-class RecordingListener : public VSTPluginListener
+class RecordingListener : public AudioPluginListener
 {
 public:
-    void OnParameterGesture(std::int32_t index, bool begin, VSTPlugin*) override
+    void OnParameterGesture(std::int32_t index, bool begin, AudioPlugin*) override
     {
         heard << QStringLiteral("gesture %1 %2").arg(index).arg(begin);
     }
-    void OnParameterAutomated(std::int32_t index, float value, VSTPlugin*) override
+    void OnParameterAutomated(std::int32_t index, float value, AudioPlugin*) override
     {
         heard << QStringLiteral("automate %1 %2").arg(index).arg(value);
     }
-    void OnDisplayChanged(VSTPlugin*) override { heard << QStringLiteral("display"); }
-    void OnIOChanged(VSTPlugin*) override { heard << QStringLiteral("io"); }
+    void OnDisplayChanged(AudioPlugin*) override { heard << QStringLiteral("display"); }
+    void OnIOChanged(AudioPlugin*) override { heard << QStringLiteral("io"); }
 
     QStringList heard;
 };

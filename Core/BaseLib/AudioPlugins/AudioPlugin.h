@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Core/BaseLib/AudioPlugins/AudioPluginParameter.h"
+#include "Core/BaseLib/AudioPlugins/MidiMessage.h"
 #include "Core/BaseLib/AudioPlugins/PluginPlacement.h"
 #include "Core/BaseLib/AudioPlugins/PluginState.h"
 
@@ -7,6 +9,11 @@
 #include <cstdint>
 #include <set>
 #include <string>
+#include <vector>
+
+class AudioPluginListener;
+class QSize;
+class QWidget;
 
 // The common base of every plug-in instance, whatever its format. Wrappers
 // override what their format does; the rest keeps these defaults.
@@ -36,7 +43,23 @@ public:
     virtual std::wstring GetIdentifierKey() const = 0;
     virtual std::wstring GetIdentifierPrefix() const = 0;
     virtual std::int32_t GetLatency() { return 0; }
+    // 2 while the plug-in takes audio in; 0 for a source without inputs.
+    virtual std::int32_t GetChannelKind() { return 2; }
+    // How many samples an offline render will feed the plug-in.
+    virtual void SetTotalSamples(std::int64_t) {}
     virtual bool UpdateSpeakerArrangement(std::uint32_t, std::uint32_t, bool = false) { return false; }
+    // Which of the caller's channels feed the plug-in's inputs, in order.
+    virtual bool SetChannelSelection(const std::vector<std::uint32_t>&) { return true; }
+    virtual bool IsEditorResizable() { return false; }
+    // Opens the plug-in's editor inside the given window; non-zero on success.
+    virtual std::intptr_t OpenEditor(QWidget*) { return 0; }
+    // The window the open editor lives in, and the size it asked for.
+    virtual QWidget* GetEditorWindow() { return nullptr; }
+    virtual void GetEditorSize(QSize&) {}
+    virtual std::wstring GetProgramName() { return {}; }
+    virtual bool CloseEditor() { return true; }
+    // Housekeeping on the window thread: editor idle, queued notifications.
+    virtual void Idle() {}
 
     // Known misbehaviour of particular plug-ins, recognised by name or vendor.
     bool IsNotSurroundZone() const;
@@ -51,6 +74,8 @@ public:
     // Parameters that particular plug-ins must never be automated on.
     const std::set<std::wstring>* SpecialParameterNames() const;
     virtual bool IsModeOne() const { return false; }
+    // Tells the listeners that the plug-in's display changed.
+    virtual bool Refresh() { return false; }
     virtual bool SetBypassed(bool) { return false; }
     virtual bool IsBypassed() const { return false; }
     void SetBypassLike(bool on) { m_bypassLike = on; }
@@ -60,13 +85,28 @@ public:
     virtual bool CanDo(const char*) { return false; }
     virtual bool StopProcessing() { return true; }
     virtual bool StartProcessing() { return true; }
-    virtual std::int32_t GetNumParameters() { return 0; }
-    virtual std::wstring GetParameterName(std::int32_t) { return {}; }
-    // A plug-in's edit gesture on a parameter starts (begin) or ends.
-    virtual void ParameterGesture(std::int32_t, bool) {}
+    virtual void AddListener(AudioPluginListener*) {}
+    virtual void RemoveListener(AudioPluginListener*) {}
     // The editor's last rectangle; the return value is the interface's 1.
     virtual std::int32_t GetEditorRect(QRect& rect, bool& bypassLike);
     void SetEditorRect(const QRect& rect) { m_editorRect = rect; }
+
+    // Parameters by index, in the engine's order.
+    virtual std::int32_t GetNumParameters() { return 0; }
+    virtual std::wstring GetParameterName(std::int32_t) { return {}; }
+    // 8 for a parameter the wrapper never sets, 2 for a switch, else 0.
+    virtual std::uint32_t GetParameterFlags(std::int32_t) { return 0; }
+    // A plug-in's edit gesture on a parameter starts (begin) or ends.
+    virtual void ParameterGesture(std::int32_t, bool) {}
+    // Normalised values, 0 to 1.
+    virtual bool SetParameter(std::int32_t, float) { return true; }
+    virtual float GetParameter(std::int32_t) { return 0.0f; }
+    virtual AudioPluginParameter GetParameterRecord(std::int32_t) { return {}; }
+    virtual std::wstring GetParameterDisplay(std::int32_t, float) { return {}; }
+    virtual float StepsToValue(std::int32_t, std::uint32_t) { return 0.0f; }
+    virtual std::uint32_t ValueToSteps(std::int32_t, float) { return 0; }
+    virtual void GetParameterTable(std::vector<AudioPluginParameter>& table) { table.clear(); }
+
     virtual bool StorePreset(PluginState&) { return false; }
     virtual bool LoadPreset(const PluginState&) { return false; }
     // Where the chain plug-in keeps its presets, and the preset it starts with.
@@ -74,12 +114,21 @@ public:
     virtual bool SetPresetName(const std::wstring&) { return false; }
     virtual std::wstring GetInputName(std::int32_t index);
     virtual std::wstring GetOutputName(std::int32_t index);
+    virtual bool IsEffect() const { return false; }
+    virtual bool WantsMidi() const { return false; }
     // The plug-in asked for MIDI.
     virtual void SetMidiActive(bool) {}
+    // Queued for the next block while MIDI is active.
+    virtual void QueueMidi(const MidiMessage&) {}
     virtual void UpdateTimeInfo(const TransportRecord&, bool) {}
     virtual void AdvanceTimeInfo() {}
 
+    // True while LoadPreset runs, so that what the plug-in reports meanwhile
+    // is not taken for the user's edits.
+    bool IsLoadingPreset() const { return m_loadingPreset; }
+
 protected:
+    void SetLoadingPreset(bool on) { m_loadingPreset = on; }
     // "In"/"Out" with the channel's name in the layout of that many channels,
     // or numbered past the first eight.
     static std::wstring ChannelName(const wchar_t* stem, std::int32_t index, std::int32_t channels);
@@ -93,4 +142,5 @@ private:
     QRect m_editorRect;
     bool m_offsetEnabled = false;
     std::int32_t m_offsetValue = -100;
+    bool m_loadingPreset = false;
 };

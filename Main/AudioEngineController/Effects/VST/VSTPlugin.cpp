@@ -5,7 +5,7 @@
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/SDebug.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
-#include "Main/AudioEngineController/Effects/VST/VSTPluginListener.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
 #include "Platform/FaultGuard.h"
 
 #include <cstring>
@@ -397,7 +397,7 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
     if (plugin.Locked())
     {
         TAutoLockCS listeners(&m_listenerLock);
-        for (VSTPluginListener* listener : m_listeners)
+        for (AudioPluginListener* listener : m_listeners)
             listener->OnParameterAutomated(index, value, this);
         return;
     }
@@ -417,7 +417,7 @@ void VSTPlugin::OnIOChanged()
         UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
     }
     TAutoLockCS lock(&m_listenerLock);
-    for (VSTPluginListener* listener : m_listeners)
+    for (AudioPluginListener* listener : m_listeners)
         listener->OnIOChanged(this);
     if (wasActive)
         StartProcessing();
@@ -426,7 +426,7 @@ void VSTPlugin::OnIOChanged()
 void VSTPlugin::OnUpdateDisplay()
 {
     TAutoLockCS lock(&m_listenerLock);
-    for (VSTPluginListener* listener : m_listeners)
+    for (AudioPluginListener* listener : m_listeners)
         listener->OnDisplayChanged(this);
     if (m_editor)
         emit UpdateWindow();
@@ -445,7 +445,7 @@ void VSTPlugin::ParameterGesture(std::int32_t index, bool begin)
     if (m_busy)
         return;
     TAutoLockCS lock(&m_listenerLock);
-    for (VSTPluginListener* listener : m_listeners)
+    for (AudioPluginListener* listener : m_listeners)
         listener->OnParameterGesture(index, begin, this);
 }
 
@@ -462,19 +462,19 @@ void VSTPlugin::Idle()
     {
         TAutoLockCS listeners(&m_listenerLock);
         for (const auto& [index, value] : m_pendingAutomation)
-            for (VSTPluginListener* listener : m_listeners)
+            for (AudioPluginListener* listener : m_listeners)
                 listener->OnParameterAutomated(index, value, this);
     }
     m_pendingAutomation.clear();
 }
 
-void VSTPlugin::AddListener(VSTPluginListener* listener)
+void VSTPlugin::AddListener(AudioPluginListener* listener)
 {
     TAutoLockCS lock(&m_listenerLock);
     m_listeners.insert(listener);
 }
 
-void VSTPlugin::RemoveListener(VSTPluginListener* listener)
+void VSTPlugin::RemoveListener(AudioPluginListener* listener)
 {
     TAutoLockCS lock(&m_listenerLock);
     m_listeners.erase(listener);

@@ -15,7 +15,7 @@
 #include <string>
 
 class QWidget;
-class VSTPluginListener;
+class AudioPluginListener;
 
 // One loaded VST 2 plug-in. Every call into plug-in code goes through the
 // dispatch wrappers, which survive a plug-in fault (the host translates
@@ -85,9 +85,9 @@ public:
 
     // Gives the plug-in the idle time it asked for and hands the automation
     // that arrived while the plug-in was busy to the listeners.
-    void Idle();
-    void AddListener(VSTPluginListener* listener);
-    void RemoveListener(VSTPluginListener* listener);
+    void Idle() override;
+    void AddListener(AudioPluginListener* listener) override;
+    void RemoveListener(AudioPluginListener* listener) override;
     bool IsEffect() const { return m_isEffect; }
     bool WantsMidi() const { return m_wantsMidi; }
     std::uint32_t CategoryMask() const { return m_categoryMask; }
@@ -125,7 +125,7 @@ private:
     std::wstring m_identifierKey;
     std::uint32_t m_categoryMask = 0;
     bool m_isInstrument = false;
-    std::set<VSTPluginListener*> m_listeners;
+    std::set<AudioPluginListener*> m_listeners;
     KriticalSection m_listenerLock;
     KriticalSection m_pendingLock;
     std::map<std::int32_t, float> m_pendingAutomation;
