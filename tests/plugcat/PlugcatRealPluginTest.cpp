@@ -1,12 +1,92 @@
 #include "support/TestSupport.h"
 
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cmath>
 #include <gtest/gtest.h>
+
+namespace
+{
+constexpr int kTimeoutMs = 120000;
+
+struct Outcome
+{
+    int exitCode = -1;
+    QJsonObject json;
+    QString err;
+};
+
+// Runs plugcat from the build's own bin folder, so that the real scanner
+// beside it does the scanning.
+Outcome Plugcat(const QString& prefs, QStringList arguments)
+{
+    arguments = QStringList{"--prefs", prefs} + arguments;
+    QProcess process;
+    process.start(TestSupport::BinDir() + "/plugcat", arguments);
+    process.waitForFinished(kTimeoutMs);
+    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
+            QJsonDocument::fromJson(process.readAllStandardOutput()).object(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+// The catalogue ids a scan of the folders gives, with their vendors.
+std::map<QString, QString> ScanIds(const QString& prefs, const QStringList& folders)
+{
+    QProcess scan;
+    scan.start(TestSupport::BinDir() + "/plugcat", QStringList{"--prefs", prefs, "scan", "--json"} + folders);
+    scan.waitForFinished(kTimeoutMs);
+    std::map<QString, QString> ids;
+    for (const QJsonValue& entry : QJsonDocument::fromJson(scan.readAllStandardOutput()).array())
+        if (entry["state"].toString() == "enabled")
+            ids[entry["id"].toString()] = entry["vendor"].toString();
+    return ids;
+}
+
+std::vector<double> Values(const QJsonObject& report)
+{
+    std::vector<double> values;
+    for (const QJsonValue& parameter : report["parameters"].toArray())
+        values.push_back(parameter["value"].toDouble());
+    return values;
+}
+
+// Runs the plug-in on audio, changes its first parameter and stores a
+// preset, then restores that preset into a fresh instance in a second
+// process: both must report the same parameter values.
+void ExpectRunsAndRoundTrips(const QString& prefs, const QString& id, const QString& presetPath)
+{
+    SCOPED_TRACE(id.toStdString());
+    const Outcome plain = Plugcat(prefs, {"load", id, "--json", "--seconds", "0.25"});
+    ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
+    EXPECT_EQ(plain.json["output"]["nonFinite"].toInt(), 0);
+    EXPECT_GT(plain.json["outputs"].toInt(), 0);
+
+    QStringList store{"load", id, "--json", "--seconds", "0.25", "--store", presetPath};
+    const std::vector<double> before = Values(plain.json);
+    if (!before.empty())
+        store << "--set" << QStringLiteral("0=%1").arg(before[0] < 0.5 ? 0.75 : 0.25);
+    const Outcome stored = Plugcat(prefs, store);
+    ASSERT_EQ(stored.exitCode, 0) << stored.err.toStdString();
+    const Outcome restored = Plugcat(prefs, {"load", id, "--json", "--seconds", "0.1", "--restore", presetPath});
+    ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
+    const std::vector<double> expected = Values(stored.json);
+    const std::vector<double> actual = Values(restored.json);
+    ASSERT_EQ(actual.size(), expected.size());
+    for (std::size_t index = 0; index < actual.size(); ++index)
+        EXPECT_NEAR(actual[index], expected[index], 1e-4) << "parameter " << index;
+}
+
+bool Installed(const QString& path)
+{
+    return QFileInfo::exists(path);
+}
+} // namespace
 
 // Scans what the Debian packages install, with the real scanner, and checks
 // that the catalogue gives the plug-ins the categories our metadata ships.
@@ -30,4 +110,61 @@ TEST(PlugcatRealPlugins, ShippedMetadataCategorisesTheDebianReverbs)
     EXPECT_EQ(hall["name"].toString(), "Dragonfly Hall Reverb [2.4]");
     EXPECT_EQ(byId["Dragonfly Early Reflections:1684432242"]["categories"].toArray(),
               QJsonArray({"Reverb", "Spatial"}));
+}
+
+TEST(PlugcatLoad, RunsAndRoundTripsTheDebianVst2Plugins)
+{
+    if (!Installed("/usr/lib/lxvst/DragonflyHallReverb-vst.so") || !Installed("/usr/lib/vst/ZamComp-vst.so"))
+        GTEST_SKIP() << "dragonfly-reverb-vst or zam-plugins is not installed";
+    QTemporaryDir prefs;
+    const std::map<QString, QString> ids = ScanIds(prefs.path(), {"/usr/lib/vst", "/usr/lib/lxvst"});
+    // Every dragonfly and zam plug-in, and a spread of the LSP collection.
+    int lsp = 0;
+    int tried = 0;
+    for (const auto& [id, vendor] : ids)
+        if (!vendor.startsWith("LSP") || lsp++ % 16 == 0)
+        {
+            ExpectRunsAndRoundTrips(prefs.path(), "vst2:" + id, prefs.filePath("preset.json"));
+            ++tried;
+        }
+    EXPECT_GE(tried, 25);
+}
+
+TEST(PlugcatLoad, RunsAndRoundTripsEveryZamVst3Bundle)
+{
+    if (!Installed("/usr/lib/vst3/ZamComp.vst3"))
+        GTEST_SKIP() << "zam-plugins is not installed";
+    QTemporaryDir prefs;
+    const std::map<QString, QString> ids = ScanIds(prefs.path(), {"/usr/lib/vst3"});
+    EXPECT_EQ(ids.size(), 17u);
+    for (const auto& entry : ids)
+        ExpectRunsAndRoundTrips(prefs.path(), "vst3:" + entry.first, prefs.filePath("preset.json"));
+}
+
+// What the user is told when a plug-in cannot be run: each is exit 1 with
+// the reason, and nothing is loaded.
+TEST(PlugcatLoad, RefusesUnknownBrokenDisabledAndUnopenablePlugins)
+{
+    QTemporaryDir dir;
+    const QString plugins = dir.filePath("plugins");
+    const QString prefs = dir.filePath("prefs");
+    QDir().mkpath(plugins);
+    for (const char* name : {"good/FixtureEffect.so", "good/FixtureInstrument.so", "crash/SegvInEntry.so"})
+        ASSERT_TRUE(QFile::copy(TestSupport::Vst2FixtureDir() + "/" + name,
+                                plugins + "/" + QFileInfo(QString(name)).fileName()));
+    ASSERT_EQ(ScanIds(prefs, {plugins}).size(), 2u);
+
+    const auto expectRefusal = [&prefs](const QString& id, const char* reason)
+    {
+        const Outcome run = Plugcat(prefs, {"load", id});
+        EXPECT_EQ(run.exitCode, 1) << id.toStdString();
+        EXPECT_TRUE(run.err.contains(reason)) << run.err.toStdString();
+    };
+    expectRefusal("vst2:Nothing:1", "no plug-in vst2:Nothing:1 in the catalogue");
+    // The library that killed the scanner is catalogued under its file name.
+    expectRefusal("SegvInEntry", "vst:SegvInEntry is not working");
+    ASSERT_EQ(Plugcat(prefs, {"disable", "FixtureInstrument:1002"}).exitCode, 0);
+    expectRefusal("FixtureInstrument:1002", "is disabled");
+    QFile::remove(plugins + "/FixtureEffect.so");
+    expectRefusal("vst2:Fixture Effect:1001", "vst:Fixture Effect:1001 could not be opened");
 }

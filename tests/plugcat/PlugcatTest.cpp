@@ -110,6 +110,12 @@ TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
         {"list", "--channels", "2"},
         {"menu", "--json"},
         {"--prefs"},
+        {"load"},
+        {"load", "x", "--seconds", "0"},
+        {"load", "x", "--block", "-5"},
+        {"load", "x", "--set", "1=2"},
+        {"load", "x", "--store"},
+        {"list", "--bypass"},
     };
     for (const QStringList& arguments : cases)
     {

@@ -1,12 +1,17 @@
 #include "tools/plugcat/Plugcat.h"
 
+#include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "Core/BaseLib/AudioPlugins/PluginState.h"
 #include "Core/BaseLib/AudioPlugins/PluginTypeTable.h"
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "Interfaces/EngineContext.h"
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "tools/plugcat/CataloguePrinter.h"
+#include "tools/plugcat/LoadReport.h"
+#include "tools/plugcat/PluginRunner.h"
+#include "tools/plugcat/PresetFile.h"
 #include "tools/plugcat/ScanProgress.h"
 
 #include <QDir>
@@ -14,6 +19,7 @@
 #include <QMenu>
 #include <QThread>
 #include <cstdio>
+#include <vector>
 
 namespace
 {
@@ -45,6 +51,8 @@ int Plugcat::Run()
         return SetEnabled(false);
     case PlugcatOptions::Command::Favourite:
         return SetFavourite();
+    case PlugcatOptions::Command::Load:
+        return Load();
     case PlugcatOptions::Command::Help:
         m_out << PlugcatOptions::Usage();
         return kExitOk;
@@ -57,6 +65,12 @@ int Plugcat::Fail(const QString& message)
     m_err << "plugcat: " << message << '\n';
     m_err.flush();
     return kExitFailure;
+}
+
+bool Plugcat::Refuse(const QString& message)
+{
+    Fail(message);
+    return false;
 }
 
 bool Plugcat::OpenCatalogue(const QStringList& pluginFolders)
@@ -167,7 +181,10 @@ bool Plugcat::FindPlugin(const QString& text, PluginRef& found) const
     const int colon = text.indexOf(QLatin1Char(':'));
     if (colon > 0)
     {
-        const PluginRef qualified{text.left(colon).toStdString(), text.mid(colon + 1).toStdWString()};
+        // Both formats share the "vst" list.
+        const QString scheme = text.left(colon);
+        const bool format = scheme == QLatin1String("vst2") || scheme == QLatin1String("vst3");
+        const PluginRef qualified{format ? "vst" : scheme.toStdString(), text.mid(colon + 1).toStdWString()};
         if (has(qualified.typeKey, qualified.id))
         {
             found = qualified;
@@ -180,7 +197,15 @@ bool Plugcat::FindPlugin(const QString& text, PluginRef& found) const
             found = {type.typeKey, text.toStdWString()};
             return true;
         }
-    return false;
+    // Last, a display name that only one plug-in has.
+    std::vector<PluginRef> named;
+    for (const auto& [typeKey, entries] : list)
+        for (const auto& [id, entry] : entries)
+            if (entry.name == text.toStdWString())
+                named.push_back({typeKey, id});
+    if (named.size() == 1)
+        found = named.front();
+    return named.size() == 1;
 }
 
 // The plug-in an edit names, with the catalogue loaded; false after
@@ -231,4 +256,82 @@ int Plugcat::SetFavourite()
     m_out << (on ? "Marked " : "Unmarked ") << identifier << " as a favourite\n";
     m_out.flush();
     return kExitOk;
+}
+
+int Plugcat::Load()
+{
+    PluginRef found;
+    if (!FindEditablePlugin(found, QStringLiteral("chain presets cannot be loaded on their own")))
+        return kExitFailure;
+    const QString name =
+        QString::fromStdString(found.typeKey) + QLatin1Char(':') + QString::fromStdWString(found.id);
+    const PluginListEntry& entry = AudioPluginHost::GetPluginList()[found.typeKey][found.id];
+    if (entry.state & 2)
+        return Fail(QStringLiteral("%1 is not working: it crashed or hung the scanner").arg(name));
+    if (entry.state & 1)
+        return Fail(QStringLiteral("%1 is disabled; 'plugcat enable %1' turns it on").arg(name));
+
+    StudioModel::Instance().SetSampleRate(m_options.sampleRate);
+    m_host->SetSampleRate(m_options.sampleRate);
+    m_host->SetBlockSize(m_options.blockSize);
+    PluginPlacement placement;
+    if (entry.width >= 1 && entry.width <= 8)
+        placement.channelFormat = std::uint32_t(entry.width);
+    AudioPlugin* plugin = m_host->LoadPlugin(name.toStdWString(), m_options.blockSize, placement);
+    if (!plugin)
+        return Fail(QStringLiteral("%1 could not be opened").arg(name));
+
+    int result = kExitFailure;
+    if (PrepareInstance(*plugin))
+    {
+        LoadReport report;
+        report.sampleRate = m_options.sampleRate;
+        report.blockSize = m_options.blockSize;
+        report.seconds = m_options.seconds;
+        report.run = PluginRunner(*plugin, m_options.sampleRate, m_options.blockSize).Run(m_options.seconds);
+        report.Describe(*plugin);
+        m_out << (m_options.json ? report.Json() : report.Text());
+        m_out.flush();
+        result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
+    }
+    m_host->ReleasePlugin(plugin);
+    return result;
+}
+
+bool Plugcat::PrepareInstance(AudioPlugin& plugin)
+{
+    if (!m_options.restorePath.isEmpty())
+    {
+        PluginState state;
+        const QString error = PresetFile::Read(m_options.restorePath, state);
+        if (!error.isEmpty())
+            return Refuse(error);
+        const std::wstring identifier = plugin.GetIdentifierPrefix() + plugin.GetIdentifierKey();
+        if (state.identifier != identifier)
+            return Refuse(QStringLiteral("the preset in %1 belongs to %2, not to %3")
+                              .arg(m_options.restorePath, QString::fromStdWString(state.identifier),
+                                   QString::fromStdWString(identifier)));
+        if (!plugin.LoadPreset(state))
+            return Refuse(QStringLiteral("the plug-in refused the preset in %1").arg(m_options.restorePath));
+    }
+    for (const auto& [index, value] : m_options.parameterSettings)
+    {
+        if (index >= plugin.GetNumParameters())
+            return Refuse(QStringLiteral("the plug-in has no parameter %1").arg(index));
+        plugin.SetParameter(index, value);
+    }
+    if (m_options.bypass)
+        plugin.SetBypassed(true);
+    return true;
+}
+
+bool Plugcat::StoreInstance(AudioPlugin& plugin)
+{
+    if (m_options.storePath.isEmpty())
+        return true;
+    PluginState state;
+    if (!plugin.StorePreset(state))
+        return Refuse(QStringLiteral("the plug-in gave no preset to store"));
+    const QString error = PresetFile::Write(m_options.storePath, state);
+    return error.isEmpty() || Refuse(error);
 }

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+class AudioPlugin;
 class PluginHost;
 
 // The host-side catalogue tool: runs one command of its command line against
@@ -37,13 +38,20 @@ private:
     // folders of its request.
     bool LoadCatalogue();
     int Fail(const QString& message);
+    bool Refuse(const QString& message);
     int Scan();
     int List();
     int Menu();
     int SetEnabled(bool enabled);
     int SetFavourite();
+    int Load();
+    // Restores the preset file and the parameter settings the command names;
+    // false after reporting why not.
+    bool PrepareInstance(AudioPlugin& plugin);
+    bool StoreInstance(AudioPlugin& plugin);
     void PrintCatalogue();
-    // Accepts "type:id" and a bare id; false when no list has it.
+    // Accepts "type:id", a format's "vst2:id" or "vst3:id", a bare id and a
+    // display name that only one plug-in has; false when none matches.
     bool FindPlugin(const QString& text, PluginRef& found) const;
     bool FindEditablePlugin(PluginRef& plugin, const QString& chainRefusal);
 

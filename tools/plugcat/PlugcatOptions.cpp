@@ -12,6 +12,7 @@ const std::map<QString, Command> kCommands = {
     {QStringLiteral("scan"), Command::Scan},       {QStringLiteral("list"), Command::List},
     {QStringLiteral("menu"), Command::Menu},       {QStringLiteral("enable"), Command::Enable},
     {QStringLiteral("disable"), Command::Disable}, {QStringLiteral("favourite"), Command::Favourite},
+    {QStringLiteral("load"), Command::Load},
 };
 
 // Splits "--name=value" or takes the value from the next argument.
@@ -39,20 +40,45 @@ bool ParseNumber(const QString& text, std::uint32_t& number)
     return ok && number > 0;
 }
 
-QString CheckArguments(const PlugcatOptions& options, bool sawJson, bool sawMenuOption)
+// "INDEX=VALUE" with a normalised value.
+bool ParseSetting(const QString& text, std::pair<std::int32_t, float>& setting)
 {
-    if (sawJson && options.command != Command::List && options.command != Command::Scan)
-        return QStringLiteral("--json belongs to 'list' and 'scan'");
-    if (sawMenuOption && options.command != Command::Menu)
-        return QStringLiteral("--channels and --rate belong to 'menu'");
+    const QStringList parts = text.split(QLatin1Char('='));
+    bool indexOk = false;
+    bool valueOk = false;
+    if (parts.size() == 2)
+        setting = {parts[0].toInt(&indexOk), parts[1].toFloat(&valueOk)};
+    return indexOk && valueOk && setting.first >= 0 && setting.second >= 0.0f && setting.second <= 1.0f;
+}
+
+struct Seen
+{
+    bool json = false;
+    bool channels = false;
+    bool rate = false;
+    bool load = false;
+};
+
+QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
+{
+    const Command command = options.command;
+    if (seen.json && command != Command::List && command != Command::Scan && command != Command::Load)
+        return QStringLiteral("--json belongs to 'list', 'scan' and 'load'");
+    if (seen.channels && command != Command::Menu)
+        return QStringLiteral("--channels belongs to 'menu'");
+    if (seen.rate && command != Command::Menu && command != Command::Load)
+        return QStringLiteral("--rate belongs to 'menu' and 'load'");
+    if (seen.load && command != Command::Load)
+        return QStringLiteral("--seconds, --block, --store, --restore, --bypass and --set belong to 'load'");
     const int count = options.arguments.size();
-    switch (options.command)
+    switch (command)
     {
     case Command::List:
     case Command::Menu:
         return count == 0 ? QString() : QStringLiteral("unexpected argument '%1'").arg(options.arguments[0]);
     case Command::Enable:
     case Command::Disable:
+    case Command::Load:
         return count == 1 ? QString() : QStringLiteral("expected one plug-in id");
     case Command::Favourite:
         if (count != 2)
@@ -71,8 +97,7 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
     PlugcatOptions options;
     options.preferencesRoot = DefaultPreferencesRoot();
     bool haveCommand = false;
-    bool sawJson = false;
-    bool sawMenuOption = false;
+    Seen seen;
     for (int index = 0; index < arguments.size() && error.isEmpty(); ++index)
     {
         const QString& argument = arguments[index];
@@ -88,19 +113,54 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
         else if (TakeValue(arguments, index, QStringLiteral("--channels"), value))
         {
             std::uint32_t channels = 0;
-            sawMenuOption = true;
+            seen.channels = true;
             if (!ParseNumber(value, channels))
                 error = QStringLiteral("--channels needs a channel count, not '%1'").arg(value);
             options.channels = std::int32_t(channels);
         }
         else if (TakeValue(arguments, index, QStringLiteral("--rate"), value))
         {
-            sawMenuOption = true;
+            seen.rate = true;
             if (!ParseNumber(value, options.sampleRate))
                 error = QStringLiteral("--rate needs a sample rate in Hz, not '%1'").arg(value);
         }
+        else if (TakeValue(arguments, index, QStringLiteral("--seconds"), value))
+        {
+            bool ok = false;
+            seen.load = true;
+            options.seconds = value.toDouble(&ok);
+            if (!ok || options.seconds <= 0.0 || options.seconds > 3600.0)
+                error = QStringLiteral("--seconds needs a time in seconds up to 3600, not '%1'").arg(value);
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--block"), value))
+        {
+            seen.load = true;
+            if (!ParseNumber(value, options.blockSize) || options.blockSize > 65536)
+                error =
+                    QStringLiteral("--block needs a block size in frames up to 65536, not '%1'").arg(value);
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--store"), value) ||
+                 TakeValue(arguments, index, QStringLiteral("--restore"), value))
+        {
+            seen.load = true;
+            (argument.startsWith(QLatin1String("--store")) ? options.storePath : options.restorePath) = value;
+            if (value.isEmpty())
+                error =
+                    QStringLiteral("%1 needs a preset file").arg(argument.section(QLatin1Char('='), 0, 0));
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--set"), value))
+        {
+            std::pair<std::int32_t, float> setting;
+            seen.load = true;
+            if (!ParseSetting(value, setting))
+                error =
+                    QStringLiteral("--set needs INDEX=VALUE with a value from 0 to 1, not '%1'").arg(value);
+            options.parameterSettings.push_back(setting);
+        }
+        else if (argument == QLatin1String("--bypass"))
+            options.bypass = seen.load = true;
         else if (argument == QLatin1String("--json"))
-            options.json = sawJson = true;
+            options.json = seen.json = true;
         else if (argument == QLatin1String("--verbose"))
             options.verbose = true;
         else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1)
@@ -118,7 +178,7 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
     if (error.isEmpty() && !haveCommand)
         error = QStringLiteral("no command given");
     if (error.isEmpty())
-        error = CheckArguments(options, sawJson, sawMenuOption);
+        error = CheckArguments(options, seen);
     return options;
 }
 
@@ -136,6 +196,13 @@ QString PlugcatOptions::Usage()
                "                                    at HZ (default 48000)\n"
                "  enable ID, disable ID             enable or disable a plug-in\n"
                "  favourite ID on|off               mark or unmark a plug-in as a favourite\n"
+               "  load ID [--seconds S] [--rate HZ] [--block N] [--store FILE] [--restore FILE]\n"
+               "          [--set INDEX=VALUE]... [--bypass] [--json]\n"
+               "                                    create the plug-in, restore a preset, set\n"
+               "                                    parameters (values 0 to 1), process S seconds\n"
+               "                                    (default 1) of a 440 Hz tone with noise, print\n"
+               "                                    latency, parameters and output levels, then\n"
+               "                                    store its preset\n"
                "\n"
                "Options:\n"
                "  --prefs DIR   the preferences root; its Effects folder holds the catalogue's files\n"
@@ -143,7 +210,8 @@ QString PlugcatOptions::Usage()
                "  --verbose     print the engine's trace on standard error\n"
                "\n"
                "ID is a plug-in id as 'plugcat list' prints it, optionally preceded by its list\n"
-               "and a colon: vst:NAME:NUMBER, tfd:ID, chain:ID.\n")
+               "and a colon (vst:NAME:NUMBER, tfd:ID, chain:ID, or vst2:ID and vst3:ID), or a\n"
+               "plug-in's name when no other plug-in has it.\n")
         .arg(DefaultPreferencesRoot());
 }
 

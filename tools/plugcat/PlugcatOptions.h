@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <utility>
+#include <vector>
 
 // plugcat's command line.
 struct PlugcatOptions
@@ -15,6 +17,7 @@ struct PlugcatOptions
         Enable,
         Disable,
         Favourite,
+        Load,
         Help,
     };
 
@@ -27,6 +30,15 @@ struct PlugcatOptions
     // Menu: the track's channel count (0: the studio model's own track) and rate.
     std::int32_t channels = 0;
     std::uint32_t sampleRate = 48000;
+    // Load: how long to process, in blocks of how many frames; the preset
+    // files to write afterwards and to restore first; bypass; parameter
+    // values (index, normalised value) to set before processing.
+    double seconds = 1.0;
+    std::uint32_t blockSize = 1024;
+    QString storePath;
+    QString restorePath;
+    bool bypass = false;
+    std::vector<std::pair<std::int32_t, float>> parameterSettings;
 
     // Empty error when the arguments were understood.
     static PlugcatOptions Parse(const QStringList& arguments, QString& error);
