@@ -159,7 +159,10 @@ void RunGuarded(void (*fn)(void*), void* context)
     GuardFrame frame;
     frame.outer = t_innermost;
     frame.code = 0;
-    if (sigsetjmp(frame.environment, 1) == 0)
+    // The handler runs with SA_NODEFER and an empty mask, so the jump back
+    // finds the signal mask as it was; not saving it keeps a syscall off
+    // every guarded call, which the processing path makes per block.
+    if (sigsetjmp(frame.environment, 0) == 0)
     {
         t_innermost = &frame;
         try
