@@ -50,9 +50,9 @@ public:
         sampleRate = rate;
         return SetBlockSize(frames);
     }
-    void Close() override { closed = true; }
+    void Close() override {}
     bool Process(const TransportRecord&, float**, float**, std::uint32_t) override { return true; }
-    void Poll() override { ++polls; }
+    void Poll() override {}
     void RequestFlush(bool) override {}
     std::wstring GetName() const override { return m_name; }
     std::wstring GetVendor() const override { return m_vendor; }
@@ -78,8 +78,6 @@ public:
     std::uint32_t blockSize = 0;
     std::uint32_t arrangement = 0;
     bool started = false;
-    bool closed = false;
-    int polls = 0;
     std::wstring presetFolder;
     std::wstring presetName;
     // Counts live instances, so tests see what was destroyed.

@@ -1,8 +1,8 @@
 #pragma once
 
+#include "Interfaces/EngineContext.h"
 #include "Interfaces/ICorvaneInterface.h"
 
-#include <QString>
 #include <QStringList>
 #include <mutex>
 #include <vector>
@@ -12,8 +12,11 @@
 class LogCapture : public ICorvaneInterface
 {
 public:
-    explicit LogCapture(QStringList pluginFolders = {});
-    ~LogCapture() override;
+    explicit LogCapture(QStringList pluginFolders = {}) : folders(std::move(pluginFolders))
+    {
+        EngineContext::Instance().SetInterface(this);
+    }
+    ~LogCapture() override { EngineContext::Instance().SetInterface(nullptr); }
 
     std::wstring GetPreferencesFolder() override { return {}; }
     QStringList GetPluginFolders() override { return folders; }
@@ -23,7 +26,7 @@ public:
     QStringList Lines() const;
     std::vector<int> Levels() const;
     bool Contains(const QString& text) const { return Count(text) > 0; }
-    int Count(const QString& text) const;
+    int Count(const QString& text) const { return Lines().filter(text).size(); }
 
     QStringList folders;
 

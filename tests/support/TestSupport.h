@@ -15,10 +15,22 @@ inline void PrintTo(const QString& text, std::ostream* out)
 // Paths the build hands to the tests, and the file and process chores they share.
 namespace TestSupport
 {
-QString BinDir();
-QString SourceDir();
-QString Vst2FixtureDir();
-QString Vst3FixtureDir();
+inline QString BinDir()
+{
+    return QStringLiteral(PLUGSWEEP_BIN_DIR);
+}
+inline QString SourceDir()
+{
+    return QStringLiteral(PLUGSWEEP_SOURCE_DIR);
+}
+inline QString Vst2FixtureDir()
+{
+    return QStringLiteral(PLUGSWEEP_VST2_FIXTURE_DIR);
+}
+inline QString Vst3FixtureDir()
+{
+    return QStringLiteral(PLUGSWEEP_VST3_FIXTURE_DIR);
+}
 
 // The file's bytes, or none when it cannot be read.
 QByteArray ReadFile(const QString& path);

@@ -1,26 +1,8 @@
-#include "CatalogueTestSupport.h"
 #include "Main/Actions/Actions.h"
-#include "Main/StudioModel/ChannelFormat.h"
+#include "support/LogCapture.h"
 
 #include <QCoreApplication>
 #include <gtest/gtest.h>
-
-TEST(StudioModel, ChannelFormatsFromMonoToAmbisonics)
-{
-    for (std::uint32_t code = 1; code <= 8; ++code)
-    {
-        const ChannelFormat* format = ChannelFormat::Find(code);
-        ASSERT_NE(format, nullptr) << code;
-        EXPECT_EQ(format->ChannelCount(), std::int32_t(code));
-        EXPECT_EQ(format->HasLfe(), code >= 6) << code;
-    }
-    EXPECT_EQ(ChannelFormat::Find(0), nullptr);
-    EXPECT_EQ(ChannelFormat::Find(2)->PositionMask(), ChannelFormat::kLeft | ChannelFormat::kRight);
-    const ChannelFormat* ambisonic = ChannelFormat::Find(16);
-    ASSERT_NE(ambisonic, nullptr);
-    EXPECT_EQ(ambisonic->kind, ChannelFormat::kAmbisonic);
-    EXPECT_EQ(ambisonic->ChannelCount(), 4);
-}
 
 TEST(Actions, RequestsArePostedToTheHandlerOrTraced)
 {
