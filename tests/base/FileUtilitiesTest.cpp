@@ -1,4 +1,5 @@
 #include "Core/BaseLib/FileUtilities.h"
+#include "support/TestSupport.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -13,9 +14,7 @@ TEST(FileUtilitiesTest, AtomicWritesReplaceAndLeaveNothingBehind)
     const QString path = dir.filePath("FXConfiguration.xml");
     ASSERT_TRUE(FileUtilities::WriteAtomically(path, "old contents"));
     ASSERT_TRUE(FileUtilities::WriteAtomically(path, "new"));
-    QFile file(path);
-    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
-    EXPECT_EQ(file.readAll(), "new");
+    EXPECT_EQ(TestSupport::ReadFile(path), "new");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"FXConfiguration.xml"});
     EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::ReadOther);
@@ -48,14 +47,15 @@ TEST(FileUtilitiesTest, PluginNamesComeFromTheFileName)
     QString name = "unchanged";
     EXPECT_FALSE(FileUtilities::PluginNameFromPath("/plugins/NoDot", name));
     EXPECT_EQ(name, "unchanged");
-    ASSERT_TRUE(FileUtilities::PluginNameFromPath("C:/VST/Foo x64.dll", name));
-    EXPECT_EQ(name, "Foo ");
-    ASSERT_TRUE(FileUtilities::PluginNameFromPath("/p/Comp_64 64bit.so", name));
-    EXPECT_EQ(name, "Comp");
-    ASSERT_TRUE(FileUtilities::PluginNameFromPath("/p/Foo.Bar.so", name));
-    EXPECT_EQ(name, "Foo.Bar");
-    ASSERT_TRUE(FileUtilities::PluginNameFromPath("/dot.ted/Plain", name));
-    EXPECT_EQ(name, "Plain") << "a dot in a folder name leaves the file name whole";
-    ASSERT_TRUE(FileUtilities::PluginNameFromPath("x64 x64.vst3", name));
-    EXPECT_EQ(name, " x64") << "each noise is removed once";
+    // A dot in a folder name leaves the file name whole; each noise is removed once.
+    const std::vector<std::pair<QString, QString>> cases = {
+        {"C:/VST/Foo x64.dll", "Foo "}, {"/p/Comp_64 64bit.so", "Comp"}, {"/p/Foo.Bar.so", "Foo.Bar"},
+        {"/dot.ted/Plain", "Plain"},    {"x64 x64.vst3", " x64"},
+    };
+    for (const auto& [path, expected] : cases)
+    {
+        SCOPED_TRACE(path.toStdString());
+        ASSERT_TRUE(FileUtilities::PluginNameFromPath(path, name));
+        EXPECT_EQ(name, expected);
+    }
 }

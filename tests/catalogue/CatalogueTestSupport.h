@@ -3,45 +3,26 @@
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
 #include "Core/BaseLib/AudioPlugins/TFDPluginFactory.h"
 #include "Core/BaseLib/AudioPlugins/TFDPluginRegistry.h"
-#include "Interfaces/ICorvaneInterface.h"
 #include "Main/VLib/VUI.h"
+#include "support/LogCapture.h"
+#include "support/TestSupport.h"
 
-#include <QString>
 #include <QStringList>
-#include <map>
 #include <memory>
-#include <mutex>
+
+class QMenu;
 
 namespace CatalogueTest
 {
-// Records the engine's trace while it lives.
-class LogCapture : public ICorvaneInterface
-{
-public:
-    LogCapture();
-    ~LogCapture() override;
-
-    std::wstring GetPreferencesFolder() override { return {}; }
-    QStringList GetPluginFolders() override { return folders; }
-    void Log(int level, const wchar_t* format, ...) override;
-    void Log(int level, const char* format, ...) override;
-
-    bool Contains(const QString& text) const;
-    int Count(const QString& text) const;
-
-    QStringList folders;
-
-private:
-    mutable std::mutex m_lock;
-    QStringList m_lines;
-};
+using TestSupport::ReadFile;
+using TestSupport::WaitUntil;
+using TestSupport::WriteFile;
 
 // Records the status messages the engine sends to the user while it lives.
 class MessageCapture : public VUI
 {
 public:
     static std::shared_ptr<MessageCapture> Install();
-    ~MessageCapture() override = default;
 
     void SetMessage(const std::wstring& text) override { messages << QString::fromStdWString(text); }
     void SetMessage(int, const std::wstring& text) override { messages << QString::fromStdWString(text); }
@@ -56,47 +37,56 @@ public:
 class TestPlugin : public AudioPlugin
 {
 public:
-    explicit TestPlugin(std::wstring name = L"Test Plugin", std::wstring key = L"test")
-        : m_name(std::move(name)), m_key(std::move(key))
+    explicit TestPlugin(std::wstring name = L"Test Plugin", std::wstring key = L"test",
+                        std::wstring vendor = {})
+        : m_name(std::move(name)), m_key(std::move(key)), m_vendor(std::move(vendor))
     {
         ++live;
     }
+    ~TestPlugin() override { --live; }
 
-    bool Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement) override;
-    void Close() override { closed = true; }
+    bool Initialise(float rate, std::uint32_t frames, const PluginPlacement&) override
+    {
+        sampleRate = rate;
+        return SetBlockSize(frames);
+    }
+    void Close() override {}
     bool Process(const TransportRecord&, float**, float**, std::uint32_t) override { return true; }
-    void Poll() override { ++polls; }
+    void Poll() override {}
     void RequestFlush(bool) override {}
     std::wstring GetName() const override { return m_name; }
+    std::wstring GetVendor() const override { return m_vendor; }
     std::wstring GetCreationText() const override { return {}; }
-    std::int32_t GetNumInputs() override { return 2; }
-    std::int32_t GetNumOutputs() override { return 2; }
-    bool SetBlockSize(std::uint32_t frames) override;
-    bool SetSampleRate(std::uint32_t rate) override;
+    std::int32_t GetNumInputs() override { return inputs; }
+    std::int32_t GetNumOutputs() override { return outputs; }
+    bool SetBlockSize(std::uint32_t frames) override { return (blockSize = frames, true); }
+    bool SetSampleRate(std::uint32_t rate) override { return (sampleRate = float(rate), true); }
     std::uint32_t GetBlockSize() const override { return blockSize; }
     std::wstring GetIdentifierKey() const override { return m_key; }
     std::wstring GetIdentifierPrefix() const override { return L"tfd:"; }
-    bool UpdateSpeakerArrangement(std::uint32_t input, std::uint32_t output, bool) override;
+    bool UpdateSpeakerArrangement(std::uint32_t input, std::uint32_t output, bool) override
+    {
+        return (arrangement = input == output ? input : 0, true);
+    }
     bool StartProcessing() override { return started = true; }
     void SetPresetFolder(const std::wstring& folder) override { presetFolder = folder; }
-    bool SetPresetName(const std::wstring& name) override;
+    bool SetPresetName(const std::wstring& name) override { return (presetName = name, true); }
 
+    std::int32_t inputs = 2;
+    std::int32_t outputs = 2;
     float sampleRate = 0;
     std::uint32_t blockSize = 0;
     std::uint32_t arrangement = 0;
     bool started = false;
-    bool closed = false;
-    int polls = 0;
     std::wstring presetFolder;
     std::wstring presetName;
     // Counts live instances, so tests see what was destroyed.
     static int live;
 
-    ~TestPlugin() override { --live; }
-
 private:
     std::wstring m_name;
     std::wstring m_key;
+    std::wstring m_vendor;
 };
 
 // The host application's registry of in-house plug-ins, reduced to a map.
@@ -116,7 +106,6 @@ public:
 private:
     std::string m_lastKey;
 };
-
-QByteArray ReadFile(const QString& path);
-void WriteFile(const QString& path, const QByteArray& bytes);
+// One line per action or submenu, indented by depth, as a user reads the menu.
+QStringList DescribeMenu(const QMenu& menu, const QString& indent = QString());
 } // namespace CatalogueTest

@@ -1,15 +1,9 @@
 #include "CatalogueTestSupport.h"
-#include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Core/BaseLib/AudioPlugins/PluginMenuBuilder.h"
-#include "Core/BaseLib/AudioPlugins/TFDAudioPluginHost.h"
-#include "Main/StudioModel/StudioModel.h"
 
 #include <QMenu>
-#include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <memory>
-
-using namespace CatalogueTest;
 
 namespace
 {
@@ -30,23 +24,6 @@ PluginListEntry Entry(const std::wstring& name, std::uint32_t mask, std::uint32_
     return entry;
 }
 
-// One line per action or submenu, indented by depth, as a user reads the menu.
-void Describe(const QMenu& menu, QStringList& lines, const QString& indent = QString())
-{
-    for (const QAction* action : menu.actions())
-    {
-        if (action->isSeparator())
-            lines << indent + "----";
-        else if (action->menu())
-        {
-            lines << indent + action->menu()->title() + "/";
-            Describe(*action->menu(), lines, indent + "  ");
-        }
-        else
-            lines << indent + action->text() + " = " + action->data().toString();
-    }
-}
-
 QStringList Describe(const PluginList& source, const PluginMenuFilter& filter, std::int32_t track = 0,
                      bool includeChain = true)
 {
@@ -54,9 +31,7 @@ QStringList Describe(const PluginList& source, const PluginMenuFilter& filter, s
     PluginMenuData data;
     data.Rebuild(list);
     const std::unique_ptr<QMenu> menu(PluginMenuBuilder(data, filter).Build(track, nullptr, includeChain));
-    QStringList lines;
-    Describe(*menu, lines);
-    return lines;
+    return CatalogueTest::DescribeMenu(*menu);
 }
 
 PluginList MixedList()
@@ -147,43 +122,4 @@ TEST(PluginMenu, SampleRateAndWidthFiltersApply)
     filter.channels = 1;
     EXPECT_EQ(Describe(list, filter),
               QStringList({"Delay/", "  Gate (m) = vst:mono", "  Surround Delay = vst:wide"}));
-}
-
-TEST(PluginMenu, FilterReadsTheTrackFromTheStudioModel)
-{
-    StudioModel& model = StudioModel::Instance();
-    model.SetTrackSetting(StudioModel::kTrackChannelFormat, 6);
-    model.SetGlobalSetting(StudioModel::kPluginWidthFiltering, 1);
-    model.SetSampleRate(88200);
-    const PluginMenuFilter filter = PluginMenuFilter::ForTrack(1, 0);
-    model.SetTrackSetting(StudioModel::kTrackChannelFormat, 2);
-    model.SetGlobalSetting(StudioModel::kPluginWidthFiltering, 0);
-    model.SetSampleRate(48000);
-    EXPECT_EQ(filter.channelFormat, 6u);
-    EXPECT_EQ(filter.channels, 6);
-    EXPECT_TRUE(filter.widthFiltering);
-    EXPECT_EQ(filter.sampleRate, 88200u);
-}
-
-TEST(PluginMenu, CatalogueBuildsTheMenuOfItsRegistry)
-{
-    QTemporaryDir folder;
-    TestRegistry registry;
-    registry.plugins[L"Room:2"] = {L"Room", 2, false, kReverb, 0};
-    registry.plugins[L"Plain:5"] = {L"Plain", 0, false, 0, 0};
-    registry.plugins[L"Phaser:6"] = {L"Phaser", 0, false, 0x20000, 0};
-    PluginHost* host = PluginHost::GetInstance();
-    TFDAudioPluginHost::GetInstance()->AttachRegistry(&registry);
-    host->Initialise(folder.filePath("prefs").toStdWString(), L"", 48000, 1024);
-    host->RefreshPluginList();
-    host->SetFavourite(L"tfd:Phaser:6", true);
-
-    const std::unique_ptr<QMenu> menu(host->BuildPluginMenu(0, 0, nullptr, true));
-    QStringList lines;
-    Describe(*menu, lines);
-    host->Shutdown();
-    AudioPluginHost::GetPluginList().clear();
-    EXPECT_EQ(lines,
-              QStringList({"Phaser = tfd:Phaser:6", "----", "Modulation/", "  Phaser = tfd:Phaser:6",
-                           "Reverb/", "  Room = tfd:Room:2", "Uncategorized/", "  Plain = tfd:Plain:5"}));
 }

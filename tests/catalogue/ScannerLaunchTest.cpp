@@ -6,10 +6,8 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QTemporaryDir>
-#include <QThread>
 #include <atomic>
 #include <cerrno>
-#include <functional>
 #include <gtest/gtest.h>
 #include <signal.h>
 
@@ -17,18 +15,6 @@ using namespace CatalogueTest;
 
 namespace
 {
-// A bound on waiting for a real process, so that a fault fails instead of hanging.
-bool WaitUntil(const std::function<bool()>& condition)
-{
-    for (int step = 0; step < 3000; ++step)
-    {
-        if (condition())
-            return true;
-        QThread::msleep(10);
-    }
-    return condition();
-}
-
 class ScannerLaunchTest : public ::testing::Test
 {
 protected:
@@ -37,7 +23,6 @@ protected:
     // The test scanner crashes on its first crashRuns runs; extra words as it reads them.
     void Control(int crashRuns, const QByteArray& words = QByteArray())
     {
-        QDir().mkpath(Effects());
         WriteFile(Effects("testscanner.txt"), QByteArray::number(crashRuns) + " " + words);
     }
     QString Effects(const QString& name = QString()) const { return m_folder.filePath("Effects/" + name); }

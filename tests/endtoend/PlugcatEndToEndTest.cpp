@@ -6,7 +6,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -36,13 +35,6 @@ void CopyTree(const QString& from, const QString& to)
     }
 }
 
-struct Outcome
-{
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
 class PlugcatEndToEndTest : public ::testing::Test
 {
 protected:
@@ -64,29 +56,21 @@ protected:
     QString Vst3Folder() const { return root.filePath("vst3"); }
     QString Effects() const { return root.filePath("prefs/Effects"); }
 
-    Outcome Plugcat(const QStringList& arguments)
+    TestSupport::ProcessResult Plugcat(const QStringList& arguments)
     {
-        QProcess process;
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         environment.insert("QT_QPA_PLATFORM", "offscreen");
-        process.setProcessEnvironment(environment);
-        process.start(TestSupport::BinDir() + "/plugcat", QStringList{"--prefs", root.filePath("prefs")} + arguments);
-        EXPECT_TRUE(process.waitForFinished(300000));
-        return {process.exitCode(), process.readAllStandardOutput(), process.readAllStandardError()};
+        return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat",
+                                       QStringList{"--prefs", root.filePath("prefs")} + arguments,
+                                       environment);
     }
-
-    QByteArray Read(const QString& name) const
-    {
-        QFile file(Effects() + "/" + name);
-        file.open(QIODevice::ReadOnly);
-        return file.readAll();
-    }
+    QByteArray Read(const QString& name) const { return TestSupport::ReadFile(Effects() + "/" + name); }
 
     // The "vst" list by display name.
     std::map<QString, QJsonObject> VstList()
     {
         std::map<QString, QJsonObject> byName;
-        const Outcome list = Plugcat({"list", "--json"});
+        const TestSupport::ProcessResult list = Plugcat({"list", "--json"});
         for (const QJsonValue& value : QJsonDocument::fromJson(list.out.toUtf8()).array())
             if (value["type"].toString() == "vst")
                 byName[value["name"].toString()] = value.toObject();
@@ -101,7 +85,7 @@ TEST_F(PlugcatEndToEndTest, CrashesCostOneRunEachAndLoseNothing)
 {
     if (!QFileInfo::exists("/usr/lib/vst3/ZamComp.vst3"))
         GTEST_SKIP() << "zam-plugins is not installed";
-    const Outcome first = Plugcat({"scan", Vst2Folder(), Vst3Folder()});
+    const TestSupport::ProcessResult first = Plugcat({"scan", Vst2Folder(), Vst3Folder()});
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     // Three plug-ins end the process (abort, exit, abort); the fault in the
     // vendor query is caught in process and costs no run.
@@ -132,7 +116,7 @@ TEST_F(PlugcatEndToEndTest, CrashesCostOneRunEachAndLoseNothing)
     EXPECT_EQ(list["AbortInName [2.4]"]["state"].toString(), "not working");
 
     // Nothing changed: one run, no probe, the same results.
-    const Outcome second = Plugcat({"scan", Vst2Folder(), Vst3Folder()});
+    const TestSupport::ProcessResult second = Plugcat({"scan", Vst2Folder(), Vst3Folder()});
     EXPECT_EQ(second.err.count("Scanner run "), 1);
     EXPECT_FALSE(second.err.contains("probing")) << second.err.toStdString();
     EXPECT_EQ(Read("FXConfiguration.xml"), vst2);

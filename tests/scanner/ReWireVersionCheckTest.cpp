@@ -1,9 +1,10 @@
-#include "Platform/SystemServices.h"
 #include "ReWire/ReWireVersionCheck.h"
+#include "Platform/SystemServices.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
+#include <vector>
 
 namespace
 {
@@ -73,11 +74,23 @@ protected:
 };
 } // namespace
 
-TEST_F(ReWireVersionCheckTest, RecentLibraryIsOk)
+TEST_F(ReWireVersionCheckTest, OnlyMajorVersion1FromMinor8IsOk)
 {
-    machine.Install("ReWire.dll", 0x00010008);
-    EXPECT_EQ(RunCheck(), std::make_pair(0, std::string("REWIRE LIBRARY VERSION: 1.8\nINSTALLED REWIRE VERSION OK\n")));
-    EXPECT_EQ(machine.closed, 1);
+    const std::string required = "REWIRE VERSION UPDATE REQUIRED\n";
+    const std::vector<std::pair<std::uint32_t, std::pair<int, std::string>>> cases = {
+        {0x00010008, {0, "REWIRE LIBRARY VERSION: 1.8\nINSTALLED REWIRE VERSION OK\n"}},
+        {0x00020000, {1, "REWIRE LIBRARY VERSION: 2.0\n" + required}},
+        {0x00010007, {1, "REWIRE LIBRARY VERSION: 1.7\n" + required}},
+        {FakeMachine::kNoVersion, {1, "REWIRE LIBRARY VERSION: 0.0\n" + required}},
+    };
+    for (const auto& [version, expected] : cases)
+    {
+        SCOPED_TRACE(version);
+        machine.libraries.clear();
+        machine.Install("ReWire.dll", version);
+        EXPECT_EQ(RunCheck(), expected);
+    }
+    EXPECT_EQ(machine.closed, int(cases.size()));
     EXPECT_EQ(machine.mode, 0u) << "error modes are restored";
 }
 
@@ -87,19 +100,6 @@ TEST_F(ReWireVersionCheckTest, DebugLibraryIsPreferred)
     machine.Install("ReWireDebug.dll", 0x00010007);
     EXPECT_EQ(RunCheck().first, 1);
     EXPECT_EQ(machine.loaded, "/common/Propellerhead Software/ReWire/ReWireDebug.dll");
-}
-
-TEST_F(ReWireVersionCheckTest, OtherVersionsNeedAnUpdate)
-{
-    const std::string required = "REWIRE VERSION UPDATE REQUIRED\n";
-    machine.Install("ReWire.dll", 0x00020000);
-    EXPECT_EQ(RunCheck(), std::make_pair(1, "REWIRE LIBRARY VERSION: 2.0\n" + required));
-    machine.libraries.clear();
-    machine.Install("ReWire.dll", 0x00010007);
-    EXPECT_EQ(RunCheck(), std::make_pair(1, "REWIRE LIBRARY VERSION: 1.7\n" + required));
-    machine.libraries.clear();
-    machine.Install("ReWire.dll", FakeMachine::kNoVersion);
-    EXPECT_EQ(RunCheck(), std::make_pair(1, "REWIRE LIBRARY VERSION: 0.0\n" + required));
 }
 
 TEST_F(ReWireVersionCheckTest, MissingLibraryPrintsOnlyTheVerdict)

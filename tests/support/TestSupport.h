@@ -1,12 +1,50 @@
 #pragma once
 
+#include <QProcessEnvironment>
 #include <QString>
+#include <QStringList>
+#include <functional>
+#include <ostream>
 
-// Paths the build hands to the tests.
+// Lets failing tests show texts as texts.
+inline void PrintTo(const QString& text, std::ostream* out)
+{
+    *out << '"' << text.toStdString() << '"';
+}
+
+// Paths the build hands to the tests, and the file and process chores they share.
 namespace TestSupport
 {
-QString BinDir();
-QString SourceDir();
-QString Vst2FixtureDir();
-QString Vst3FixtureDir();
+inline QString BinDir()
+{
+    return QStringLiteral(PLUGSWEEP_BIN_DIR);
+}
+inline QString SourceDir()
+{
+    return QStringLiteral(PLUGSWEEP_SOURCE_DIR);
+}
+inline QString Vst2FixtureDir()
+{
+    return QStringLiteral(PLUGSWEEP_VST2_FIXTURE_DIR);
+}
+inline QString Vst3FixtureDir()
+{
+    return QStringLiteral(PLUGSWEEP_VST3_FIXTURE_DIR);
+}
+
+// The file's bytes, or none when it cannot be read.
+QByteArray ReadFile(const QString& path);
+// Makes the folders on the way; a file that cannot be written fails the test.
+void WriteFile(const QString& path, const QByteArray& bytes);
+// A bound on waiting for another process, so that a fault fails instead of hanging.
+bool WaitUntil(const std::function<bool()>& condition);
+
+struct ProcessResult
+{
+    int exitCode = -1; // -1 when the process crashed or did not end
+    QString out;
+    QString err;
+};
+ProcessResult RunProcess(const QString& program, const QStringList& arguments,
+                         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 } // namespace TestSupport
