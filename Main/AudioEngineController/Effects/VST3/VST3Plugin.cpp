@@ -751,12 +751,14 @@ void VST3Plugin::SetupBuffers()
     m_data.outputs = m_outputs.buffers.empty() ? nullptr : m_outputs.buffers.data();
 }
 
-// The caller's channels feed the main buses first; side chains hear silence
-// and extra outputs go nowhere.
+// The caller's channels feed the main buses; side chains hear silence and
+// outputs the caller has no channel for go nowhere.
 void VST3Plugin::BindBuffers(float** inputs, float** outputs, vst3::int32 frames)
 {
-    const std::size_t hostInputs = inputs ? std::size_t(m_hostInputs) : 0;
-    const std::size_t hostOutputs = outputs ? std::size_t(m_hostOutputs) : 0;
+    const std::size_t mainInputs = m_inputs.counts.empty() ? 0 : std::size_t(std::max(0, m_inputs.counts[0]));
+    const std::size_t mainOutputs = m_outputs.counts.empty() ? 0 : std::size_t(std::max(0, m_outputs.counts[0]));
+    const std::size_t hostInputs = inputs ? std::min(mainInputs, std::size_t(m_hostInputs)) : 0;
+    const std::size_t hostOutputs = outputs ? std::min(mainOutputs, std::size_t(m_hostOutputs)) : 0;
     if (m_inputs.channels.size() > hostInputs)
         std::fill_n(m_silence.begin(), frames, 0.0f);
     for (std::size_t channel = 0; channel < m_inputs.channels.size(); ++channel)
