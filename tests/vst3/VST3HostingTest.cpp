@@ -1,0 +1,280 @@
+#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
+#include "Interfaces/EngineContext.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3HostContext.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
+#include "Platform/FaultGuard.h"
+#include "vst3/Vst3TestSupport.h"
+
+#include <QFileInfo>
+#include <atomic>
+#include <cstdarg>
+#include <gtest/gtest.h>
+#include <thread>
+
+using namespace Vst3TestSupport;
+
+namespace
+{
+// Class cls of the hosting fixture module.
+std::wstring HostingId(int cls)
+{
+    return L"465753501100" + std::wstring(L"0") + wchar_t(L'0' + cls) + L"004649585400000000";
+}
+
+const std::wstring kDelayId = L"46575350010001004649585400000000";
+
+// A host that knows the hosting fixtures and the two effects, and keeps what is traced.
+class Hosting : public CorvaneInterfaceImpl
+{
+public:
+    Hosting()
+        : host(setup.Host({QFileInfo(Fixture("hosting", "Hosting")).path(),
+                           QFileInfo(Fixture("good", "TwoEffects")).path()}))
+    {
+        host->LoadKnownPlugins();
+        host->LaunchScanner(true, true);
+        EngineContext::Instance().SetInterface(this);
+    }
+    ~Hosting() override { EngineContext::Instance().SetInterface(nullptr); }
+
+    VST3Plugin* Load(const std::wstring& id, std::uint32_t format = 2)
+    {
+        PluginPlacement placement;
+        placement.channelFormat = format;
+        return static_cast<VST3Plugin*>(host->LoadPlugin(id, 0, placement));
+    }
+
+    void Log(int, const char* format, ...) override
+    {
+        char text[1024] = {};
+        va_list args;
+        va_start(args, format);
+        std::vsnprintf(text, sizeof text, format, args);
+        va_end(args);
+        traces.push_back(text);
+    }
+    void Log(int, const wchar_t*, ...) override {}
+
+    ScanSetup setup;
+    std::unique_ptr<VST3Host> host;
+    std::vector<std::string> traces;
+};
+
+// Channel c of the input holds c + 1 throughout.
+struct Block
+{
+    Block(int channels, int frames) : frames(frames), in(channels), out(channels)
+    {
+        for (int c = 0; c < channels; ++c)
+        {
+            in[c].assign(frames, float(c + 1));
+            out[c].assign(frames, -1.0f);
+            inputs.push_back(in[c].data());
+            outputs.push_back(out[c].data());
+        }
+    }
+    bool Run(AudioPlugin& plugin, bool rolling = true)
+    {
+        TransportRecord transport;
+        transport.rolling = rolling;
+        return plugin.Process(transport, inputs.data(), outputs.data(), std::uint32_t(frames));
+    }
+
+    int frames;
+    std::vector<std::vector<float>> in, out;
+    std::vector<float*> inputs, outputs;
+};
+
+struct NotingListener : AudioPluginListener
+{
+    void OnParameterAutomated(std::int32_t index, float value, AudioPlugin*) override
+    {
+        heard.push_back("automated " + std::to_string(index) + " " + std::to_string(value));
+    }
+    void OnBypassChanged(bool on, AudioPlugin*) override { heard.push_back(on ? "bypass on" : "bypass off"); }
+    std::vector<std::string> heard;
+};
+} // namespace
+
+TEST(VST3HostingTest, ListsParametersByUnitWithShortTitlesAndKinds)
+{
+    Hosting hosting;
+    VST3Plugin* echo = hosting.Load(HostingId(1));
+    ASSERT_NE(echo, nullptr);
+    std::vector<AudioPluginParameter> table;
+    echo->GetParameterTable(table);
+    std::vector<std::wstring> names;
+    for (const AudioPluginParameter& parameter : table)
+        names.push_back(parameter.name);
+    const std::vector<std::wstring> expected{L"Gain",       L"Phase Invert", L"Mode", L"Reserved Slot",
+                                             L"Left Level", L"Beta",         L"Alpha"};
+    EXPECT_EQ(names, expected) << "bypass, read-only and lower-case reserved parameters are not listed";
+    EXPECT_EQ(table[0].stepCount, 10000u);
+    EXPECT_EQ(table[0].currentStep, 5000u);
+    EXPECT_EQ(table[1].kind, AudioPluginParameter::Switch) << "a phase control switches";
+    EXPECT_EQ(table[1].stepCount, 1u);
+    EXPECT_EQ(table[2].valueTexts, (std::vector<std::wstring>{L"0%", L"50%", L"100%"}));
+    EXPECT_FALSE(echo->IsBypassed());
+    EXPECT_TRUE(hosting.host->ReleasePlugin(echo));
+    EXPECT_FALSE(hosting.host->ReleasePlugin(echo)) << "released once";
+    EXPECT_EQ(hosting.host->LoadPlugin(L"00000000000000000000000000000000", 0, {}), nullptr);
+}
+
+TEST(VST3HostingTest, ChangesFromAnotherThreadReachTheProcessorThroughTheRing)
+{
+    Hosting hosting;
+    VST3Plugin* echo = hosting.Load(HostingId(1));
+    ASSERT_NE(echo, nullptr);
+    Block block(2, 64);
+    std::atomic<bool> done{false};
+    std::thread producer(
+        [&]
+        {
+            for (int step = 1; step <= 500; ++step)
+                echo->SetParameter(0, step / 500.0f);
+            done = true;
+        });
+    while (!done)
+    {
+        block.Run(*echo);
+        echo->Idle();
+    }
+    producer.join();
+    ASSERT_TRUE(block.Run(*echo));
+    echo->Idle();
+    EXPECT_EQ(block.out[1][63], 1.0f) << "the processor took the last change";
+    EXPECT_EQ(echo->GetParameter(0), 1.0f) << "and the controller heard of it";
+    hosting.host->ReleasePlugin(echo);
+}
+
+TEST(VST3HostingTest, EditsFromThePlugInAreToldOnceAndTheirEchoesDropped)
+{
+    Hosting hosting;
+    VST3Plugin* echo = hosting.Load(HostingId(1));
+    ASSERT_NE(echo, nullptr);
+    NotingListener listener;
+    echo->AddListener(&listener);
+    vst3::IComponentHandler* handler = echo->HostContext();
+    EXPECT_EQ(handler->performEdit(17, 0.5), vst3::kResultFalse) << "not listed";
+    EXPECT_EQ(handler->performEdit(10, 0.25), vst3::kResultOk);
+    Block block(2, 8);
+    block.Run(*echo);
+    echo->Idle();
+    EXPECT_EQ(handler->performEdit(10, 0.25), vst3::kResultOk) << "what the controller was just told";
+    EXPECT_EQ(handler->performEdit(11, 1.0), vst3::kResultOk);
+    EXPECT_TRUE(echo->IsBypassed());
+    EXPECT_EQ(listener.heard, (std::vector<std::string>{"automated 0 0.250000", "bypass on"}));
+    echo->RemoveListener(&listener);
+    hosting.host->ReleasePlugin(echo);
+}
+
+TEST(VST3HostingTest, AStandingTransportStillDeliversChangesToTheProcessor)
+{
+    Hosting hosting;
+    VST3Plugin* echo = hosting.Load(HostingId(1));
+    ASSERT_NE(echo, nullptr);
+    FixtureReport report;
+    echo->Idle();
+    echo->SetParameter(0, 0.75f);
+    echo->Idle();
+    echo->Idle();
+    EXPECT_EQ(report.Lines("flush"), std::vector<std::string>{"flush 1"})
+        << "one empty block, only when needed";
+    Block block(2, 8);
+    block.Run(*echo, false);
+    EXPECT_EQ(block.out[0][0], 0.75f);
+    hosting.host->ReleasePlugin(echo);
+}
+
+TEST(VST3HostingTest, PresetsCarryComponentAndControllerStateIntoAFreshInstance)
+{
+    Hosting hosting;
+    VST3Plugin* first = hosting.Load(HostingId(2));
+    ASSERT_NE(first, nullptr);
+    first->SetParameter(0, 0.25f);
+    Block block(2, 8);
+    block.Run(*first);
+    first->Idle();
+    PluginState state;
+    ASSERT_TRUE(first->StorePreset(state));
+    hosting.host->ReleasePlugin(first);
+
+    VST3Plugin* second = hosting.Load(HostingId(2));
+    EXPECT_EQ(second->GetParameter(0), 0.5f);
+    ASSERT_TRUE(second->LoadPreset(state));
+    EXPECT_EQ(second->GetParameter(0), 0.25f) << "the separate controller follows";
+    block.Run(*second);
+    EXPECT_EQ(block.out[0][0], 0.25f) << "the processor took its state";
+    hosting.host->ReleasePlugin(second);
+}
+
+TEST(VST3HostingTest, BringUpConnectsThePairAndCloseUndoesItInOrder)
+{
+    Hosting hosting;
+    FixtureReport report;
+    hosting.host->ReleasePlugin(hosting.Load(HostingId(2)));
+    const std::vector<std::string> expected{"ModuleEntry Hosting",
+                                            "connect component",
+                                            "connect controller",
+                                            "setComponentState 1 values",
+                                            "setBusArrangements 3 / 3",
+                                            "setActive 1 component",
+                                            "setProcessing 1 component",
+                                            "setProcessing 0 component",
+                                            "setActive 0 component",
+                                            "terminate Fixture Split",
+                                            "terminate Fixture Split Controller",
+                                            "disconnect controller",
+                                            "disconnect component",
+                                            "destroyed Fixture Split",
+                                            "destroyed factory",
+                                            "ModuleExit Hosting"};
+    EXPECT_EQ(report.Lines(), expected);
+
+    hosting.host->ReleasePlugin(hosting.Load(HostingId(1)));
+    EXPECT_EQ(report.Lines("terminate Fixture Echo").size(), 1u) << "its own controller is terminated once";
+    const std::size_t connects = report.Lines("connect").size();
+    hosting.host->ReleasePlugin(hosting.Load(kDelayId));
+    EXPECT_EQ(report.Lines("connect").size(), connects) << "a controller without a point is not connected";
+}
+
+TEST(VST3HostingTest, SideChainsHearSilenceAndTracksGetTheirArrangements)
+{
+    Hosting hosting;
+    FixtureReport report;
+    VST3Plugin* six = hosting.Load(HostingId(4), 256 + 6);
+    ASSERT_NE(six, nullptr);
+    Block block(6, 16);
+    ASSERT_TRUE(block.Run(*six));
+    EXPECT_EQ(block.out, block.in);
+    hosting.host->ReleasePlugin(six);
+    hosting.host->ReleasePlugin(hosting.Load(HostingId(4), 256 + 8));
+    hosting.host->ReleasePlugin(hosting.Load(HostingId(4), 2));
+    const std::vector<std::string> offered{"setBusArrangements 3F,3 / 3F", "setBusArrangements 3F,3 / 3F",
+                                           "setBusArrangements 3,3 / 3"};
+    EXPECT_EQ(report.Lines("setBusArrangements"), offered);
+    EXPECT_EQ(
+        std::count_if(hosting.traces.begin(), hosting.traces.end(),
+                      [](const std::string& line)
+                      { return line.find("LIMIT SPEAKER ARRANGEMENT FOR 264 to 63") != std::string::npos; }),
+        2)
+        << "once for each direction";
+}
+
+TEST(VST3HostingTest, APlugInThatFaultsInProcessIsNotRunAgain)
+{
+    std::thread(
+        []
+        {
+            Platform::InstallFaultTranslator();
+            Hosting hosting;
+            VST3Plugin* fault = hosting.Load(HostingId(5));
+            ASSERT_NE(fault, nullptr);
+            Block block(2, 8);
+            EXPECT_FALSE(block.Run(*fault));
+            EXPECT_FALSE(block.Run(*fault));
+            EXPECT_TRUE(hosting.host->ReleasePlugin(fault));
+        })
+        .join();
+}
