@@ -604,7 +604,7 @@ void VST3Plugin::Reload()
 
 // The plug-in may be asked for more than one block's worth when the engine
 // runs above the base rate.
-vst3::int32 VST3Plugin::MaxSamples() const
+vst3::int32 VST3Plugin::ComputeMaxSamples() const
 {
     return vst3::int32(m_blockSize * std::max(1u, StudioModel::Instance().SampleRate() / 48000));
 }
@@ -613,7 +613,8 @@ void VST3Plugin::SetupProcessing()
 {
     m_setup.processMode = vst3::kRealtime;
     m_setup.symbolicSampleSize = vst3::kSample32;
-    m_setup.maxSamplesPerBlock = MaxSamples();
+    m_maxSamples = ComputeMaxSamples();
+    m_setup.maxSamplesPerBlock = m_maxSamples;
     m_setup.sampleRate = m_sampleRate;
     Platform::GuardedCall([this] { return m_processor->setupProcessing(m_setup); });
     SetupBuffers();
@@ -743,8 +744,8 @@ void VST3Plugin::SetupBuffers()
             first += std::size_t(buses->buffers[bus].numChannels);
         }
     }
-    m_silence.assign(std::size_t(MaxSamples()), 0.0f);
-    m_discard.assign(std::size_t(MaxSamples()), 0.0f);
+    m_silence.assign(std::size_t(m_maxSamples), 0.0f);
+    m_discard.assign(std::size_t(m_maxSamples), 0.0f);
     m_data.numInputs = vst3::int32(m_inputs.buffers.size());
     m_data.numOutputs = vst3::int32(m_outputs.buffers.size());
     m_data.inputs = m_inputs.buffers.empty() ? nullptr : m_inputs.buffers.data();
@@ -752,15 +753,15 @@ void VST3Plugin::SetupBuffers()
 }
 
 // The caller's channels feed the main buses; side chains hear silence and
-// outputs the caller has no channel for go nowhere.
-void VST3Plugin::BindBuffers(float** inputs, float** outputs, vst3::int32 frames)
+// outputs the caller has no channel for go nowhere. The silence is zeroed
+// when the buffers are made: a plug-in only reads its inputs.
+void VST3Plugin::BindBuffers(float** inputs, float** outputs)
 {
     const std::size_t mainInputs = m_inputs.counts.empty() ? 0 : std::size_t(std::max(0, m_inputs.counts[0]));
-    const std::size_t mainOutputs = m_outputs.counts.empty() ? 0 : std::size_t(std::max(0, m_outputs.counts[0]));
+    const std::size_t mainOutputs =
+        m_outputs.counts.empty() ? 0 : std::size_t(std::max(0, m_outputs.counts[0]));
     const std::size_t hostInputs = inputs ? std::min(mainInputs, std::size_t(m_hostInputs)) : 0;
     const std::size_t hostOutputs = outputs ? std::min(mainOutputs, std::size_t(m_hostOutputs)) : 0;
-    if (m_inputs.channels.size() > hostInputs)
-        std::fill_n(m_silence.begin(), frames, 0.0f);
     for (std::size_t channel = 0; channel < m_inputs.channels.size(); ++channel)
         m_inputs.channels[channel] = channel < hostInputs ? inputs[channel] : m_silence.data();
     for (std::size_t channel = 0; channel < m_outputs.channels.size(); ++channel)
@@ -782,8 +783,8 @@ bool VST3Plugin::Process(const TransportRecord& transport, float** inputs, float
     context.projectTimeSamples = transport.position / (StudioModel::kTimeBase / std::max(1u, m_sampleRate));
     context.frameRate = m_frameRate;
     PrepareBlock(context, false);
-    m_data.numSamples = std::min(vst3::int32(frames), MaxSamples());
-    BindBuffers(inputs, outputs, m_data.numSamples);
+    m_data.numSamples = std::min(vst3::int32(frames), m_maxSamples);
+    BindBuffers(inputs, outputs);
     const bool processed = RunProcessor();
     m_inputChanges->Clear();
     return processed;
@@ -864,7 +865,7 @@ void VST3Plugin::FlushInputChanges()
     if (m_inputChanges->getParameterCount() > 0)
     {
         m_data.numSamples = 0;
-        BindBuffers(nullptr, nullptr, 0);
+        BindBuffers(nullptr, nullptr);
         RunProcessor();
     }
     m_inputChanges->Clear();

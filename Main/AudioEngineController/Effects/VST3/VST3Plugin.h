@@ -175,13 +175,13 @@ private:
     void ReleaseInterfaces();
     void TearDown();
     void SendChannelContext();
-    vst3::int32 MaxSamples() const;
+    vst3::int32 ComputeMaxSamples() const;
     void SetupProcessing();
     void Reconfigure();
     std::vector<vst3::SpeakerArrangement> Arrangements(vst3::BusDirection direction, std::uint32_t format);
     void ReadArrangements(vst3::BusDirection direction, Buses& buses);
     void SetupBuffers();
-    void BindBuffers(float** inputs, float** outputs, vst3::int32 frames);
+    void BindBuffers(float** inputs, float** outputs);
     bool RunProcessor();
     void AddChange(vst3::ParamID id, float value, bool toProcessor);
     void DeliverOutputChanges();
@@ -223,6 +223,7 @@ private:
     VST3EventList* m_eventLists[2];
     int m_currentEvents = 0;
 
+    vst3::int32 m_maxSamples = 0;
     vst3::ProcessSetup m_setup = {};
     vst3::ProcessData m_data = {};
     vst3::ProcessContext m_context = {};
