@@ -85,26 +85,6 @@ TEST(VST3PluginTest, ProbeSkipsClassesItCannotUseAndFillsGaps)
     EXPECT_EQ(plain.records[0].vendor, "PlugSweep Fixtures");
 }
 
-TEST(VST3PluginTest, ModulesThatGiveNothingTellWhetherTheyHaveAFactory)
-{
-    const Probe controllers = ProbeFixture("broken", "NoAudioClasses", true, false);
-    EXPECT_TRUE(controllers.records.empty());
-    EXPECT_TRUE(controllers.hasFactory);
-
-    const Probe noFactory = ProbeFixture("broken", "NoFactory");
-    EXPECT_TRUE(noFactory.records.empty());
-    EXPECT_FALSE(noFactory.hasFactory);
-
-    // Modules that cannot be loaded leave the flag as the caller set it.
-    for (const char* name : {"EntryFails", "Garbage", "Missing"})
-        for (bool preset : {true, false})
-        {
-            const Probe probe = ProbeFixture("broken", name, true, preset);
-            EXPECT_TRUE(probe.records.empty()) << name;
-            EXPECT_EQ(probe.hasFactory, preset) << name;
-        }
-}
-
 TEST(VST3PluginTest, AFaultInsidePlugInCodeEndsOnlyTheProbe)
 {
     std::thread(
@@ -117,30 +97,6 @@ TEST(VST3PluginTest, AFaultInsidePlugInCodeEndsOnlyTheProbe)
             EXPECT_EQ(ProbeFixture("good", "TwoEffects").records.size(), 2u) << "the thread goes on probing";
         })
         .join();
-}
-
-TEST(VST3PluginTest, ModuleIsEnteredForTheProbeAndLeftLastWhenTheWrapperGoes)
-{
-    FixtureReport report;
-    {
-        VST3Plugin plugin;
-        bool hasFactory = true;
-        plugin.ProbeModule(Fixture("good", "TwoEffects").toStdString(), true, hasFactory);
-        const std::vector<std::string> probed{"ModuleEntry TwoEffects", "terminate Fixture Delay",
-                                              "destroyed Fixture Delay", "terminate Fixture Mono Splitter",
-                                              "destroyed Fixture Mono Splitter"};
-        EXPECT_EQ(report.Lines(), probed) << "each component is gone before the next class";
-    }
-    {
-        VST3Plugin refused;
-        bool hasFactory = true;
-        refused.ProbeModule(Fixture("broken", "EntryFails").toStdString(), true, hasFactory);
-    }
-    const std::vector<std::string> lines = report.Lines();
-    const std::vector<std::string> tail(lines.begin() + 5, lines.end());
-    const std::vector<std::string> expected{"destroyed factory", "ModuleExit TwoEffects",
-                                            "ModuleEntry EntryFails", "ModuleExit EntryFails"};
-    EXPECT_EQ(tail, expected) << "a module whose entry refused is still left";
 }
 
 TEST(VST3PluginTest, BigOrNewModulesAskForTheWindowAsTheyAreProbed)
