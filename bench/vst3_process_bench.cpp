@@ -68,6 +68,9 @@ public:
         Bind(vst3::kOutput, m_outputs, m_out);
         m_processContext.sampleRate = 48000.0;
         m_processContext.tempo = 120.0;
+        // What the wrapper tells the plug-in of a rolling transport.
+        m_processContext.state = vst3::ProcessContext::kPlaying | vst3::ProcessContext::kTempoValid;
+        m_processContext.frameRate = {25, 0};
         m_data = {vst3::kRealtime,   vst3::kSample32, kBlock,       int(m_in.size()),
                   int(m_out.size()), m_in.data(),     m_out.data(), m_inChanges,
                   m_outChanges,      m_events,        nullptr,      &m_processContext};

@@ -28,9 +28,14 @@ const std::wstring kDelayId = L"46575350010001004649585400000000";
 // A host that knows the hosting fixtures and the two effects.
 struct Hosting
 {
-    Hosting()
+    explicit Hosting(bool scan = true)
         : host(setup.Host({QFileInfo(Fixture("hosting", "Hosting")).path(),
                            QFileInfo(Fixture("good", "TwoEffects")).path()}))
+    {
+        if (scan)
+            Scan();
+    }
+    void Scan()
     {
         host->LoadKnownPlugins();
         host->LaunchScanner(true, true);
@@ -101,10 +106,24 @@ TEST(VST3HostingTest, ListsParametersByUnitWithShortTitlesAndKinds)
     EXPECT_EQ(table[1].kind, AudioPluginParameter::Switch) << "a phase control switches";
     EXPECT_EQ(table[1].stepCount, 1u);
     EXPECT_EQ(table[2].valueTexts, (std::vector<std::wstring>{L"0%", L"50%", L"100%"}));
-    EXPECT_FALSE(echo->IsBypassed());
     EXPECT_TRUE(hosting.host->ReleasePlugin(echo));
     EXPECT_FALSE(hosting.host->ReleasePlugin(echo)) << "released once";
     EXPECT_EQ(hosting.host->LoadPlugin(L"00000000000000000000000000000000", 0, {}), nullptr);
+}
+
+TEST(VST3HostingTest, ClassesFoundSoFarLoadWhileTheScanGoesOn)
+{
+    ScopedUI ui;
+    Hosting hosting(false);
+    bool loaded = false;
+    ui->onMessage = [&](const std::wstring& text)
+    {
+        if (text == L"Scanning: TwoEffects")
+            std::thread([&] { loaded = hosting.host->ReleasePlugin(hosting.Load(HostingId(1))); }).join();
+    };
+    hosting.Scan();
+    ui->onMessage = nullptr;
+    EXPECT_TRUE(loaded);
 }
 
 TEST(VST3HostingTest, ChangesFromAnotherThreadReachTheProcessorThroughTheRing)

@@ -15,10 +15,9 @@ struct Probe
     bool hasFactory = true;
 };
 
-Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true, bool hasFactory = true)
+Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true)
 {
     Probe probe;
-    probe.hasFactory = hasFactory;
     VST3Plugin plugin;
     probe.records = plugin.ProbeModule(Fixture(group, name).toStdString(), isNew, probe.hasFactory);
     return probe;

@@ -467,7 +467,11 @@ void VST3Plugin::ReadMidiControllers()
                               { return m_component->activateBus(vst3::kEvent, vst3::kInput, bus, true); });
     }
     if (m_midiControllers.empty())
-        m_midiControllers.resize(std::size_t(kMaxEventBuses * kMidiChannels));
+    {
+        MidiControllerRow unassigned;
+        unassigned.fill(-1);
+        m_midiControllers.assign(std::size_t(kMaxEventBuses * kMidiChannels), unassigned);
+    }
     for (vst3::int32 bus = 0; bus < buses; ++bus)
         for (vst3::int16 channel = 0; channel < kMidiChannels; ++channel)
         {
@@ -878,6 +882,55 @@ void VST3Plugin::AddChange(vst3::ParamID id, float value, bool toProcessor)
         m_inputTransfer.AddChange(id, value, 0);
     if (m_controller)
         m_outputTransfer.AddChange(id, value, 0);
+}
+
+void VST3Plugin::QueueMidi(const MidiMessage& message)
+{
+    const int status = message.data[0] & 0xF0;
+    const int channel = message.data[0] & 0x0F;
+    const float value = message.data[2] / 127.0f;
+    vst3::Event event{};
+    event.sampleOffset = message.deltaFrames;
+    switch (status)
+    {
+    case 0x90:
+    case 0x80:
+        if (status == 0x90 && message.data[2] > 0)
+        {
+            event.type = vst3::Event::kNoteOnEvent;
+            event.noteOn = {vst3::int16(channel), vst3::int16(message.data[1]), 0.0f, value, 0, -1};
+        }
+        else
+        {
+            event.type = vst3::Event::kNoteOffEvent;
+            event.noteOff = {vst3::int16(channel), vst3::int16(message.data[1]), value, -1, 0.0f};
+        }
+        break;
+    case 0xA0:
+        event.type = vst3::Event::kPolyPressureEvent;
+        event.polyPressure = {vst3::int16(channel), vst3::int16(message.data[1]), value, -1};
+        break;
+    case 0xB0:
+        return QueueMappedController(channel, message.data[1], value);
+    case 0xD0:
+        return QueueMappedController(channel, vst3::kAfterTouch, message.data[1] / 127.0f);
+    case 0xE0:
+        return QueueMappedController(channel, vst3::kPitchBend,
+                                     float((message.data[2] << 7) | message.data[1]) / 16383.0f);
+    default:
+        return;
+    }
+    m_eventLists[m_currentEvents]->addEvent(event);
+}
+
+// Only the first event bus is fed, so only its assignments apply.
+void VST3Plugin::QueueMappedController(int channel, int number, float value)
+{
+    if (m_midiControllers.empty())
+        return;
+    const std::int32_t id = m_midiControllers[std::size_t(channel)][std::size_t(number)];
+    if (id != -1)
+        AddChange(vst3::ParamID(id), value, true);
 }
 
 vst3::tresult VST3Plugin::ParameterChange(vst3::ParamID id, float value)

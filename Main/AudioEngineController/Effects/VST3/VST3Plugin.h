@@ -106,6 +106,9 @@ public:
     float StepsToValue(std::int32_t index, std::uint32_t steps) override;
     std::uint32_t ValueToSteps(std::int32_t index, float value) override;
     void GetParameterTable(std::vector<AudioPluginParameter>& table) override;
+    // Notes and pressure go to the next block as events; controllers, channel
+    // pressure and pitch bend as changes of the parameters they are mapped to.
+    void QueueMidi(const MidiMessage& message) override;
     // The component's and the controller's state, one after the other.
     bool StorePreset(PluginState& state) override;
     bool LoadPreset(const PluginState& state) override;
@@ -184,6 +187,7 @@ private:
     void BindBuffers(float** inputs, float** outputs);
     bool RunProcessor();
     void AddChange(vst3::ParamID id, float value, bool toProcessor);
+    void QueueMappedController(int channel, int number, float value);
     void DeliverOutputChanges();
     void FlushInputChanges();
     void SetState(const QByteArray& component, const QByteArray& controller);
