@@ -985,6 +985,17 @@ void VST3Plugin::RereadLatency()
     TellListeners([this](AudioPluginListener& listener) { listener.OnLatencyChanged(this); });
 }
 
+// The values themselves are asked for when they are shown; only the bypass
+// state is kept here.
+void VST3Plugin::RereadParameterValues()
+{
+    if (!m_controller || !m_parameters.HasBypass())
+        return;
+    m_bypassed = Platform::GuardedCall(
+                     [this] { return m_controller->getParamNormalized(m_parameters.BypassId()); }) == 1.0;
+    TellListeners([this](AudioPluginListener& listener) { listener.OnDisplayChanged(this); });
+}
+
 void VST3Plugin::RebuildParameterList()
 {
     if (!m_controller)

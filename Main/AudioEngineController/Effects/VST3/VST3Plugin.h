@@ -126,7 +126,7 @@ public:
     virtual vst3::tresult ParameterChange(vst3::ParamID id, float value);
     virtual void RereadBuses();
     virtual void RereadLatency();
-    virtual void RereadParameterValues() {}
+    virtual void RereadParameterValues();
     virtual void RebuildParameterList();
     virtual void SetModified(bool) {}
 
