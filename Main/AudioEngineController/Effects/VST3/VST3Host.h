@@ -74,7 +74,6 @@ public:
     bool ApplyCatalogueEdits(const PluginTypeList& edits, bool& rescanNeeded);
 
     QString ConfigurationPath() const;
-    vst3::FrameRate FrameRate() const { return m_frameRate; }
 
 private:
     struct ScanCandidate

@@ -77,6 +77,8 @@ public:
     std::wstring GetIdentifierKey() const override { return m_record.id; }
     std::wstring GetIdentifierPrefix() const override { return L"vst3:"; }
     std::int32_t GetLatency() override { return m_record.latency > 0 ? m_record.latency : 0; }
+    // An instrument is a source: it takes no audio in.
+    std::int32_t GetChannelKind() override { return m_instrument ? 0 : 2; }
     bool UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_t outputFormat,
                                   bool = false) override;
     bool StopProcessing() override;
