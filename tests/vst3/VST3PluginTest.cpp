@@ -15,10 +15,9 @@ struct Probe
     bool hasFactory = true;
 };
 
-Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true, bool hasFactory = true)
+Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true)
 {
     Probe probe;
-    probe.hasFactory = hasFactory;
     VST3Plugin plugin;
     probe.records = plugin.ProbeModule(Fixture(group, name).toStdString(), isNew, probe.hasFactory);
     return probe;
@@ -85,26 +84,6 @@ TEST(VST3PluginTest, ProbeSkipsClassesItCannotUseAndFillsGaps)
     EXPECT_EQ(plain.records[0].vendor, "PlugSweep Fixtures");
 }
 
-TEST(VST3PluginTest, ModulesThatGiveNothingTellWhetherTheyHaveAFactory)
-{
-    const Probe controllers = ProbeFixture("broken", "NoAudioClasses", true, false);
-    EXPECT_TRUE(controllers.records.empty());
-    EXPECT_TRUE(controllers.hasFactory);
-
-    const Probe noFactory = ProbeFixture("broken", "NoFactory");
-    EXPECT_TRUE(noFactory.records.empty());
-    EXPECT_FALSE(noFactory.hasFactory);
-
-    // Modules that cannot be loaded leave the flag as the caller set it.
-    for (const char* name : {"EntryFails", "Garbage", "Missing"})
-        for (bool preset : {true, false})
-        {
-            const Probe probe = ProbeFixture("broken", name, true, preset);
-            EXPECT_TRUE(probe.records.empty()) << name;
-            EXPECT_EQ(probe.hasFactory, preset) << name;
-        }
-}
-
 TEST(VST3PluginTest, AFaultInsidePlugInCodeEndsOnlyTheProbe)
 {
     std::thread(
@@ -119,30 +98,6 @@ TEST(VST3PluginTest, AFaultInsidePlugInCodeEndsOnlyTheProbe)
         .join();
 }
 
-TEST(VST3PluginTest, ModuleIsEnteredForTheProbeAndLeftLastWhenTheWrapperGoes)
-{
-    FixtureReport report;
-    {
-        VST3Plugin plugin;
-        bool hasFactory = true;
-        plugin.ProbeModule(Fixture("good", "TwoEffects").toStdString(), true, hasFactory);
-        const std::vector<std::string> probed{"ModuleEntry TwoEffects", "terminate Fixture Delay",
-                                              "destroyed Fixture Delay", "terminate Fixture Mono Splitter",
-                                              "destroyed Fixture Mono Splitter"};
-        EXPECT_EQ(report.Lines(), probed) << "each component is gone before the next class";
-    }
-    {
-        VST3Plugin refused;
-        bool hasFactory = true;
-        refused.ProbeModule(Fixture("broken", "EntryFails").toStdString(), true, hasFactory);
-    }
-    const std::vector<std::string> lines = report.Lines();
-    const std::vector<std::string> tail(lines.begin() + 5, lines.end());
-    const std::vector<std::string> expected{"destroyed factory", "ModuleExit TwoEffects",
-                                            "ModuleEntry EntryFails", "ModuleExit EntryFails"};
-    EXPECT_EQ(tail, expected) << "a module whose entry refused is still left";
-}
-
 TEST(VST3PluginTest, BigOrNewModulesAskForTheWindowAsTheyAreProbed)
 {
     ScopedUI ui;
@@ -155,66 +110,4 @@ TEST(VST3PluginTest, BigOrNewModulesAskForTheWindowAsTheyAreProbed)
     EXPECT_EQ(ui->showRequests.size(), 6u);
     EXPECT_EQ(ui->messages.front(), L"Scanning: Fixture Six 1");
     EXPECT_EQ(ui->messages.back(), L"Scanning: Fixture Six 6");
-}
-
-// The inspector calls every method of the context it is initialised with and
-// reports each answer, so this is the host context as a plug-in sees it.
-TEST(VST3PluginTest, PlugInsSeeTheHostContextAnswerAsSpecifiedForThem)
-{
-    FixtureReport report;
-    EXPECT_EQ(ProbeFixture("probe", "ContextInspector").records.size(), 1u);
-    const std::vector<std::string> expected{
-        "ModuleEntry ContextInspector",
-        "queryInterface FUnknown -> kResultOk non-null",
-        "queryInterface IComponentHandler -> kResultOk non-null",
-        "queryInterface IComponentHandler2 -> kResultOk non-null",
-        "queryInterface IComponentHandler3 -> kResultOk non-null",
-        "queryInterface IContextMenuTarget -> kResultOk non-null",
-        "queryInterface IHostApplication -> kResultOk non-null",
-        "queryInterface IUnitHandler -> kResultOk non-null",
-        "queryInterface IComponentHandlerBusActivation -> kResultOk non-null",
-        "queryInterface IAttributeList -> kResultOk non-null",
-        "queryInterface IPlugFrame -> kNotImplemented null",
-        // The creation reference and one per interface answered, the list excepted.
-        "addRef -> 10",
-        "release -> 9",
-        "getName -> kResultOk Orvella Corvane",
-        "createInstance IMessage IMessage -> kResultOk non-null",
-        "createInstance IMessage IAttributeList -> kInvalidArgument null",
-        "createInstance IAttributeList IAttributeList -> kResultOk non-null",
-        "createInstance Unknown Unknown -> kNotImplemented null",
-        "setMessageID probe.message -> done",
-        "getMessageID -> probe.message",
-        "getAttributes -> non-null",
-        "setInt number 42 -> kResultOk",
-        "getInt number -> kResultOk 42",
-        "getInt missing -> kResultFalse",
-        "setFloat ratio 0.5 -> kResultOk",
-        "getInt ratio -> kResultOk 0x3FE0000000000000",
-        "setString label abc -> kResultOk",
-        "getString label 4 -> kResultOk 61 00 62 00",
-        "setBinary blob 5 -> kResultOk",
-        "getBinary blob -> kResultOk 5 01 02 03 04 05",
-        "release IMessage -> 0",
-        "release IAttributeList -> 0",
-        "beginEdit 1 -> kResultOk",
-        "performEdit 1 0.5 -> kResultFalse",
-        "endEdit 1 -> kResultOk",
-        "restartComponent 0 -> kResultOk",
-        "setDirty 1 -> kResultOk",
-        "requestOpenEditor editor -> kResultFalse",
-        "startGroupEdit -> kResultFalse",
-        "finishGroupEdit -> kResultFalse",
-        "createContextMenu null null -> null",
-        "createContextMenu null 1 -> null",
-        "executeMenuItem 0 -> kResultFalse",
-        "notifyUnitSelection 0 -> kResultFalse",
-        "notifyProgramListChange 0 0 -> kResultFalse",
-        "requestBusActivation 0 0 0 1 -> kResultFalse",
-        "terminate Fixture Context Inspector",
-        "destroyed Fixture Context Inspector",
-        "destroyed factory",
-        "ModuleExit ContextInspector",
-    };
-    EXPECT_EQ(report.Lines(), expected);
 }

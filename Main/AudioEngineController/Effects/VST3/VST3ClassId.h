@@ -8,4 +8,6 @@ namespace VST3ClassId
 {
 // The sixteen identifier bytes as they lie in memory.
 std::wstring ToText(const char* classId);
+// The bytes of text written as ToText writes them; false for any other text.
+bool FromText(const std::wstring& text, char* classId);
 } // namespace VST3ClassId

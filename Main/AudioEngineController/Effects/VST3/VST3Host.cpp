@@ -196,6 +196,7 @@ void VST3Host::AddKnownPlugins()
 
 void VST3Host::ClearResults()
 {
+    TAutoLockCS lock(&m_resultsLock);
     m_scanResults.clear();
     m_resultNames.clear();
 }
@@ -377,6 +378,7 @@ QString VST3Host::CreateCrashMarker(const ScanCandidate& candidate) const
 
 bool VST3Host::AddResult(VST3EffectRecord record)
 {
+    TAutoLockCS lock(&m_resultsLock);
     if (record.id.empty())
         return false;
     const auto existing = m_scanResults.find(record.id);
@@ -447,6 +449,7 @@ bool VST3Host::FillPluginList(PluginTypeList& list)
 bool VST3Host::ApplyCatalogueEdits(const PluginTypeList& edits, bool& rescanNeeded)
 {
     TAutoLockCS lock(&m_lock);
+    TAutoLockCS results(&m_resultsLock);
     bool changed = false;
     for (auto& [id, result] : m_scanResults)
     {
@@ -503,29 +506,100 @@ void VST3Host::SetMetadataWidth(const std::wstring& identifier, std::int32_t wid
 
 bool VST3Host::SetSampleRate(std::uint32_t rate)
 {
+    TAutoLockCS lock(&m_liveLock);
     m_sampleRate = rate;
-    return true;
-}
-
-bool VST3Host::SetFrameRate(std::int32_t)
-{
+    for (const auto& live : m_livePlugins)
+        live.second->SetSampleRate(rate);
     return true;
 }
 
 bool VST3Host::SetBlockSize(std::uint32_t frames)
 {
+    TAutoLockCS lock(&m_liveLock);
     m_blockSize = frames;
+    for (const auto& live : m_livePlugins)
+        live.second->SetBlockSize(frames);
     return true;
 }
 
-AudioPlugin* VST3Host::LoadPlugin(const std::wstring&, std::uint32_t, const PluginPlacement&)
+bool VST3Host::SetFrameRate(std::int32_t frameRateCode)
 {
-    return nullptr;
+    struct Rate
+    {
+        std::uint32_t framesPerSecond;
+        // -1 leaves the flags as they were.
+        std::int32_t flags;
+    };
+    constexpr std::int32_t kPull = vst3::FrameRate::kPullDownRate;
+    constexpr std::int32_t kDrop = vst3::FrameRate::kDropRate;
+    // By code, from 2 to 28.
+    static const Rate kRates[] = {
+        {24, kPull}, {24, -1}, {25, -1},    {29, kDrop},  {29, -1},    {30, kDrop}, {30, -1},
+        {50, -1},    {50, -1}, {59, kDrop}, {59, kDrop},  {60, kPull}, {60, kPull}, {60, kDrop},
+        {60, kDrop}, {60, -1}, {60, -1},    {48, kPull},  {48, -1},    {72, -1},    {90, -1},
+        {24, kPull}, {96, -1}, {100, -1},   {119, kDrop}, {119, -1},   {120, -1},
+    };
+    if (frameRateCode < 2 || frameRateCode > 28)
+        return true;
+    const Rate& rate = kRates[frameRateCode - 2];
+    TAutoLockCS lock(&m_liveLock);
+    m_frameRate.framesPerSecond = rate.framesPerSecond;
+    if (rate.flags >= 0)
+        m_frameRate.flags = std::uint32_t(rate.flags);
+    for (const auto& live : m_livePlugins)
+        live.second->SetFrameRate(m_frameRate);
+    return true;
 }
 
-bool VST3Host::ReleasePlugin(AudioPlugin*)
+// A block size the caller names wins over the host's.
+AudioPlugin* VST3Host::LoadPlugin(const std::wstring& identifier, std::uint32_t blockSize,
+                                  const PluginPlacement& placement)
 {
-    return false;
+    VST3EffectRecord record;
+    {
+        TAutoLockCS lock(&m_resultsLock);
+        const auto found = m_scanResults.find(identifier);
+        if (found == m_scanResults.end() || !found->second.record.enabled)
+            return nullptr;
+        record = found->second.record;
+    }
+    // Faults in the plug-in's code become exceptions on the thread that loads it.
+    Platform::InstallFaultTranslator();
+    auto plugin = std::make_unique<VST3Plugin>();
+    if (!plugin->Instantiate(record))
+    {
+        plugin->Close();
+        return nullptr;
+    }
+    TAutoLockCS lock(&m_liveLock);
+    plugin->SetFrameRate(m_frameRate);
+    plugin->Initialise(float(m_sampleRate), blockSize ? blockSize : m_blockSize.load(), placement);
+    AudioPlugin* loaded = plugin.get();
+    m_livePlugins.emplace(loaded, plugin.release());
+    return loaded;
+}
+
+bool VST3Host::ReleasePlugin(AudioPlugin* plugin)
+{
+    VST3Plugin* live = nullptr;
+    {
+        TAutoLockCS lock(&m_liveLock);
+        const auto found = m_livePlugins.find(plugin);
+        if (found == m_livePlugins.end())
+            return false;
+        live = found->second;
+        m_livePlugins.erase(found);
+    }
+    live->Close();
+    delete live;
+    return true;
+}
+
+// Plug-ins nobody released go with the host.
+VST3Host::~VST3Host()
+{
+    for (const auto& live : m_livePlugins)
+        delete live.second;
 }
 
 std::int32_t VST3Host::ChannelCountOfFormat(std::uint32_t)

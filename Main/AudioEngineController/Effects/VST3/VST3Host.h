@@ -2,6 +2,7 @@
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Core/BaseLib/KriticalSection.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3EffectRecord.h"
 
 #include <QByteArray>
@@ -12,6 +13,7 @@
 #include <set>
 
 class FolderListing;
+class VST3Plugin;
 
 // The host of every VST 3 plug-in in the process, and its folder scan: it
 // walks the plug-in folders for modules, probes new and changed ones one at a
@@ -21,6 +23,7 @@ class VST3Host : public AudioPluginHost
 {
 public:
     static VST3Host* GetInstance();
+    ~VST3Host() override;
 
     // effectsFolder holds the configuration file and the crash markers.
     bool Initialise(const std::wstring& effectsFolder, const std::wstring& legacyRoot,
@@ -34,6 +37,7 @@ public:
     bool ConfigurationChanged() override;
     bool FillPluginList(PluginTypeList& list) override;
     bool SetSampleRate(std::uint32_t rate) override;
+    // The engine's frame-rate code, as the process context tells plug-ins.
     bool SetFrameRate(std::int32_t frameRateCode) override;
     bool SetBlockSize(std::uint32_t frames) override;
     bool Start() override { return true; }
@@ -41,8 +45,11 @@ public:
     void AddFixedDevice(const std::wstring&, AudioPlugin*) override {}
     bool UpdateTimeInfo(const TransportRecord&, bool) override { return true; }
     bool AdvanceTimeInfo() override { return true; }
+    // A plug-in of an enabled class, brought up for processing; null when
+    // the class is unknown, disabled or cannot be brought up.
     AudioPlugin* LoadPlugin(const std::wstring& identifier, std::uint32_t blockSize,
                             const PluginPlacement& placement) override;
+    // False for a plug-in this host did not load.
     bool ReleasePlugin(AudioPlugin* plugin) override;
     bool KnowsPlugin(const std::wstring& identifier) override;
     // With scan false only takes the known classes as the results; with scan
@@ -115,9 +122,15 @@ private:
     static void MakeNameFromPath(const std::string& path, std::wstring& name);
 
     mutable KriticalSection m_lock;
+    // Guards the results on their own, so that a scan, which holds m_lock
+    // throughout, keeps plug-ins of the classes known so far loadable.
+    mutable KriticalSection m_resultsLock;
+    KriticalSection m_liveLock;
+    std::map<AudioPlugin*, VST3Plugin*> m_livePlugins;
+    vst3::FrameRate m_frameRate = {25, 0};
     QString m_effectsFolder;
-    std::uint32_t m_sampleRate = 48000;
-    std::uint32_t m_blockSize = 1024;
+    std::atomic<std::uint32_t> m_sampleRate{48000};
+    std::atomic<std::uint32_t> m_blockSize{1024};
     std::vector<std::wstring> m_folders;
     // Module file name to its classes; a module that crashed has one entry.
     std::multimap<QString, VST3EffectRecord> m_knownPlugins;

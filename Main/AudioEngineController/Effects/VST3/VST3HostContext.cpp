@@ -1,5 +1,6 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3HostContext.h"
 
+#include "Core/BaseLib/Debug.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Controller.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
@@ -84,10 +85,25 @@ vst3::tresult VST3HostContext::endEdit(vst3::ParamID id)
 
 // The reactions run in this order whatever the bits' values: a reload first,
 // then the buses, whose arrangement the latency and the values may depend on.
+// A fault in what the owner asks of the plug-in meanwhile never unwinds into
+// the plug-in that called.
 vst3::tresult VST3HostContext::restartComponent(vst3::int32 flags)
 {
     if (!m_owner)
         return vst3::kResultFalse;
+    try
+    {
+        Restart(flags);
+    }
+    catch (const std::exception& e)
+    {
+        DebugOut("VST3HostContext::restartComponent - %s", e.what());
+    }
+    return vst3::kResultOk;
+}
+
+void VST3HostContext::Restart(vst3::int32 flags)
+{
     if (flags & vst3::kReloadComponent)
         m_owner->Reload();
     if (flags & vst3::kIoChanged)
@@ -101,7 +117,6 @@ vst3::tresult VST3HostContext::restartComponent(vst3::int32 flags)
     }
     if (flags & vst3::kParamTitlesChanged)
         m_owner->RebuildParameterList();
-    return vst3::kResultOk;
 }
 
 // The state is not trusted: any report means the plug-in's state moved away

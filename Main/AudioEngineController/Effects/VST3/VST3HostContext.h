@@ -64,6 +64,7 @@ public:
 
 private:
     template <class Interface> bool Offer(const vst3::TUID interfaceId, void** obj);
+    void Restart(vst3::int32 flags);
 
     std::atomic<vst3::uint32> m_refCount{1};
     VST3Plugin* const m_owner;

@@ -1,28 +1,48 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
-#include "Main/AudioEngineController/Effects/VST3/Abi/Base.h"
+#include "Core/BaseLib/KriticalSection.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3EffectRecord.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Instance.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Module.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3ParameterChangeTransfer.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3ParameterList.h"
 
+#include <QObject>
+#include <array>
+#include <atomic>
+#include <map>
 #include <set>
 #include <string>
 #include <vector>
 
 namespace vst3
 {
-class IComponent;
 class IPluginFactory;
+class IPlugView;
 struct PClassInfo2;
 } // namespace vst3
 
+class VST3EffectEditor;
+class VST3EventList;
 class VST3HostContext;
+class VST3ParameterChanges;
 
 // One VST 3 class as an engine plug-in, with its own loaded copy of the module
 // and its own host context. The scanner uses it only to probe a module:
-// construct, ProbeModule, destroy.
-class VST3Plugin : public AudioPlugin
+// construct, ProbeModule, destroy. The engine instantiates, initialises,
+// processes and closes it.
+//
+// Parameter changes cross threads through two rings: the engine's and the
+// editor's edits go to the processor through the input ring, and what the
+// processor and the edits report goes to the controller through the output
+// ring on the idle step. Producers of a ring are serialised among
+// themselves; its consumer never waits.
+class VST3Plugin : public QObject, public AudioPlugin, protected VST3Instance
 {
+    Q_OBJECT
+
 public:
     VST3Plugin();
     ~VST3Plugin() override;
@@ -35,8 +55,12 @@ public:
     // factory; it is left as it was when the module cannot be loaded at all.
     // The module stays loaded until the wrapper is destroyed.
     std::vector<VST3EffectRecord> ProbeModule(const std::string& path, bool isNew, bool& hasFactory);
+    // Creates and initialises the recorded class's component and controller.
+    bool Instantiate(const VST3EffectRecord& record);
 
+    bool Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement) override;
     void Close() override;
+    // Prepares its own block from the transport and runs the processor.
     bool Process(const TransportRecord& transport, float** inputs, float** outputs,
                  std::uint32_t frames) override;
     void RequestFlush(bool) override {}
@@ -48,23 +72,71 @@ public:
     std::int32_t GetNumInputs() override;
     std::int32_t GetNumOutputs() override;
     bool SetBlockSize(std::uint32_t frames) override;
+    bool SetSampleRate(std::uint32_t rate) override;
     std::uint32_t GetBlockSize() const override { return m_blockSize; }
     std::wstring GetIdentifierKey() const override { return m_record.id; }
     std::wstring GetIdentifierPrefix() const override { return L"vst3:"; }
+    std::int32_t GetLatency() override { return m_record.latency > 0 ? m_record.latency : 0; }
+    // An instrument is a source: it takes no audio in.
+    std::int32_t GetChannelKind() override { return m_instrument ? 0 : 2; }
+    bool UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_t outputFormat,
+                                  bool = false) override;
+    bool StopProcessing() override;
+    bool StartProcessing() override;
+
+    bool HasEditor() override;
+    bool IsEditorResizable() override;
+    std::intptr_t OpenEditor(QWidget* parent) override;
+    QWidget* GetEditorWindow() override;
+    void GetEditorSize(QSize& size) override;
+    bool CloseEditor() override;
+    // Hands what the processor and the editor reported to the controller and,
+    // while the transport stands, lets the processor take pending changes.
+    void Idle() override;
+
+    void AddListener(AudioPluginListener* listener) override;
+    void RemoveListener(AudioPluginListener* listener) override;
+    bool SetBypassed(bool on) override;
+    bool IsBypassed() const override { return m_bypassed; }
+    std::int32_t GetNumParameters() override { return m_parameters.Count(); }
+    std::wstring GetParameterName(std::int32_t index) override;
+    std::uint32_t GetParameterFlags(std::int32_t index) override;
+    bool SetParameter(std::int32_t index, float value) override;
+    float GetParameter(std::int32_t index) override;
+    AudioPluginParameter GetParameterRecord(std::int32_t index) override;
+    std::wstring GetParameterDisplay(std::int32_t index, float value) override;
+    float StepsToValue(std::int32_t index, std::uint32_t steps) override;
+    std::uint32_t ValueToSteps(std::int32_t index, float value) override;
+    void GetParameterTable(std::vector<AudioPluginParameter>& table) override;
+    // Notes and pressure go to the next block as events; controllers, channel
+    // pressure and pitch bend as changes of the parameters they are mapped to.
+    void QueueMidi(const MidiMessage& message) override;
+    // The component's and the controller's state, one after the other.
+    bool StorePreset(PluginState& state) override;
+    bool LoadPreset(const PluginState& state) override;
+
+    // Stops processing and brings the plug-in up again with the stored
+    // block size, sample rate and placement.
+    virtual void Reload();
+    // The engine's context of the next block; offline blocks render.
+    virtual void PrepareBlock(const vst3::ProcessContext& context, bool offline);
 
     // What the host context passes on from the plug-in. A wrapper that only
     // probes lists no parameters and runs nothing, so these leave it as it is.
     virtual vst3::tresult EditNotification(vst3::ParamID id, bool begin);
     // kResultFalse for a parameter that is not listed.
     virtual vst3::tresult ParameterChange(vst3::ParamID id, float value);
-    virtual void Reload() {}
-    virtual void RereadBuses() {}
-    virtual void RereadLatency() {}
-    virtual void RereadParameterValues() {}
-    virtual void RebuildParameterList() {}
+    virtual void RereadBuses();
+    virtual void RereadLatency();
+    virtual void RereadParameterValues();
+    virtual void RebuildParameterList();
     virtual void SetModified(bool) {}
 
+    void SetFrameRate(const vst3::FrameRate& rate) { m_frameRate = rate; }
     VST3HostContext* HostContext() const { return m_hostContext; }
+
+signals:
+    void UpdateEditorWindow();
 
 private:
     struct ModuleProbe
@@ -78,6 +150,17 @@ private:
         std::vector<VST3EffectRecord> records;
     };
 
+    // The buffers of one direction's buses, made when the arrangements are
+    // known so that a block only points them at the caller's channels.
+    struct Buses
+    {
+        std::vector<vst3::AudioBusBuffers> buffers;
+        std::vector<float*> channels;
+        std::vector<std::int32_t> counts;
+    };
+
+    using MidiControllerRow = std::array<std::int32_t, 130>;
+
     void ProbeClasses(const std::string& path, bool& hasFactory, ModuleProbe& probe);
     void ProbeClass(ModuleProbe& probe, vst3::int32 index);
     VST3EffectRecord Describe(const std::wstring& name, const vst3::PClassInfo2& info,
@@ -86,13 +169,82 @@ private:
     void ReleaseComponent();
     std::int32_t CountChannels(vst3::int32 direction);
 
+    KriticalSection* ProcessingLock();
+    template <class Interface> Interface* Ask();
+    bool InstantiateClass(const VST3EffectRecord& record);
+    void CreateController(vst3::IPluginFactory* factory);
+    void BringUp();
+    void AcquireInterfaces();
+    void ConnectComponentAndController();
+    void ReadMidiControllers();
+    void ReleaseInterfaces();
+    void TearDown();
+    void SendChannelContext();
+    vst3::int32 ComputeMaxSamples() const;
+    void SetupProcessing();
+    void Reconfigure();
+    std::vector<vst3::SpeakerArrangement> Arrangements(vst3::BusDirection direction, std::uint32_t format);
+    void ReadArrangements(vst3::BusDirection direction, Buses& buses);
+    void SetupBuffers();
+    void BindBuffers(float** inputs, float** outputs);
+    bool RunProcessor();
+    void AddChange(vst3::ParamID id, float value, bool toProcessor);
+    void QueueMappedController(int channel, int number, float value);
+    void DeliverOutputChanges();
+    void FlushInputChanges();
+    void SetState(const QByteArray& component, const QByteArray& controller);
+    bool IsParameter(std::int32_t index) const;
+    template <class Notify> void TellListeners(Notify notify);
+
     // Destroyed last: the module is unloaded only after every object it made
     // was released.
     VST3Module m_module;
     VST3HostContext* m_hostContext;
-    vst3::IComponent* m_component = nullptr;
-    bool m_componentInitialised = false;
     vst3::TUID m_classId = {};
+    bool m_componentInitialised = false;
+    bool m_controllerInitialised = false;
+    bool m_singleComponent = false;
+    bool m_instrument = false;
+    bool m_processingLockEnabled = true;
     VST3EffectRecord m_record;
     std::uint32_t m_blockSize = 1024;
+    std::uint32_t m_sampleRate = 48000;
+    PluginPlacement m_placement;
+
+    std::vector<std::wstring> m_eventInputNames;
+    std::vector<std::wstring> m_eventOutputNames;
+    std::vector<MidiControllerRow> m_midiControllers;
+
+    VST3ParameterList m_parameters;
+    std::atomic<bool> m_bypassed{false};
+    std::map<vst3::ParamID, float> m_echoes;
+    std::set<AudioPluginListener*> m_listeners;
+    KriticalSection m_listenerLock;
+
+    VST3ParameterChanges* m_inputChanges;
+    VST3ParameterChanges* m_outputChanges;
+    VST3ParameterChangeTransfer m_inputTransfer;
+    VST3ParameterChangeTransfer m_outputTransfer;
+    KriticalSection m_producerLock;
+    VST3EventList* m_eventLists[2];
+    int m_currentEvents = 0;
+
+    vst3::int32 m_maxSamples = 0;
+    vst3::ProcessSetup m_setup = {};
+    vst3::ProcessData m_data = {};
+    vst3::ProcessContext m_context = {};
+    vst3::FrameRate m_frameRate = {25, 0};
+    Buses m_inputs;
+    Buses m_outputs;
+    std::int32_t m_hostInputs = 0;
+    std::int32_t m_hostOutputs = 0;
+    std::vector<float> m_silence;
+    std::vector<float> m_discard;
+    bool m_processing = false;
+    bool m_faulted = false;
+    std::atomic<bool> m_playing{false};
+
+    vst3::IPlugView* m_view = nullptr;
+    VST3EffectEditor* m_editorFrame = nullptr;
+    KriticalSection m_lock;
 };

@@ -1,0 +1,75 @@
+#include "Main/AudioEngineController/Effects/VST3/VST3ParameterChanges.h"
+
+#include "Main/AudioEngineController/Effects/VST3/VST3ParameterValueQueue.h"
+
+VST3ParameterChanges::VST3ParameterChanges(vst3::int32 size)
+{
+    Resize(size);
+}
+
+VST3ParameterChanges::~VST3ParameterChanges()
+{
+    Resize(0);
+}
+
+vst3::tresult VST3ParameterChanges::queryInterface(const vst3::TUID interfaceId, void** obj)
+{
+    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) ||
+        vst3::uidEqual(interfaceId, vst3::IParameterChanges::iid))
+    {
+        addRef();
+        *obj = static_cast<vst3::IParameterChanges*>(this);
+        return vst3::kResultOk;
+    }
+    *obj = nullptr;
+    return vst3::kNoInterface;
+}
+
+vst3::uint32 VST3ParameterChanges::addRef()
+{
+    return ++m_refCount;
+}
+
+vst3::uint32 VST3ParameterChanges::release()
+{
+    const vst3::uint32 left = --m_refCount;
+    if (left == 0)
+        delete this;
+    return left;
+}
+
+vst3::IParamValueQueue* VST3ParameterChanges::getParameterData(vst3::int32 index)
+{
+    return index >= 0 && index < m_used ? m_pool[std::size_t(index)] : nullptr;
+}
+
+vst3::IParamValueQueue* VST3ParameterChanges::addParameterData(const vst3::ParamID& id, vst3::int32& index)
+{
+    for (vst3::int32 used = 0; used < m_used; ++used)
+        if (m_pool[std::size_t(used)]->getParameterId() == id)
+        {
+            index = used;
+            return m_pool[std::size_t(used)];
+        }
+    if (std::size_t(m_used) < m_pool.size())
+        m_pool[std::size_t(m_used)]->Reset(id);
+    else
+        m_pool.push_back(new VST3ParameterValueQueue(id));
+    index = m_used++;
+    return m_pool[std::size_t(index)];
+}
+
+void VST3ParameterChanges::Resize(vst3::int32 size)
+{
+    if (size < 0)
+        return;
+    while (m_pool.size() < std::size_t(size))
+        m_pool.push_back(new VST3ParameterValueQueue(vst3::kNoParamId));
+    while (m_pool.size() > std::size_t(size))
+    {
+        m_pool.back()->release();
+        m_pool.pop_back();
+    }
+    if (m_used > size)
+        m_used = size;
+}
