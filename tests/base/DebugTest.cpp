@@ -2,7 +2,6 @@
 #include "Core/BaseLib/SDebug.h"
 #include "support/LogCapture.h"
 
-#include <cstring>
 #include <gtest/gtest.h>
 #include <string>
 
@@ -60,14 +59,4 @@ TEST_F(DebugTest, OverlongFormatsAreNeverExpanded)
     channel.Debug(fits.c_str());
     channel.Debug(std::string(1023, 'b').c_str());
     EXPECT_EQ(host.Lines(), QStringList{QString::fromStdString(fits)});
-}
-
-TEST_F(DebugTest, ChannelsCutLongNamesAndRegisterInOrder)
-{
-    static SDebug channel(std::string(40, 'n').c_str(), "c", 0, true);
-    EXPECT_EQ(std::strlen(channel.Name), 31u);
-    const auto& channels = SDebugsHolder::Instance().Channels();
-    ASSERT_GE(channels.size(), 10u);
-    EXPECT_EQ(channels.back(), &channel);
-    EXPECT_EQ(channel.Index, channels.size());
 }

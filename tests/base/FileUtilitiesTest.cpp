@@ -1,9 +1,7 @@
 #include "Core/BaseLib/FileUtilities.h"
 #include "support/TestSupport.h"
 
-#include <QDateTime>
 #include <QDir>
-#include <QFile>
 #include <QTemporaryDir>
 #include <clocale>
 #include <gtest/gtest.h>
@@ -19,15 +17,6 @@ TEST(FileUtilitiesTest, AtomicWritesReplaceAndLeaveNothingBehind)
               QStringList{"FXConfiguration.xml"});
     EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::ReadOther);
     EXPECT_FALSE(FileUtilities::WriteAtomically(dir.filePath("missing/file.xml"), "x"));
-}
-
-TEST(FileUtilitiesTest, FileTimesAreLocalMinutes)
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath("a.so");
-    QFile(path).open(QIODevice::WriteOnly);
-    EXPECT_EQ(FileUtilities::FileTimeText(path), QFileInfo(path).lastModified().toString("yyyy-MM-dd hh:mm"));
-    EXPECT_EQ(FileUtilities::FileTimeText(dir.filePath("missing.so")), QString());
 }
 
 TEST(FileUtilitiesTest, ShellVersionsReadTheSameInEveryLocale)
@@ -48,10 +37,11 @@ TEST(FileUtilitiesTest, PluginNamesComeFromTheFileName)
     EXPECT_FALSE(FileUtilities::PluginNameFromPath("/plugins/NoDot", name));
     EXPECT_EQ(name, "unchanged");
     // A dot in a folder name leaves the file name whole; each noise is removed once.
-    const std::vector<std::pair<QString, QString>> cases = {
-        {"C:/VST/Foo x64.dll", "Foo "}, {"/p/Comp_64 64bit.so", "Comp"}, {"/p/Foo.Bar.so", "Foo.Bar"},
-        {"/dot.ted/Plain", "Plain"},    {"x64 x64.vst3", " x64"},
-    };
+    const std::vector<std::pair<QString, QString>> cases = {{"C:/VST/Foo x64.dll", "Foo "},
+                                                            {"/p/Comp_64 64bit.so", "Comp"},
+                                                            {"/p/Foo.Bar.so", "Foo.Bar"},
+                                                            {"/dot.ted/Plain", "Plain"},
+                                                            {"x64 x64.vst3", " x64"}};
     for (const auto& [path, expected] : cases)
     {
         SCOPED_TRACE(path.toStdString());

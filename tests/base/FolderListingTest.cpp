@@ -1,4 +1,5 @@
 #include "Core/BaseLib/FolderListing.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFile>
@@ -10,12 +11,6 @@ namespace
 class FolderListingTest : public ::testing::Test
 {
 protected:
-    void Touch(const QString& relative)
-    {
-        const QString path = root.filePath(relative);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile(path).open(QIODevice::WriteOnly);
-    }
     QStringList Relative(const QStringList& paths) const
     {
         QStringList out;
@@ -30,9 +25,9 @@ protected:
 
 TEST_F(FolderListingTest, MatchesComeBeforeSubfoldersInCaseInsensitiveOrder)
 {
-    for (const char* name : {"b.so", "A.so", "c.txt", "sub/z.so", "sub/deeper/y.so", "Other/x.so", ".hidden.so",
-                             "Bundle.vst3/Contents/x86_64-linux/Bundle.so"})
-        Touch(name);
+    for (const char* name : {"b.so", "A.so", "c.txt", "sub/z.so", "sub/deeper/y.so", "Other/x.so",
+                             ".hidden.so", "Bundle.vst3/Contents/x86_64-linux/Bundle.so"})
+        TestSupport::WriteFile(root.filePath(name), {});
     FolderListing listing(".vst3");
     EXPECT_EQ(Relative(listing.List(root.path(), {"*.so"}, true)),
               (QStringList{"A.so", "b.so", "Other/x.so", "sub/z.so", "sub/deeper/y.so"}));
@@ -42,7 +37,7 @@ TEST_F(FolderListingTest, MatchesComeBeforeSubfoldersInCaseInsensitiveOrder)
 
 TEST_F(FolderListingTest, LinkedAndOverlappingFoldersAreVisitedOnce)
 {
-    Touch("real/a.so");
+    TestSupport::WriteFile(root.filePath("real/a.so"), {});
     QFile::link(root.filePath("real"), root.filePath("link"));
     QFile::link(root.path(), root.filePath("real/loop"));
     FolderListing listing;

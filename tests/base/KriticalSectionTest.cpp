@@ -1,7 +1,6 @@
-#include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/KriticalSection.h"
+#include "Core/BaseLib/Debug.h"
 
-#include <atomic>
 #include <gtest/gtest.h>
 #include <string>
 #include <thread>
@@ -28,6 +27,13 @@ protected:
 
     // Runs fn on another thread and waits for it.
     template <class F> static void OnOtherThread(F fn) { std::thread(fn).join(); }
+    // Whether another thread can take the lock now; it gives it back at once.
+    bool OtherThreadGetsIt()
+    {
+        bool got = false;
+        OnOtherThread([&] { got = ks.TryLock() && (ks.Unlock(), true); });
+        return got;
+    }
 
     KriticalSection ks;
     AssertionReport m_previous = nullptr;
@@ -46,22 +52,14 @@ TEST_F(KriticalSectionTest, NestedGuardsReleaseOnlyAtTheOutermost)
                 depths.push_back(ks.Depth());
             }
             depths.push_back(ks.Depth());
-            bool otherGotIt = true;
-            OnOtherThread([&] { otherGotIt = ks.TryLock(); });
-            EXPECT_FALSE(otherGotIt);
+            EXPECT_FALSE(OtherThreadGetsIt());
         }
         depths.push_back(ks.Depth());
     }
     depths.push_back(ks.Depth());
     EXPECT_EQ(depths, (std::vector<int>{3, 2, 1, 0}));
     EXPECT_EQ(ks.Owner(), 0u);
-    bool otherGotIt = false;
-    OnOtherThread([&] {
-        otherGotIt = ks.TryLock();
-        if (otherGotIt)
-            ks.Unlock();
-    });
-    EXPECT_TRUE(otherGotIt);
+    EXPECT_TRUE(OtherThreadGetsIt());
     EXPECT_TRUE(g_reports.empty());
 }
 
@@ -87,27 +85,18 @@ TEST_F(KriticalSectionTest, NullAndDisabledLocksTakeNothing)
 
 TEST_F(KriticalSectionTest, TryModeNeverWaitsAndNestsOnTheOwner)
 {
-    std::atomic<bool> held{false}, release{false};
-    std::thread holder([&] {
-        TAutoLockCS guard(&ks);
-        held = true;
-        while (!release)
-            std::this_thread::yield();
-    });
-    while (!held)
-        std::this_thread::yield();
-    {
-        TAutoLockCS attempt(&ks, true);
-        EXPECT_FALSE(attempt.Locked());
-    }
+    ks.Lock();
+    bool otherLocked = true;
+    OnOtherThread([&] { otherLocked = TAutoLockCS(&ks, true).Locked(); });
+    EXPECT_FALSE(otherLocked);
     EXPECT_EQ(ks.Depth(), 1) << "a failed try must leave the holder's lock alone";
-    release = true;
-    holder.join();
-
-    TAutoLockCS outer(&ks);
-    TAutoLockCS nested(&ks, true);
-    EXPECT_TRUE(nested.Locked());
-    EXPECT_EQ(ks.Depth(), 2);
+    {
+        TAutoLockCS nested(&ks, true);
+        EXPECT_TRUE(nested.Locked());
+        EXPECT_EQ(ks.Depth(), 2);
+    }
+    ks.Unlock();
+    EXPECT_TRUE(g_reports.empty());
 }
 
 TEST_F(KriticalSectionTest, UnlockFromAnotherThreadIsRefused)

@@ -44,8 +44,7 @@ TEST_F(ScanRequestFileTest, OnlyDirectPathChildrenOfAWholeScanAreRead)
         {"<Other><Path>/a</Path></Other>", {}},
         {"<Scan/>", {}},
         {"\x01\x02 not xml", {}},
-        {"<?xml version=\"1.0\"?><Scan><Path>/top</Path><Deep><Path>/nested</Path></Deep></Scan>", {"/top"}},
-    };
+        {"<?xml version=\"1.0\"?><Scan><Path>/top</Path><Deep><Path>/nested</Path></Deep></Scan>", {"/top"}}};
     for (const auto& [bytes, folders] : cases)
     {
         SCOPED_TRACE(bytes.constData());

@@ -64,18 +64,6 @@ TEST_F(XMLDocumentTest, UnsignedDecimalsBeyond31BitsKeepTheirBits)
     EXPECT_EQ(root->GetChild(L"Big")->GetUInt64(), 18446744073709551615u);
 }
 
-TEST_F(XMLDocumentTest, ChildrenComeInDocumentOrderAndOnlyDirectly)
-{
-    document.Load(
-        Write("<Scan><Path>a</Path><Group><Path>nested</Path></Group><Path>b &amp; c</Path></Scan>").c_str());
-    const auto paths = document.GetChild(L"Scan")->GetChildren(L"Path");
-    ASSERT_EQ(paths->GetCount(), 2);
-    EXPECT_EQ(paths->GetAt(0)->GetText(), L"a");
-    EXPECT_EQ(paths->GetAt(1)->GetText(), L"b & c");
-    EXPECT_THROW(paths->GetAt(2), XMLException);
-    EXPECT_THROW(paths->GetAt(-1), XMLException);
-}
-
 TEST_F(XMLDocumentTest, AttributesMissingAreEmptyOrRaise)
 {
     document.Load(Write("<Effects version=\"1.4\" type=\"vst\"/>").c_str());
