@@ -10,7 +10,7 @@ namespace
 {
 // Kept out of line and volatile so the compiler cannot see the faults coming,
 // and out of the sanitizer's sight, since faulting is their point.
-__attribute__((noinline, no_sanitize_undefined)) int WriteThrough(int* volatile target)
+__attribute__((noinline, no_sanitize_undefined)) int WriteThrough(volatile int* volatile target)
 {
     *target = 42;
     return *target;
