@@ -39,6 +39,10 @@ public:
     // Ticks per second of engine time: a multiple of every sample rate from
     // 44100 Hz to 192000 Hz and of every frame rate, so both convert exactly.
     static constexpr std::int64_t kTimeBase = 282240000;
+    // Plug-ins with a longer latency are restarted, not fed silence, when
+    // the transport jumps while rolling: their silence would take longer to
+    // run than a restart.
+    static constexpr std::int32_t kLatencyThreshold = 8192;
 
     static StudioModel& Instance();
 

@@ -13,6 +13,8 @@ class VUI
 public:
     // Status text shown to the user.
     static constexpr int kStatusMessage = 60000;
+    // Ends what a kStatusMessage started.
+    static constexpr int kStatusDone = 1000;
     // What the scans pass to RequestShow.
     static constexpr int kShowAll = 0x0FFFFFFF;
 

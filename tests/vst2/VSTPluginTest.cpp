@@ -188,7 +188,7 @@ TEST_F(VSTPluginTest, CallbacksReachListenersAndAutomationNeverWaitsForTheLock)
     // Stream settings are sent before and after effOpen; the probe automates on each block size.
     EXPECT_EQ(listener.heard,
               QStringList({"automate 1 0.25", "automate 2 0.75", "automate 0 0.5", "io", "display",
-                           "gesture 0 1", "gesture 0 0", "automate 1 0.25", "automate 2 0.75"}));
+                           "gesture 0 1", "gesture 0 0", "automate 1 0.25", "automate 2 0.75", "display"}));
 
     // Resizing holds the plug-in lock: automation from another thread waits in
     // the pending list until the next idle, the lock holder's own goes through.

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QTextStream>
 #include <cstring>
+#include <iostream>
 #include <vector>
 
 namespace
@@ -24,6 +25,9 @@ int main(int argc, char* argv[])
 {
     if (!Verbose(argc, argv))
         qInstallMessageHandler(QuietMessages);
+    // The engine traces speaker arrangements on std::cout; plugcat's own
+    // output goes to stdout through its own stream, and must stay parseable.
+    std::cout.rdbuf(std::cerr.rdbuf());
     // Menus are widgets, but plugcat never shows one: it needs no display.
     std::vector<char*> arguments(argv, argv + argc);
     char platformOption[] = "-platform";

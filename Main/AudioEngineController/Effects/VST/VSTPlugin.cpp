@@ -1,14 +1,22 @@
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
 #include "Core/BaseLib/AudioPlugins/CategoryTable.h"
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/SDebug.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
-#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
+#include "Main/StudioModel/ChannelFormat.h"
+#include "Main/StudioModel/StudioModel.h"
+#include "Main/VLib/VUI.h"
 #include "Platform/FaultGuard.h"
 
+#include <QSize>
+#include <QWidget>
+#include <algorithm>
 #include <cstring>
+#include <cwchar>
+#include <iostream>
 #include <stdexcept>
 
 namespace
@@ -27,7 +35,31 @@ constexpr size_t kVendorBytes = 256;
 constexpr size_t kShellNameBytes = 1024;
 constexpr size_t kMaxIdentifierKey = 255;
 
+constexpr size_t kParameterTextBytes = 128;
+constexpr size_t kProgramNameBytes = 128;
+constexpr size_t kMaxParameterName = 4095;
+
 constexpr float kLinearPanLawGain = 0.707107f;
+constexpr VstIntPtr kLinearKnobMode = 2;
+constexpr VstInt32 kProgramChunk = 1;
+
+// Parameters that read as continuous whatever their texts say.
+const std::set<std::wstring> kContinuousVendors = {L"Audio Ease"};
+constexpr std::uint32_t kContinuousSteps = 10000;
+// A parameter with more distinct texts than this is not a list.
+constexpr size_t kMaxListTexts = 8;
+
+// Stored parameter lists: the version, the count, then one entry each.
+constexpr std::uint32_t kParameterListVersion = 2;
+constexpr std::uint32_t kWideParameterListVersion = 1;
+constexpr int kParameterEntryBytes = 68;
+constexpr int kParameterNameBytes = 64;
+constexpr int kWideNameCharacters = 32;
+
+// Where a plug-in of 6 or 8 channels that refused a smaller layout is tried
+// next, by the format it refused.
+constexpr std::uint32_t kSixChannelFallback[] = {13, 6, 6, 13, 13, 13, 6, 13, 13, 6, 6, 13, 13};
+constexpr std::uint32_t kEightChannelFallback[] = {14, 8, 8, 14, 14, 14, 8, 14, 14, 8, 8, 14, 14};
 
 std::wstring Latin1(const char* text, size_t capacity)
 {
@@ -55,6 +87,24 @@ bool TraceDispatch()
 {
     return g_vstDispatchDebug.Level & 1;
 }
+
+std::int32_t ChannelCountOf(std::uint32_t format)
+{
+    const ChannelFormat* found = ChannelFormat::Find(format);
+    return found ? found->ChannelCount() : 0;
+}
+
+SpeakerArrangementRecord ZeroArrangement()
+{
+    SpeakerArrangementRecord record;
+    record.type = 0;
+    return record;
+}
+
+void Clear(float* buffer, std::uint32_t frames)
+{
+    std::fill_n(buffer, frames, 0.0f);
+}
 } // namespace
 
 VSTPlugin::VSTPlugin() = default;
@@ -63,6 +113,9 @@ VSTPlugin::~VSTPlugin()
 {
     TAutoLockCS lock(&m_pluginLock);
     StopProcessing();
+    if (m_editor && _plugin)
+        CloseEditor();
+    m_delayLines.reset();
     if (m_opened && _plugin)
         Dispatch(effClose);
     _plugin = nullptr;
@@ -269,13 +322,31 @@ void VSTPlugin::EnumerateShellPlugins(std::map<std::wstring, std::int32_t>& subP
     }
 }
 
+// With an index, for the parameter and chunk opcodes; a fault or exception
+// answers 0 like the other wrappers.
+VstIntPtr VSTPlugin::DispatchAt(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr)
+{
+    if (!_plugin)
+        return 0;
+    return Guarded([&] { return Ask(opcode, index, value, ptr); });
+}
+
+// Throws what the plug-in throws, and its faults translated, for the callers
+// that must tell a failure from an answer of 0.
+VstIntPtr VSTPlugin::Ask(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr)
+{
+    return Platform::GuardedCall([&] { return _plugin->dispatcher(_plugin, opcode, index, value, ptr, 0.0f); });
+}
+
 bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement)
 {
     m_blockSize = blockSize;
     m_channelFormat = placement.channelFormat;
+    m_ticksPerFrame = std::int64_t(double(StudioModel::Instance().TimeBase()) / sampleRate);
     SendStreamSettings(sampleRate);
     m_opened = true;
     Dispatch(effOpen);
+    m_arrangementEnabled = true;
     // Some plug-ins forget what they were told before they were opened.
     SendStreamSettings(sampleRate);
     Dispatch(effSetPanLaw, kLinearPanLawGain);
@@ -287,8 +358,11 @@ bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const Plug
     m_isInstrument = !m_isEffect;
     m_wantsMidi = Dispatch(effCanDo, const_cast<char*>("receiveVstMidiEvent")) == 1;
     DetectSoftBypass();
+    if (m_channelSelection.empty())
+        for (std::int32_t channel = 0; channel < _plugin->numInputs; ++channel)
+            m_channelSelection.push_back(std::uint32_t(channel));
     UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
-    StartProcessing();
+    BuildParameterTable();
     return true;
 }
 
@@ -313,14 +387,210 @@ void VSTPlugin::DetectSoftBypass()
     Dispatch(effSetBypass, VstIntPtr(0));
 }
 
-// Audio runs once the parameter table and the speaker arrangements are in
-// place; until then a VST 2 plug-in produces nothing.
-bool VSTPlugin::Process(const TransportRecord&, float**, float**, std::uint32_t)
+bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float** outputs, std::uint32_t frames)
 {
-    return false;
+    m_processing = true;
+    {
+        TAutoLockCS lock(&m_pluginLock);
+        if (!_plugin)
+        {
+            m_processing = false;
+            return false;
+        }
+        if (frames == 0)
+            frames = m_blockSize;
+        PrepareBuffers(frames);
+        MapChannels(inputs, outputs);
+        if (m_isInstrument)
+            for (float* input : m_pluginInputs)
+                Clear(input, frames);
+        FollowTransport(transport);
+        Flush(frames);
+        if (m_midiActive && !m_eventBuffer.IsEmpty())
+        {
+            Dispatch(effProcessEvents, static_cast<void*>(m_eventBuffer.Events()));
+            m_eventBuffer.Clear();
+        }
+        m_expectedPosition = transport.position + std::int64_t(frames) * m_ticksPerFrame;
+
+        const bool ownBypass = !m_softBypass;
+        // Taken before the plug-in runs: it may process in place.
+        if (ownBypass && m_crossfadePending)
+            TakeDry(frames);
+        else if (ownBypass && !m_bypassed && m_delayLines)
+            for (std::int32_t channel = 0; channel < m_delayLines->Channels(); ++channel)
+                m_delayLines->Push(channel, m_pluginInputs[size_t(channel)], frames);
+
+        if (!ownBypass || !m_bypassed || m_crossfadePending)
+            RunPlugin(m_pluginInputs.data(), m_pluginOutputs.data(), frames);
+        if (ownBypass && m_crossfadePending)
+            Crossfade(frames);
+        else if (ownBypass && m_bypassed)
+            BypassDry(frames);
+    }
+    m_processing = false;
+    return true;
 }
 
-void VSTPlugin::RequestFlush(bool) {}
+// Sized once for the block; only a larger block or new channel counts
+// allocate again.
+void VSTPlugin::PrepareBuffers(std::uint32_t frames)
+{
+    const size_t inputs = size_t(std::max(0, _plugin->numInputs));
+    const size_t outputs = size_t(std::max(0, _plugin->numOutputs));
+    if (m_pluginInputs.size() == inputs && m_pluginOutputs.size() == outputs && !m_dry.empty() &&
+        m_dry.front().size() >= frames)
+        return;
+    m_pluginInputs.assign(inputs, nullptr);
+    m_pluginOutputs.assign(outputs, nullptr);
+    m_scratch.assign((inputs + outputs) * frames, 0.0f);
+    m_scratchInputs.resize(inputs);
+    m_scratchOutputs.resize(outputs);
+    for (size_t channel = 0; channel < inputs; ++channel)
+        m_scratchInputs[channel] = m_scratch.data() + channel * frames;
+    for (size_t channel = 0; channel < outputs; ++channel)
+        m_scratchOutputs[channel] = m_scratch.data() + (inputs + channel) * frames;
+    m_dry.assign(std::max<size_t>(inputs, 1), std::vector<float>(frames, 0.0f));
+}
+
+// The engine's channel order differs from the plug-in's for some layouts;
+// the maps say which engine channel feeds each plug-in channel.
+void VSTPlugin::MapChannels(float** inputs, float** outputs)
+{
+    for (size_t channel = 0; channel < m_pluginInputs.size(); ++channel)
+        m_pluginInputs[channel] = inputs[channel < m_inputMap.size() ? size_t(m_inputMap[channel]) : channel];
+    for (size_t channel = 0; channel < m_pluginOutputs.size(); ++channel)
+        m_pluginOutputs[channel] =
+            outputs[channel < m_outputMap.size() ? size_t(m_outputMap[channel]) : channel];
+}
+
+// A plug-in with a very long latency is restarted when playback jumps,
+// rather than left to play out what it held from before the jump.
+void VSTPlugin::FollowTransport(const TransportRecord& transport)
+{
+    if (transport.position != m_expectedPosition)
+        m_positionJump = true;
+    if (_plugin->initialDelay > StudioModel::kLatencyThreshold && transport.rolling && m_positionJump &&
+        transport.speed == 1.0)
+    {
+        m_positionJump = false;
+        if (!m_flushRequested)
+            RestartProcessing();
+    }
+}
+
+void VSTPlugin::RestartProcessing()
+{
+    m_busy = true;
+    Dispatch(effStopProcess);
+    Dispatch(effMainsChanged, VstIntPtr(0));
+    Dispatch(effMainsChanged, VstIntPtr(1));
+    Dispatch(effStartProcess);
+    m_busy = false;
+}
+
+// After a jump the plug-in still holds audio from before it: a restart
+// forgets it, and for plug-ins that lose their settings on a restart a
+// latency's worth of silence plays it out.
+void VSTPlugin::Flush(std::uint32_t frames)
+{
+    if (!m_flushRequested)
+        return;
+    if (m_delayLines)
+        m_delayLines->Clear();
+    if (m_positionJump)
+    {
+        if (RestartsOnPositionJump())
+            RestartProcessing();
+        else
+            for (std::int32_t left = _plugin->initialDelay; left > 0; left -= std::int32_t(frames))
+            {
+                const std::uint32_t chunk = std::min(std::uint32_t(left), frames);
+                for (float* input : m_scratchInputs)
+                    Clear(input, chunk);
+                RunPlugin(m_scratchInputs.data(), m_scratchOutputs.data(), chunk);
+            }
+        m_positionJump = false;
+    }
+    m_flushRequested = false;
+}
+
+void VSTPlugin::RunPlugin(float** inputs, float** outputs, std::uint32_t frames)
+{
+    try
+    {
+        Platform::GuardedCall([&] {
+            if (_plugin->flags & effFlagsCanReplacing)
+            {
+                _plugin->processReplacing(_plugin, inputs, outputs, VstInt32(frames));
+                return;
+            }
+            // The old call adds to what the outputs hold.
+            if (!m_bypassed)
+                for (std::int32_t channel = 0; channel < _plugin->numOutputs; ++channel)
+                    Clear(outputs[channel], frames);
+            _plugin->process(_plugin, inputs, outputs, VstInt32(frames));
+        });
+    }
+    catch (const std::exception&)
+    {
+        DebugOut(L"Exception Caught in VST Plugin");
+    }
+}
+
+// The input, as late as the plug-in's output would have been.
+void VSTPlugin::BypassDry(std::uint32_t frames)
+{
+    const size_t channels = std::min(m_pluginInputs.size(), m_pluginOutputs.size());
+    for (size_t channel = 0; channel < channels; ++channel)
+    {
+        float* input = m_pluginInputs[channel];
+        float* output = m_pluginOutputs[channel];
+        if (output != input)
+            Clear(output, frames);
+        if (m_delayLines)
+            m_delayLines->Delay(std::int32_t(channel), input, output, frames);
+        else if (output != input)
+            std::copy_n(input, frames, output);
+    }
+}
+
+void VSTPlugin::TakeDry(std::uint32_t frames)
+{
+    for (size_t channel = 0; channel < m_pluginInputs.size(); ++channel)
+    {
+        if (m_delayLines)
+            m_delayLines->Delay(std::int32_t(channel), m_pluginInputs[channel], m_dry[channel].data(), frames);
+        else
+            std::copy_n(m_pluginInputs[channel], frames, m_dry[channel].begin());
+    }
+}
+
+// One block from the processed signal to the dry one when bypass went on,
+// the other way when it went off.
+void VSTPlugin::Crossfade(std::uint32_t frames)
+{
+    const size_t channels = std::min(m_pluginInputs.size(), m_pluginOutputs.size());
+    const float step = 1.0f / float(frames);
+    for (size_t channel = 0; channel < channels; ++channel)
+    {
+        float* output = m_pluginOutputs[channel];
+        const float* dry = m_dry[channel].data();
+        for (std::uint32_t frame = 0; frame < frames; ++frame)
+        {
+            const float toDry = m_bypassed ? float(frame) * step : 1.0f - float(frame) * step;
+            output[frame] = output[frame] * (1.0f - toDry) + dry[frame] * toDry;
+        }
+    }
+    m_crossfadePending = false;
+}
+
+void VSTPlugin::RequestFlush(bool resetPosition)
+{
+    m_flushRequested = true;
+    if (resetPosition)
+        m_expectedPosition = -1;
+}
 
 std::int32_t VSTPlugin::GetNumInputs()
 {
@@ -346,6 +616,7 @@ bool VSTPlugin::SetSampleRate(std::uint32_t rate)
 {
     TAutoLockCS lock(&m_pluginLock);
     Dispatch(effSetSampleRate, float(rate));
+    m_ticksPerFrame = StudioModel::Instance().TimeBase() / std::int64_t(std::max(1u, rate));
     return true;
 }
 
@@ -357,6 +628,22 @@ bool VSTPlugin::HasEditor()
 std::int32_t VSTPlugin::GetLatency()
 {
     return _plugin ? _plugin->initialDelay : 0;
+}
+
+std::int32_t VSTPlugin::GetChannelKind()
+{
+    return !_plugin || _plugin->numInputs != 0 ? 2 : 0;
+}
+
+void VSTPlugin::SetTotalSamples(std::int64_t samples)
+{
+    Dispatch(effSetTotalSampleToProcess, VstIntPtr(samples));
+}
+
+bool VSTPlugin::SetChannelSelection(const std::vector<std::uint32_t>& channels)
+{
+    m_channelSelection = channels;
+    return true;
 }
 
 bool VSTPlugin::CanDo(const char* capability)
@@ -372,18 +659,49 @@ bool VSTPlugin::StopProcessing()
 {
     if (!m_active)
         return true;
+    if (m_delayLines)
+        m_delayLines->Clear();
     Dispatch(effStopProcess);
     m_active = false;
     return Dispatch(effMainsChanged, VstIntPtr(0)) == 0;
 }
 
+// The delay lines are made here, once: only a plug-in that cannot bypass
+// itself and has a latency needs them.
 bool VSTPlugin::StartProcessing()
 {
     if (m_active)
         return true;
     m_active = true;
     Dispatch(effMainsChanged, VstIntPtr(1));
+    if (!m_delayLines && !m_softBypass && _plugin->numInputs != 0 && _plugin->initialDelay >= 1)
+        m_delayLines = std::make_unique<VSTDelayLines>(_plugin->numInputs, _plugin->initialDelay);
+    PrepareBuffers(m_blockSize);
+    m_crossfadePending = true;
     return Dispatch(effStartProcess) == 0;
+}
+
+// Without a bypass of its own the plug-in is stopped while bypassed, and
+// Process fades between it and the delayed input.
+bool VSTPlugin::SetBypassed(bool on)
+{
+    TAutoLockCS lock(&m_pluginLock);
+    if (on == m_bypassed)
+        return true;
+    m_crossfadePending = true;
+    m_bypassed = on;
+    if (m_softBypass)
+        Dispatch(effSetBypass, VstIntPtr(on));
+    else
+        Dispatch(on ? effStopProcess : effStartProcess);
+    return true;
+}
+
+template <class Notify> void VSTPlugin::TellListeners(Notify notify)
+{
+    TAutoLockCS lock(&m_listenerLock);
+    for (AudioPluginListener* listener : m_listeners)
+        notify(listener);
 }
 
 // Never waits for the plug-in lock: automation may arrive from the audio
@@ -396,9 +714,7 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
     TAutoLockCS plugin(&m_pluginLock, true);
     if (plugin.Locked())
     {
-        TAutoLockCS listeners(&m_listenerLock);
-        for (AudioPluginListener* listener : m_listeners)
-            listener->OnParameterAutomated(index, value, this);
+        TellListeners([&](AudioPluginListener* listener) { listener->OnParameterAutomated(index, value, this); });
         return;
     }
     TAutoLockCS pending(&m_pendingLock);
@@ -414,6 +730,7 @@ void VSTPlugin::OnIOChanged()
         TAutoLockCS lock(&m_pluginLock);
         wasActive = m_active;
         StopProcessing();
+        m_delayLines.reset();
         UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
     }
     TAutoLockCS lock(&m_listenerLock);
@@ -425,9 +742,7 @@ void VSTPlugin::OnIOChanged()
 
 void VSTPlugin::OnUpdateDisplay()
 {
-    TAutoLockCS lock(&m_listenerLock);
-    for (AudioPluginListener* listener : m_listeners)
-        listener->OnDisplayChanged(this);
+    TellListeners([this](AudioPluginListener* listener) { listener->OnDisplayChanged(this); });
     if (m_editor)
         emit UpdateWindow();
 }
@@ -444,9 +759,7 @@ void VSTPlugin::ParameterGesture(std::int32_t index, bool begin)
 {
     if (m_busy)
         return;
-    TAutoLockCS lock(&m_listenerLock);
-    for (AudioPluginListener* listener : m_listeners)
-        listener->OnParameterGesture(index, begin, this);
+    TellListeners([&](AudioPluginListener* listener) { listener->OnParameterGesture(index, begin, this); });
 }
 
 void VSTPlugin::SetMidiActive(bool on)
@@ -454,18 +767,30 @@ void VSTPlugin::SetMidiActive(bool on)
     m_midiActive = on && m_wantsMidi;
 }
 
+void VSTPlugin::QueueMidi(const MidiMessage& message)
+{
+    if (!m_midiActive)
+        return;
+    TAutoLockCS lock(&m_pluginLock);
+    m_eventBuffer.Add(message);
+}
+
 void VSTPlugin::Idle()
 {
     if (m_needsIdle)
         Dispatch(effIdle);
+    if (m_editor)
+        Dispatch(effEditIdle);
     TAutoLockCS pending(&m_pendingLock);
-    {
-        TAutoLockCS listeners(&m_listenerLock);
-        for (const auto& [index, value] : m_pendingAutomation)
-            for (AudioPluginListener* listener : m_listeners)
-                listener->OnParameterAutomated(index, value, this);
-    }
+    for (const auto& [index, value] : m_pendingAutomation)
+        TellListeners([&](AudioPluginListener* listener) { listener->OnParameterAutomated(index, value, this); });
     m_pendingAutomation.clear();
+}
+
+bool VSTPlugin::Refresh()
+{
+    OnUpdateDisplay();
+    return true;
 }
 
 void VSTPlugin::AddListener(AudioPluginListener* listener)
@@ -478,4 +803,563 @@ void VSTPlugin::RemoveListener(AudioPluginListener* listener)
 {
     TAutoLockCS lock(&m_listenerLock);
     m_listeners.erase(listener);
+}
+
+// The plug-in draws into the native window behind the widget; the widget
+// follows the plug-in's redraw and resize requests through its slots.
+std::intptr_t VSTPlugin::OpenEditor(QWidget* parent)
+{
+    if (!parent || !HasEditor())
+        return 0;
+    m_editor = parent;
+    Dispatch(effSetEditKnobMode, kLinearKnobMode);
+    const VstIntPtr opened = Dispatch(effEditOpen, reinterpret_cast<void*>(parent->winId()));
+    if (parent->metaObject()->indexOfSlot("UpdateEditorWindow()") >= 0)
+        connect(this, SIGNAL(UpdateWindow()), parent, SLOT(UpdateEditorWindow()));
+    if (parent->metaObject()->indexOfSlot("ResizeEditorWindow(int,int)") >= 0)
+        connect(this, SIGNAL(ResizeWindow(int, int)), parent, SLOT(ResizeEditorWindow(int, int)));
+    return opened != 0 ? opened : 1;
+}
+
+void VSTPlugin::GetEditorSize(QSize& size)
+{
+    ERect* rect = nullptr;
+    if (Dispatch(effEditGetRect, static_cast<void*>(&rect)) && rect)
+        size = QSize(rect->right - rect->left, rect->bottom - rect->top);
+    else if (m_editor)
+        size = m_editor->size();
+}
+
+bool VSTPlugin::CloseEditor()
+{
+    TAutoLockCS lock(&m_pluginLock);
+    if (m_editor)
+        disconnect(this, nullptr, m_editor, nullptr);
+    m_editor = nullptr;
+    return Dispatch(effEditClose) == 0;
+}
+
+std::int32_t VSTPlugin::GetEditorRect(QRect& rect, bool& bypassLike)
+{
+    QRect stored;
+    AudioPlugin::GetEditorRect(stored, bypassLike);
+    ERect* own = nullptr;
+    if (!Dispatch(effEditGetRect, static_cast<void*>(&own)) || !own)
+        return 0;
+    if (stored.left() != -1 && stored.width() != 0)
+        rect = stored;
+    else
+        // Width and height come out as the plug-in's own.
+        rect = QRect(QPoint(-1, -1), QPoint(own->right - own->left - 2, own->bottom - own->top - 2));
+    return 1;
+}
+
+std::wstring VSTPlugin::GetProgramName()
+{
+    char name[kProgramNameBytes] = {};
+    Dispatch(effGetProgramName, static_cast<void*>(name));
+    return Latin1(name, sizeof name);
+}
+
+std::int32_t VSTPlugin::GetNumParameters()
+{
+    return _plugin ? _plugin->numParams : 0;
+}
+
+std::wstring VSTPlugin::ParameterText(VstInt32 opcode, std::int32_t index)
+{
+    char text[kParameterTextBytes] = {};
+    DispatchAt(opcode, index, 0, text);
+    return Latin1(text, sizeof text);
+}
+
+// Plug-ins that leave a name empty often name the parameter in its
+// properties instead.
+std::wstring VSTPlugin::GetParameterName(std::int32_t index)
+{
+    std::wstring name = ParameterText(effGetParamName, index);
+    if (name.empty() || name == L" ")
+    {
+        VstParameterProperties properties{};
+        if (DispatchAt(effGetParameterProperties, index, 0, &properties))
+            name = Latin1(properties.shortLabel, sizeof properties.shortLabel);
+        else
+            name = L"Param" + std::to_wstring(index + 1);
+    }
+    name.resize(std::min(name.size(), kMaxParameterName));
+    while (name.size() > 1 && name.back() == L' ')
+        name.pop_back();
+    return name;
+}
+
+bool VSTPlugin::IsListed(std::int32_t index) const
+{
+    return index >= 0 && size_t(index) < m_parameters.size();
+}
+
+std::uint32_t VSTPlugin::GetParameterFlags(std::int32_t index)
+{
+    if (!IsListed(index))
+        return 0;
+    if (m_ignoredParameters.count(index))
+        return 8;
+    return m_parameters[size_t(index)].kind == AudioPluginParameter::Switch ? 2 : 0;
+}
+
+bool VSTPlugin::SetParameter(std::int32_t index, float value)
+{
+    if (!_plugin || m_ignoredParameters.count(index))
+        return true;
+    Guarded([&] {
+        _plugin->setParameter(_plugin, index, value);
+        return VstIntPtr(0);
+    });
+    return true;
+}
+
+float VSTPlugin::GetParameter(std::int32_t index)
+{
+    if (!_plugin)
+        return 0.0f;
+    try
+    {
+        return Platform::GuardedCall([&] { return _plugin->getParameter(_plugin, index); });
+    }
+    catch (...)
+    {
+        return 0.0f;
+    }
+}
+
+std::wstring VSTPlugin::GetParameterDisplay(std::int32_t index, float)
+{
+    if (!_plugin)
+        return {};
+    char text[kParameterTextBytes] = {};
+    try
+    {
+        Ask(effGetParamDisplay, index, 0, text);
+    }
+    catch (const std::exception&)
+    {
+        return L"-";
+    }
+    std::wstring display = Latin1(text, sizeof text);
+    if (!display.empty())
+        return display;
+    wchar_t value[32];
+    std::swprintf(value, 32, L"%4.2f", double(GetParameter(index)));
+    return value;
+}
+
+void VSTPlugin::Refreshed(AudioPluginParameter& parameter, std::int32_t index)
+{
+    parameter.currentStep = std::uint32_t(float(parameter.stepCount) * GetParameter(index));
+    parameter.currentDisplay = m_ignoredParameters.count(index) ? L"-" : GetParameterDisplay(index, 0.0f);
+}
+
+AudioPluginParameter VSTPlugin::GetParameterRecord(std::int32_t index)
+{
+    if (!IsListed(index))
+        return {};
+    AudioPluginParameter parameter = m_parameters[size_t(index)];
+    Refreshed(parameter, index);
+    return parameter;
+}
+
+float VSTPlugin::StepsToValue(std::int32_t index, std::uint32_t steps)
+{
+    if (!IsListed(index) || m_parameters[size_t(index)].stepCount == 0)
+        return 0.0f;
+    return float(steps) / float(m_parameters[size_t(index)].stepCount);
+}
+
+std::uint32_t VSTPlugin::ValueToSteps(std::int32_t index, float value)
+{
+    return IsListed(index) ? std::uint32_t(float(m_parameters[size_t(index)].stepCount) * value) : 0;
+}
+
+void VSTPlugin::GetParameterTable(std::vector<AudioPluginParameter>& table)
+{
+    table = m_parameters;
+    for (size_t index = 0; index < table.size(); ++index)
+        Refreshed(table[index], std::int32_t(index));
+}
+
+// Classifying sweeps the parameters, so the plug-in's state is kept aside
+// and put back afterwards.
+void VSTPlugin::BuildParameterTable()
+{
+    PluginState saved;
+    StorePreset(saved);
+    const std::set<std::wstring>* fixedNames = SpecialParameterNames();
+    m_parameters.clear();
+    for (std::int32_t index = 0; index < GetNumParameters(); ++index)
+        m_parameters.push_back(DescribeParameter(index, fixedNames));
+    LoadPreset(saved);
+    StartProcessing();
+}
+
+AudioPluginParameter VSTPlugin::DescribeParameter(std::int32_t index, const std::set<std::wstring>* fixedNames)
+{
+    AudioPluginParameter parameter;
+    parameter.identifier = std::uint32_t(index);
+    parameter.name = GetParameterName(index);
+    const float value = GetParameter(index);
+    Classify(parameter, index, fixedNames);
+    parameter.label = ParameterText(effGetParamLabel, index);
+    switch (parameter.kind)
+    {
+    case AudioPluginParameter::Switch:
+        parameter.stepCount = 1;
+        break;
+    case AudioPluginParameter::List:
+        parameter.stepCount = std::uint32_t(parameter.valueTexts.size() - 1);
+        break;
+    case AudioPluginParameter::Fixed:
+        parameter.stepCount = kContinuousSteps;
+        if (!m_ignoredParameters.insert(index).second)
+            parameter.kind = AudioPluginParameter::Continuous;
+        break;
+    default:
+        parameter.stepCount = kContinuousSteps;
+        break;
+    }
+    parameter.defaultStep = std::uint32_t(float(parameter.stepCount) * value);
+    return parameter;
+}
+
+// VST 2 says nothing of a parameter's kind; its texts across the range do.
+void VSTPlugin::Classify(AudioPluginParameter& parameter, std::int32_t index,
+                         const std::set<std::wstring>* fixedNames)
+{
+    if (fixedNames && fixedNames->count(parameter.name))
+    {
+        parameter.kind = AudioPluginParameter::Fixed;
+        return;
+    }
+    VstParameterProperties properties{};
+    if (DispatchAt(effGetParameterProperties, index, 0, &properties) && (properties.flags & kVstParameterIsSwitch))
+    {
+        parameter.kind = AudioPluginParameter::Switch;
+        return;
+    }
+    if (kContinuousVendors.count(m_vendor))
+    {
+        parameter.kind = AudioPluginParameter::Continuous;
+        return;
+    }
+    const float remembered = GetParameter(index);
+    std::vector<std::wstring> texts = SweepDisplayTexts(index);
+    SetParameter(index, 0.0f);
+    parameter.displayAtMin = GetParameterDisplay(index, 0.0f);
+    SetParameter(index, 1.0f);
+    parameter.displayAtMax = GetParameterDisplay(index, 1.0f);
+    SetParameter(index, remembered);
+    if (texts.size() == 2)
+        parameter.kind = AudioPluginParameter::Switch;
+    else if (texts.size() >= 3 && texts.size() <= kMaxListTexts)
+    {
+        parameter.kind = AudioPluginParameter::List;
+        parameter.valueTexts = std::move(texts);
+    }
+    else
+        parameter.kind = AudioPluginParameter::Continuous;
+}
+
+// The distinct texts over the range in tenths, then, for what looks like a
+// short list, in hundredths near the top, where lists often hide a last value.
+std::vector<std::wstring> VSTPlugin::SweepDisplayTexts(std::int32_t index)
+{
+    std::vector<std::wstring> texts;
+    const auto collect = [&](float value) {
+        SetParameter(index, value);
+        std::wstring text = GetParameterDisplay(index, value);
+        if (std::find(texts.begin(), texts.end(), text) == texts.end())
+            texts.push_back(std::move(text));
+    };
+    for (int tenth = 0; tenth <= 10 && texts.size() <= kMaxListTexts; ++tenth)
+        collect(float(tenth) / 10.0f);
+    if (texts.size() < 2 || texts.size() > kMaxListTexts)
+        return texts;
+    for (int hundredth = 80; hundredth <= 100; ++hundredth)
+    {
+        collect(float(hundredth) / 100.0f);
+        if (texts.size() > kMaxListTexts + 1)
+            return {};
+    }
+    return texts;
+}
+
+bool VSTPlugin::StorePreset(PluginState& state)
+{
+    VUISetMessage(VUI::kStatusMessage, L"Storing %ls Preset", m_name.c_str());
+    state.identifier = GetIdentifierPrefix() + GetIdentifierKey();
+    state.name = QString::fromStdWString(m_name).toStdString();
+    if (_plugin && (_plugin->flags & effFlagsProgramChunks))
+    {
+        if (TraceDispatch())
+            g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - EFFECT SUPPORTS CHUNKS");
+        void* chunk = nullptr;
+        const VstIntPtr size = DispatchAt(effGetChunk, kProgramChunk, 0, &chunk);
+        if (size < 2 && TraceDispatch())
+            g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - FAILED");
+        if (size == 0)
+        {
+            VUISetMessage(VUI::kStatusDone, L" ");
+            return false;
+        }
+        if (size >= 2 && chunk)
+        {
+            state.data = QByteArray(static_cast<const char*>(chunk), int(size));
+            state.isChunk = 1;
+        }
+    }
+    else
+        StoreParameterList(state);
+
+    QRect rect;
+    bool bypassLike = false;
+    AudioPlugin::GetEditorRect(rect, bypassLike);
+    state.editorLeft = rect.left();
+    state.editorTop = rect.top();
+    state.editorWidth = rect.width();
+    state.editorHeight = rect.height();
+    bool offset = false;
+    std::int32_t offsetValue = 0;
+    GetOffset(offset, offsetValue);
+    state.flags = (m_bypassed ? PluginState::kWrapperFlag : 0) | (bypassLike ? PluginState::kBypassLike : 0);
+    if (offset)
+        state.flags |= PluginState::kOffset | (std::uint32_t(std::abs(offsetValue)) << 16);
+    VUISetMessage(VUI::kStatusDone, L" ");
+    return true;
+}
+
+void VSTPlugin::StoreParameterList(PluginState& state)
+{
+    const std::int32_t count = GetNumParameters();
+    state.isChunk = 0;
+    state.data = QByteArray(8 + count * kParameterEntryBytes, '\0');
+    char* bytes = state.data.data();
+    const std::uint32_t header[2] = {kParameterListVersion, std::uint32_t(count)};
+    std::memcpy(bytes, header, sizeof header);
+    for (std::int32_t index = 0; index < count; ++index)
+    {
+        char* entry = bytes + 8 + index * kParameterEntryBytes;
+        const QByteArray name = QString::fromStdWString(GetParameterName(index)).toUtf8();
+        std::memcpy(entry, name.constData(), std::min(name.size(), kParameterNameBytes - 1));
+        const float value = GetParameter(index);
+        std::memcpy(entry + kParameterNameBytes, &value, sizeof value);
+    }
+    if (TraceDispatch())
+    {
+        g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - EFFECT DOES NOT SUPPORTS CHUNKS");
+        g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - Storing %d Parameters", count);
+    }
+}
+
+bool VSTPlugin::LoadPreset(const PluginState& state)
+{
+    SetLoadingPreset(true);
+    VUISetMessage(VUI::kStatusMessage, L"Loading %ls Preset", m_name.c_str());
+    bool loaded = false;
+    if (_plugin && state.isChunk == 1)
+        loaded = LoadChunk(state);
+    else if (_plugin && state.isChunk == 0)
+        loaded = LoadParameterList(state);
+    if (loaded)
+        RestoreStateFlags(state);
+    VUISetMessage(VUI::kStatusDone, L" ");
+    SetLoadingPreset(false);
+    return loaded;
+}
+
+bool VSTPlugin::LoadChunk(const PluginState& state)
+{
+    if (state.data.isEmpty() || !(_plugin->flags & effFlagsProgramChunks))
+        return false;
+    TAutoLockCS lock(&m_pluginLock);
+    try
+    {
+        StopProcessing();
+        Ask(effBeginSetProgram, 0, 0, nullptr);
+        Ask(effSetChunk, kProgramChunk, state.data.size(), const_cast<char*>(state.data.constData()));
+        Ask(effEndSetProgram, 0, 0, nullptr);
+        StartProcessing();
+    }
+    catch (const std::exception&)
+    {
+        DebugOut(L"VST Plugin exception in %ls", m_name.c_str());
+    }
+    return true;
+}
+
+// Entries are matched by name and applied by position: a list stored by
+// an older version of the plug-in keeps its place even where names moved.
+bool VSTPlugin::LoadParameterList(const PluginState& state)
+{
+    const QByteArray& data = state.data;
+    if (data.size() < 8)
+        return false;
+    std::uint32_t header[2];
+    std::memcpy(header, data.constData(), sizeof header);
+    if (header[0] != kParameterListVersion && header[0] != kWideParameterListVersion)
+        return false;
+    const bool wide = header[0] == kWideParameterListVersion;
+    std::vector<std::wstring> names;
+    for (std::int32_t index = 0; index < GetNumParameters(); ++index)
+        names.push_back(GetParameterName(index));
+    const std::uint32_t count = std::min(header[1], std::uint32_t((data.size() - 8) / kParameterEntryBytes));
+    for (std::uint32_t position = 0; position < count; ++position)
+    {
+        const char* entry = data.constData() + 8 + position * kParameterEntryBytes;
+        std::wstring stored;
+        if (wide)
+        {
+            char16_t text[kWideNameCharacters];
+            std::memcpy(text, entry, sizeof text);
+            stored = QString::fromUtf16(text, int(std::find(text, text + kWideNameCharacters, u'\0') - text))
+                         .toStdWString();
+        }
+        else
+            stored = QString::fromUtf8(entry, int(strnlen(entry, kParameterNameBytes))).toStdWString();
+        const auto matches = [&](const std::wstring& name) {
+            return wide ? name.substr(0, kWideNameCharacters) == stored : name == stored;
+        };
+        if (std::none_of(names.begin(), names.end(), matches))
+            continue;
+        float value;
+        std::memcpy(&value, entry + kParameterNameBytes, sizeof value);
+        SetParameter(std::int32_t(position), value);
+    }
+    OnUpdateDisplay();
+    return true;
+}
+
+void VSTPlugin::RestoreStateFlags(const PluginState& state)
+{
+    SetEditorRect(QRect(QPoint(state.editorLeft, state.editorTop),
+                        QPoint(state.editorLeft + state.editorWidth - 1, state.editorTop + state.editorHeight - 1)));
+    SetBypassLike(state.flags & PluginState::kBypassLike);
+    m_bypassed = state.flags & PluginState::kWrapperFlag;
+    const bool offset = state.flags & PluginState::kOffset;
+    SetOffset(offset, offset ? -std::int32_t((state.flags >> 16) & 0xFFFF) : -100);
+}
+
+bool VSTPlugin::SendArrangements(const SpeakerArrangementRecord& input, const SpeakerArrangementRecord& output)
+{
+    // Copies: a plug-in may write into what it is given.
+    SpeakerArrangementRecord in = input;
+    SpeakerArrangementRecord out = output;
+    return DispatchAt(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out) != 0;
+}
+
+bool VSTPlugin::UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_t outputFormat, bool force)
+{
+    if (!_plugin)
+        return false;
+    const std::int32_t inputs = _plugin->numInputs;
+    const std::int32_t outputs = _plugin->numOutputs;
+    force = force || inputs != m_lastInputs || outputs != m_lastOutputs;
+    if (!force && !m_arrangementEnabled)
+        return false;
+    m_arrangementEnabled = false;
+    m_lastInputs = inputs;
+    m_lastOutputs = outputs;
+    m_inputMap.clear();
+    m_outputMap.clear();
+    bool accepted = false;
+    try
+    {
+        std::uint32_t in = inputFormat;
+        std::uint32_t out = outputFormat;
+        if (m_name.find(L"VisLM") != std::wstring::npos)
+        {
+            in = std::uint32_t(std::min(inputs, 8));
+            out = std::uint32_t(std::min(outputs, 8));
+        }
+        std::cout << "USA: " << inputFormat << "," << outputFormat << " | " << in << "," << out << " | ("
+                  << inputs << "," << outputs << std::endl;
+        // A plug-in that narrows or widens the signal keeps its own count on
+        // the side that differs.
+        if (outputs < inputs && inputs == ChannelCountOf(in))
+            out = std::uint32_t(outputs);
+        else if (outputs > inputs && outputs == ChannelCountOf(out))
+            in = std::uint32_t(inputs);
+        if (ChannelCountOf(in) != 0)
+        {
+            TAutoLockCS lock(&m_pluginLock);
+            accepted = SendArrangementsFor(in, out);
+        }
+    }
+    catch (const std::exception&)
+    {
+        DebugOut(L"Exception Caught in VST Plugin");
+    }
+    m_arrangementEnabled = true;
+    return accepted;
+}
+
+// The studio model's own layouts first, then the nearest VST 2.4 ones, then
+// larger layouts for surround plug-ins, then the plug-in's own counts.
+bool VSTPlugin::SendArrangementsFor(std::uint32_t in, std::uint32_t out)
+{
+    const VSTSpeakerArrangements& arrangements = VSTSpeakerArrangements::Instance();
+    const SpeakerArrangementRecord* hostIn = arrangements.FindArrangement(in);
+    const SpeakerArrangementRecord* hostOut = arrangements.FindArrangement(out);
+    if (hostIn && hostOut)
+    {
+        if (TraceDispatch())
+            g_vstDispatchDebug.Debug("VSTPlugin::UpdateSpeakerArrangement: Setting to: %d->%d", int(in), int(out));
+        if (SendArrangements(*hostIn, *hostOut))
+            return true;
+    }
+    SpeakerArrangementRecord input = ZeroArrangement();
+    SpeakerArrangementRecord output = ZeroArrangement();
+    PredefinedArrangement(in, true, input, m_inputMap);
+    PredefinedArrangement(out, false, output, m_outputMap);
+    if (SendArrangements(input, output))
+        return true;
+
+    const std::int32_t inputs = _plugin->numInputs;
+    const std::int32_t outputs = _plugin->numOutputs;
+    if (inputs == outputs && (inputs == 6 || inputs == 8) && inputs > ChannelCountOf(in) && in <= 12 && out <= 12)
+    {
+        const std::uint32_t* fallback = inputs == 6 ? kSixChannelFallback : kEightChannelFallback;
+        if (fallback[in] != in || fallback[out] != out)
+        {
+            m_arrangementEnabled = true;
+            return UpdateSpeakerArrangement(fallback[in], fallback[out]);
+        }
+    }
+    if (inputs != ChannelCountOf(in))
+        input = arrangements.GetArrangement(inputs);
+    if (outputs != ChannelCountOf(out))
+        output = arrangements.GetArrangement(outputs);
+    return SendArrangements(input, output);
+}
+
+// Formats the wrapper knows come with the channel order of their VST 2.4
+// layout; others take the predefined layout of their channel count, of
+// which the input side sends only the first eight speakers.
+void VSTPlugin::PredefinedArrangement(std::uint32_t format, bool input, SpeakerArrangementRecord& record,
+                                      std::vector<std::int32_t>& channelMap)
+{
+    const VSTSpeakerArrangements& arrangements = VSTSpeakerArrangements::Instance();
+    if (format < VSTSpeakerArrangements::kPredefinedCount)
+    {
+        const VSTSpeakerArrangements::WrapperArrangement& entry = arrangements.GetWrapperArrangement(format);
+        record = entry.record;
+        channelMap = entry.channelMap;
+        return;
+    }
+    const SpeakerArrangementRecord& predefined = arrangements.GetArrangement(ChannelCountOf(format));
+    if (!input)
+    {
+        record = predefined;
+        return;
+    }
+    record.type = predefined.type;
+    record.numChannels = predefined.numChannels;
+    std::copy_n(predefined.speakers, 8, record.speakers);
 }

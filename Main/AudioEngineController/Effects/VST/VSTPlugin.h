@@ -3,6 +3,9 @@
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
 #include "Core/BaseLib/DynamicLibrary.h"
 #include "Core/BaseLib/KriticalSection.h"
+#include "Main/AudioEngineController/Effects/VST/VSTDelayLines.h"
+#include "Main/AudioEngineController/Effects/VST/VSTEventBuffer.h"
+#include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
 #include "Main/AudioEngineController/Effects/VST/VstAbi.h"
 #include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
 
@@ -11,10 +14,13 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <set>
 #include <string>
+#include <vector>
 
 class QWidget;
+class QSize;
 class AudioPluginListener;
 
 // One loaded VST 2 plug-in. Every call into plug-in code goes through the
@@ -77,19 +83,52 @@ public:
     std::wstring GetIdentifierKey() const override { return m_identifierKey; }
     std::wstring GetIdentifierPrefix() const override { return L"vst2:"; }
     std::int32_t GetLatency() override;
-    bool CanDo(const char* capability) override;
-    bool StopProcessing() override;
-    bool StartProcessing() override;
-    void ParameterGesture(std::int32_t index, bool begin) override;
-    void SetMidiActive(bool on) override;
-
+    std::int32_t GetChannelKind() override;
+    void SetTotalSamples(std::int64_t samples) override;
+    // Sends the arrangement of the engine's formats, falling back to the
+    // nearest VST 2.4 layouts and channel counts the plug-in accepts. Sets
+    // the channel maps Process applies.
+    bool UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_t outputFormat,
+                                  bool force = false) override;
+    bool SetChannelSelection(const std::vector<std::uint32_t>& channels) override;
+    std::intptr_t OpenEditor(QWidget* parent) override;
+    QWidget* GetEditorWindow() override { return m_editor; }
+    void GetEditorSize(QSize& size) override;
+    std::wstring GetProgramName() override;
+    bool CloseEditor() override;
     // Gives the plug-in the idle time it asked for and hands the automation
     // that arrived while the plug-in was busy to the listeners.
     void Idle() override;
+    bool Refresh() override;
+    bool SetBypassed(bool on) override;
+    bool IsBypassed() const override { return m_bypassed; }
+    bool CanDo(const char* capability) override;
+    bool StopProcessing() override;
+    bool StartProcessing() override;
     void AddListener(AudioPluginListener* listener) override;
     void RemoveListener(AudioPluginListener* listener) override;
-    bool IsEffect() const { return m_isEffect; }
-    bool WantsMidi() const { return m_wantsMidi; }
+    std::int32_t GetEditorRect(QRect& rect, bool& bypassLike) override;
+
+    std::int32_t GetNumParameters() override;
+    std::wstring GetParameterName(std::int32_t index) override;
+    std::uint32_t GetParameterFlags(std::int32_t index) override;
+    void ParameterGesture(std::int32_t index, bool begin) override;
+    bool SetParameter(std::int32_t index, float value) override;
+    float GetParameter(std::int32_t index) override;
+    AudioPluginParameter GetParameterRecord(std::int32_t index) override;
+    // The text of the parameter's current value; the value given is not used.
+    std::wstring GetParameterDisplay(std::int32_t index, float value) override;
+    float StepsToValue(std::int32_t index, std::uint32_t steps) override;
+    std::uint32_t ValueToSteps(std::int32_t index, float value) override;
+    void GetParameterTable(std::vector<AudioPluginParameter>& table) override;
+
+    // The plug-in's own chunk when it keeps one, else its parameters by name.
+    bool StorePreset(PluginState& state) override;
+    bool LoadPreset(const PluginState& state) override;
+    bool IsEffect() const override { return m_isEffect; }
+    bool WantsMidi() const override { return m_wantsMidi; }
+    void SetMidiActive(bool on) override;
+    void QueueMidi(const MidiMessage& message) override;
     std::uint32_t CategoryMask() const { return m_categoryMask; }
 
 signals:
@@ -98,6 +137,8 @@ signals:
 
 private:
     template <class Call> VstIntPtr Guarded(Call call);
+    VstIntPtr DispatchAt(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr);
+    VstIntPtr Ask(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr);
     bool OpenLibrary(const QString& path);
     AEffect* RunEntryPoint(const QString& path, audioMasterCallback callback, bool& isPluginModule);
     bool Accept(AEffect* effect, const QString& path);
@@ -105,6 +146,37 @@ private:
     bool ReportsOwnName();
     void DetectSoftBypass();
     void SendStreamSettings(float sampleRate);
+    template <class Notify> void TellListeners(Notify notify);
+
+    // Processing.
+    void MapChannels(float** inputs, float** outputs);
+    void FollowTransport(const TransportRecord& transport);
+    void RestartProcessing();
+    void Flush(std::uint32_t frames);
+    void RunPlugin(float** inputs, float** outputs, std::uint32_t frames);
+    void BypassDry(std::uint32_t frames);
+    void TakeDry(std::uint32_t frames);
+    void Crossfade(std::uint32_t frames);
+    void PrepareBuffers(std::uint32_t frames);
+
+    // Parameters and presets.
+    void BuildParameterTable();
+    AudioPluginParameter DescribeParameter(std::int32_t index, const std::set<std::wstring>* fixedNames);
+    void Classify(AudioPluginParameter& parameter, std::int32_t index, const std::set<std::wstring>* fixedNames);
+    std::vector<std::wstring> SweepDisplayTexts(std::int32_t index);
+    std::wstring ParameterText(VstInt32 opcode, std::int32_t index);
+    void Refreshed(AudioPluginParameter& parameter, std::int32_t index);
+    bool IsListed(std::int32_t index) const;
+    void StoreParameterList(PluginState& state);
+    bool LoadParameterList(const PluginState& state);
+    bool LoadChunk(const PluginState& state);
+    void RestoreStateFlags(const PluginState& state);
+
+    // Speaker arrangements.
+    bool SendArrangements(const SpeakerArrangementRecord& input, const SpeakerArrangementRecord& output);
+    bool SendArrangementsFor(std::uint32_t inputFormat, std::uint32_t outputFormat);
+    static void PredefinedArrangement(std::uint32_t format, bool input, SpeakerArrangementRecord& record,
+                                      std::vector<std::int32_t>& channelMap);
 
     KriticalSection m_pluginLock;
     DynamicLibrary m_library;
@@ -117,18 +189,44 @@ private:
     bool m_needsIdle = false;
     bool m_softBypass = false;
     bool m_isEffect = false;
+    bool m_bypassed = false;
+    bool m_flushRequested = false;
     std::atomic<bool> m_busy{false};
     QWidget* m_editor = nullptr;
     std::uint32_t m_blockSize = 1024;
     std::wstring m_name;
     std::wstring m_vendor;
     std::wstring m_identifierKey;
+    std::vector<std::uint32_t> m_channelSelection;
+    std::vector<std::int32_t> m_inputMap;
+    std::vector<std::int32_t> m_outputMap;
+    // Silence fed in, and what the plug-in makes of it, while it is flushed.
+    std::vector<float> m_scratch;
+    std::unique_ptr<VSTDelayLines> m_delayLines;
+    bool m_crossfadePending = false;
+    bool m_arrangementEnabled = false;
+    bool m_positionJump = false;
+    std::int64_t m_expectedPosition = -1;
     std::uint32_t m_categoryMask = 0;
+    std::int32_t m_lastInputs = 0;
+    std::int32_t m_lastOutputs = 0;
     bool m_isInstrument = false;
     std::set<AudioPluginListener*> m_listeners;
     KriticalSection m_listenerLock;
+    std::vector<AudioPluginParameter> m_parameters;
+    std::set<std::int32_t> m_ignoredParameters;
     KriticalSection m_pendingLock;
     std::map<std::int32_t, float> m_pendingAutomation;
     bool m_wantsMidi = false;
     bool m_midiActive = false;
+    VSTEventBuffer m_eventBuffer;
+
+    // Made once for the block size, so that processing allocates nothing.
+    std::int64_t m_ticksPerFrame = 0;
+    std::vector<float*> m_pluginInputs;
+    std::vector<float*> m_pluginOutputs;
+    std::vector<float*> m_scratchInputs;
+    std::vector<float*> m_scratchOutputs;
+    // The dry input of a crossfaded block, delayed like the plug-in.
+    std::vector<std::vector<float>> m_dry;
 };

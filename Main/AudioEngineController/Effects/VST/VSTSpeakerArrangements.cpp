@@ -87,6 +87,49 @@ SpeakerArrangementRecord Empty()
 {
     return Predefined(kSpeakerArrEmpty, {});
 }
+
+const std::vector<Speaker> kCine30 = {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}};
+const std::vector<Speaker> k51 = {{"L", kSpeakerL},     {"R", kSpeakerR},   {"C", kSpeakerC},
+                                  {"Lfe", kSpeakerLfe}, {"Ls", kSpeakerLs}, {"Rs", kSpeakerRs}};
+const std::vector<Speaker> kMusic71 = {{"L", kSpeakerL},   {"R", kSpeakerR},     {"C", kSpeakerC},
+                                       {"Lfe", kSpeakerLfe}, {"Ls", kSpeakerSl},  {"Rs", kSpeakerSr},
+                                       {"Bsl", kSpeakerLs},  {"Bsr", kSpeakerRs}};
+
+// The engine orders surround channels L C R ...; VST 2.4 layouts L R C ...
+std::array<VSTSpeakerArrangements::WrapperArrangement, VSTSpeakerArrangements::kPredefinedCount>
+WrapperTable()
+{
+    // No channels at all: every field zero.
+    SpeakerArrangementRecord none;
+    none.type = 0;
+    return {{
+        {none, {}},
+        {Predefined(kSpeakerArrMono, {{"M", kSpeakerM}}), {}},
+        {Predefined(kSpeakerArrStereo, {{"L", kSpeakerL}, {"R", kSpeakerR}}), {}},
+        {Predefined(kSpeakerArr30Cine, kCine30), {0, 2, 1}},
+        {Predefined(kSpeakerArr40Cine, {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}, {"S", kSpeakerS}}),
+         {0, 2, 1, 3}},
+        {Predefined(kSpeakerArr50,
+                    {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}, {"Ls", kSpeakerLs}, {"Rs", kSpeakerRs}}),
+         {0, 2, 1, 3, 4}},
+        {Predefined(kSpeakerArr51, k51), {}},
+        {Predefined(kSpeakerArr61Cine, {{"L", kSpeakerL},
+                                        {"R", kSpeakerR},
+                                        {"C", kSpeakerC},
+                                        {"Lfe", kSpeakerLfe},
+                                        {"Ls", kSpeakerLs},
+                                        {"Rs", kSpeakerRs},
+                                        {"Cs", kSpeakerCs}}),
+         {0, 2, 1, 6, 3, 5, 4}},
+        {Predefined(kSpeakerArr71Music, kMusic71), {}},
+        {Empty(), {}},
+        {Empty(), {}},
+        {Empty(), {}},
+        {Predefined(kSpeakerArr30Cine, kCine30), {0, 2, 1}},
+        {Predefined(kSpeakerArr51, k51), {0, 2, 1, 5, 3, 4}},
+        {Predefined(kSpeakerArr71Music, kMusic71), {0, 2, 1, 7, 3, 4, 5, 6}},
+    }};
+}
 } // namespace
 
 VSTSpeakerArrangements& VSTSpeakerArrangements::Instance()
@@ -106,12 +149,7 @@ VSTSpeakerArrangements::VSTSpeakerArrangements()
           Predefined(
               kSpeakerArrUserDefined,
               {{"L", kSpeakerL}, {"C", kSpeakerC}, {"R", kSpeakerR}, {"Ls", kSpeakerLs}, {"Rs", kSpeakerRs}}),
-          Predefined(kSpeakerArr51, {{"L", kSpeakerL},
-                                     {"R", kSpeakerR},
-                                     {"C", kSpeakerC},
-                                     {"Lfe", kSpeakerLfe},
-                                     {"Ls", kSpeakerLs},
-                                     {"Rs", kSpeakerRs}}),
+          Predefined(kSpeakerArr51, k51),
           Predefined(kSpeakerArrUserDefined, {{"L", kSpeakerL},
                                               {"C", kSpeakerC},
                                               {"R", kSpeakerR},
@@ -119,14 +157,7 @@ VSTSpeakerArrangements::VSTSpeakerArrangements()
                                               {"Cs", kSpeakerCs},
                                               {"Rs", kSpeakerRs},
                                               {"Lfe", kSpeakerLfe}}),
-          Predefined(kSpeakerArr71Music, {{"L", kSpeakerL},
-                                          {"R", kSpeakerR},
-                                          {"C", kSpeakerC},
-                                          {"Lfe", kSpeakerLfe},
-                                          {"Ls", kSpeakerSl},
-                                          {"Rs", kSpeakerSr},
-                                          {"Bsl", kSpeakerLs},
-                                          {"Bsr", kSpeakerRs}}),
+          Predefined(kSpeakerArr71Music, kMusic71),
           Empty(),
           Empty(),
           Empty(),
@@ -145,7 +176,8 @@ VSTSpeakerArrangements::VSTSpeakerArrangements()
                                               {"Bsl", kSpeakerLs},
                                               {"Bsr", kSpeakerRs},
                                               {"Lfe", kSpeakerLfe}}),
-      }
+      },
+      m_wrapper(WrapperTable())
 {
 }
 
@@ -205,4 +237,10 @@ const SpeakerArrangementRecord* VSTSpeakerArrangements::FindArrangement(std::uin
     for (int i = 0; i < record.numChannels; ++i)
         std::cout << "Speaker: " << i << " " << record.speakers[i].name << "\n";
     return &record;
+}
+
+const VSTSpeakerArrangements::WrapperArrangement&
+VSTSpeakerArrangements::GetWrapperArrangement(std::uint32_t format) const
+{
+    return m_wrapper[format < kPredefinedCount ? format : 0];
 }

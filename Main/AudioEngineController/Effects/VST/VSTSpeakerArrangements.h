@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <vector>
 
 class ChannelFormat;
 
@@ -38,11 +39,23 @@ public:
     // Null for a format the studio model does not define.
     const SpeakerArrangementRecord* FindArrangement(std::uint32_t format) const;
 
+    // What the plug-in wrapper offers for a format below kPredefinedCount
+    // that the plug-in refused in the studio model's own layout: the VST 2.4
+    // layout nearest to it, and for each plug-in channel in order the
+    // engine channel that feeds it (empty when the orders agree).
+    struct WrapperArrangement
+    {
+        SpeakerArrangementRecord record;
+        std::vector<std::int32_t> channelMap;
+    };
+    const WrapperArrangement& GetWrapperArrangement(std::uint32_t format) const;
+
 private:
     VSTSpeakerArrangements();
 
     static void FillSpeakers(SpeakerArrangementRecord& record, const ChannelFormat& format);
 
     std::array<SpeakerArrangementRecord, kPredefinedCount> m_predefined;
+    std::array<WrapperArrangement, kPredefinedCount> m_wrapper;
     std::map<std::uint32_t, SpeakerArrangementRecord> m_map;
 };
