@@ -131,6 +131,22 @@ TEST(PlugcatLoad, RunsAndRoundTripsTheDebianVst2Plugins)
     EXPECT_GE(tried, 25);
 }
 
+// The limiter settles its 480-sample look-ahead only once it runs, without
+// saying so; bypassed, its output must still be the input exactly that late.
+TEST(PlugcatLoad, BypassedVst2OutputIsTheInputDelayedByTheLatency)
+{
+    if (!Installed("/usr/lib/vst/ZaMaximX2-vst.so"))
+        GTEST_SKIP() << "zam-plugins is not installed";
+    QTemporaryDir prefs;
+    ScanIds(prefs.path(), {"/usr/lib/vst"});
+    const Outcome run = Plugcat(prefs.path(), {"load", "vst2:ZaMaximX2:1515018290", "--json", "--bypass"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.json["latency"].toInt(), 480);
+    EXPECT_TRUE(run.json["bypassed"].toBool());
+    EXPECT_LT(run.json["output"]["dryResidual"].toDouble(), 1e-6);
+    EXPECT_GT(run.json["output"]["rms"].toDouble(), 0.3);
+}
+
 TEST(PlugcatLoad, RunsAndRoundTripsEveryZamVst3Bundle)
 {
     if (!Installed("/usr/lib/vst3/ZamComp.vst3"))

@@ -3,7 +3,7 @@
 #include <algorithm>
 
 VSTDelayLines::VSTDelayLines(std::int32_t inputs, std::int32_t latency)
-    : m_lines(std::size_t(std::max(0, inputs))),
+    : m_lines(std::size_t(std::max(0, inputs))), m_latency(latency),
       m_length(std::min(std::uint32_t(std::max(0, latency)), kCapacity - 1))
 {
     for (Line& line : m_lines)

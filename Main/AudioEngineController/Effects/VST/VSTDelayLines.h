@@ -17,6 +17,8 @@ public:
 
     std::int32_t Channels() const { return std::int32_t(m_lines.size()); }
     std::uint32_t Length() const { return m_length; }
+    // The latency the lines were made for, before the cut.
+    std::int32_t Latency() const { return m_latency; }
     void Clear();
     // Stores a block without answering anything: keeps the line warm while
     // the plug-in processes.
@@ -32,5 +34,6 @@ private:
     };
 
     std::vector<Line> m_lines;
+    std::int32_t m_latency;
     std::uint32_t m_length;
 };

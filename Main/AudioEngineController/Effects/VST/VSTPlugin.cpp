@@ -413,6 +413,7 @@ bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float*
         }
         m_expectedPosition = transport.position + std::int64_t(frames) * m_ticksPerFrame;
 
+        FollowLatency();
         const bool ownBypass = !m_softBypass;
         // Taken before the plug-in runs: it may process in place.
         if (ownBypass && m_crossfadePending)
@@ -666,16 +667,28 @@ bool VSTPlugin::StopProcessing()
     return Dispatch(effMainsChanged, VstIntPtr(0)) == 0;
 }
 
-// The delay lines are made here, once: only a plug-in that cannot bypass
-// itself and has a latency needs them.
+// Only a plug-in that cannot bypass itself and has a latency needs delay
+// lines. Some plug-ins settle their latency only once they process, and do
+// not report the change: the lines are made again then, once.
+void VSTPlugin::FollowLatency()
+{
+    const std::int32_t latency = _plugin->initialDelay;
+    if (m_softBypass || _plugin->numInputs == 0 || (m_delayLines ? m_delayLines->Latency() : 0) == latency)
+        return;
+    if (latency < 1)
+        m_delayLines.reset();
+    else
+        m_delayLines = std::make_unique<VSTDelayLines>(_plugin->numInputs, latency);
+}
+
 bool VSTPlugin::StartProcessing()
 {
     if (m_active)
         return true;
     m_active = true;
     Dispatch(effMainsChanged, VstIntPtr(1));
-    if (!m_delayLines && !m_softBypass && _plugin->numInputs != 0 && _plugin->initialDelay >= 1)
-        m_delayLines = std::make_unique<VSTDelayLines>(_plugin->numInputs, _plugin->initialDelay);
+    if (!m_delayLines)
+        FollowLatency();
     PrepareBuffers(m_blockSize);
     m_crossfadePending = true;
     return Dispatch(effStartProcess) == 0;

@@ -152,6 +152,7 @@ private:
     void MapChannels(float** inputs, float** outputs);
     void FollowTransport(const TransportRecord& transport);
     void RestartProcessing();
+    void FollowLatency();
     void Flush(std::uint32_t frames);
     void RunPlugin(float** inputs, float** outputs, std::uint32_t frames);
     void BypassDry(std::uint32_t frames);
