@@ -1,7 +1,9 @@
 // Figures for VST 2 processing: the time per block of a real plug-in run
 // through the wrapper, against the same plug-in's processReplacing called
 // directly by the simplest host that can run it, and the wrapper's overhead.
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Main/AudioEngineController/Effects/VST/HostCallback.h"
+#include "Main/AudioEngineController/Effects/VST/VSTHost.h"
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FaultGuard.h"
@@ -43,6 +45,8 @@ struct Buffers
 
 VstIntPtr SilentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
+    if (opcode == audioMasterGetSampleRate)
+        return VstIntPtr(kRate);
     return opcode == audioMasterVersion ? 2400 : 0;
 }
 
@@ -54,7 +58,8 @@ public:
     explicit DirectPlugin(const QString& path)
         : m_library(dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL))
     {
-        auto entry = reinterpret_cast<VstPluginMainProc>(dlsym(m_library, "VSTPluginMain"));
+        void* symbol = dlsym(m_library, "VSTPluginMain");
+        auto entry = reinterpret_cast<VstPluginMainProc>(symbol ? symbol : dlsym(m_library, "main"));
         m_effect = entry(SilentHost);
         Dispatch(effOpen, 0, 0.0f);
         Dispatch(effSetSampleRate, 0, kRate);
@@ -102,18 +107,20 @@ double Median(std::vector<double> values)
 void Measure(const QString& path)
 {
     const QString name = QFileInfo(path).baseName();
-    VSTPlugin wrapper;
-    VstEffectRecord description;
-    description.path = path.toStdWString();
-    if (!QFileInfo::exists(path) || !wrapper.Load(description, HostCallback, false))
+    if (!QFileInfo::exists(path))
     {
         std::printf("%-14s not found\n", qPrintable(name));
         return;
     }
+    DirectPlugin direct(path);
+    VSTPlugin wrapper;
+    VstEffectRecord description;
+    description.path = path.toStdWString();
+    if (!wrapper.Load(description, HostCallback, false))
+        return;
     PluginPlacement placement;
     placement.channelFormat = std::uint32_t(std::clamp(wrapper.GetNumOutputs(), 1, 8));
     wrapper.Initialise(kRate, kBlock, placement);
-    DirectPlugin direct(path);
     const int channels = std::max(direct.Channels(), 1);
     Buffers wrappedIn(channels);
     Buffers wrappedOut(channels);
@@ -147,6 +154,10 @@ int main()
     // The wrapper traces its speaker arrangements on std::cout.
     std::cout.rdbuf(nullptr);
     Platform::InstallFaultTranslator();
+    // Plug-ins ask the host for the stream settings; the catalogue names them.
+    VSTHost::GetInstance()->SetSampleRate(std::uint32_t(kRate));
+    VSTHost::GetInstance()->SetBlockSize(kBlock);
+    AudioPluginHost::SetCurrent(PluginHost::GetInstance());
     std::printf("%u-frame blocks at 48000 Hz, median of %d rounds of %d blocks\n", kBlock, kRounds,
                 kBlocksPerRound);
     const auto measureAll = [] {
