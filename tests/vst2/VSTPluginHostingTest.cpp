@@ -8,6 +8,8 @@
 #include "support/AllocationCounter.h"
 #endif
 
+#include <QApplication>
+#include <QWidget>
 #include <algorithm>
 #include <cstring>
 #include <dlfcn.h>
@@ -29,6 +31,15 @@ struct HostingFixtureState
     int opcodeCount;
     int processCalls;
     int silentFrames;
+    VstIntPtr editorWindow;
+};
+
+// The editor window's side of the wrapper's size requests.
+class EditorWindow : public QWidget
+{
+    Q_OBJECT
+public slots:
+    void ResizeEditorWindow(int width, int height) { resize(width, height); }
 };
 
 // A signal that never repeats within a test, so that a delay shows.
@@ -312,6 +323,33 @@ TEST_F(VSTPluginHostingTest, MidiIsSentWhileActiveAndFaultsInProcessAreSurvived)
     EXPECT_FLOAT_EQ(m_out[0][3], 0.5f * m_in[0][3]);
 }
 
+TEST_F(VSTPluginHostingTest, TheEditorDrawsInTheWidgetsWindowAtTheSizeItAsksFor)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char name[] = "vst2_tests";
+    char* argv[] = {name};
+    QApplication application(argc, argv);
+    VSTPlugin& plugin = Host("HostingDelay.so");
+    ASSERT_TRUE(plugin.HasEditor());
+    EditorWindow window;
+    ASSERT_EQ(plugin.OpenEditor(&window), 1);
+    EXPECT_EQ(m_state->editorWindow, VstIntPtr(window.winId()));
+    EXPECT_EQ(window.size(), QSize(400, 300));
+    QRect rect;
+    bool bypassLike = true;
+    ASSERT_EQ(plugin.GetEditorRect(rect, bypassLike), 1);
+    EXPECT_EQ(rect.size(), QSize(400, 300));
+    EXPECT_FALSE(bypassLike);
+    const int before = m_state->opcodeCount;
+    plugin.Idle();
+    EXPECT_EQ(OpcodesSince(before), std::vector<int>{effEditIdle});
+
+    EXPECT_TRUE(plugin.CloseEditor());
+    EXPECT_EQ(m_state->editorWindow, 0);
+    EXPECT_EQ(plugin.OnSizeWindow(10, 10), 0) << "no editor to resize";
+}
+
 #ifdef PLUGSWEEP_COUNTS_ALLOCATIONS
 // Bypass switches, crossfades and MIDI included.
 TEST_F(VSTPluginHostingTest, ProcessingAllocatesNothingAfterTheFirstBlock)
@@ -338,3 +376,5 @@ TEST_F(VSTPluginHostingTest, ProcessingAllocatesNothingAfterTheFirstBlock)
     EXPECT_EQ(AllocationCounter::ThreadAllocations(), before);
 }
 #endif
+
+#include "VSTPluginHostingTest.moc"

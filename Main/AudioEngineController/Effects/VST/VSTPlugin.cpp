@@ -825,13 +825,16 @@ std::intptr_t VSTPlugin::OpenEditor(QWidget* parent)
     if (!parent || !HasEditor())
         return 0;
     m_editor = parent;
-    Dispatch(effSetEditKnobMode, kLinearKnobMode);
-    const VstIntPtr opened = Dispatch(effEditOpen, reinterpret_cast<void*>(parent->winId()));
+    // Connected first: editors ask for their size while they open.
     if (parent->metaObject()->indexOfSlot("UpdateEditorWindow()") >= 0)
         connect(this, SIGNAL(UpdateWindow()), parent, SLOT(UpdateEditorWindow()));
     if (parent->metaObject()->indexOfSlot("ResizeEditorWindow(int,int)") >= 0)
         connect(this, SIGNAL(ResizeWindow(int, int)), parent, SLOT(ResizeEditorWindow(int, int)));
-    return opened != 0 ? opened : 1;
+    Dispatch(effSetEditKnobMode, kLinearKnobMode);
+    // Plug-ins disagree on what effEditOpen answers; the editor is open once
+    // it has its window.
+    Dispatch(effEditOpen, reinterpret_cast<void*>(parent->winId()));
+    return 1;
 }
 
 void VSTPlugin::GetEditorSize(QSize& size)
