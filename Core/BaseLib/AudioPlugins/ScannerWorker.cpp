@@ -3,14 +3,30 @@
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/KriticalSection.h"
 
+#include "Platform/ChildProcess.h"
+
 #include <QDir>
 #include <QProcess>
+#include <algorithm>
+
+namespace
+{
+const QStringList kMarkerPatterns{QStringLiteral("*.scan"), QStringLiteral("*.scan3")};
+
+// The scanner, started apart from the terminal's signals: an interrupt there
+// reaches the host alone, which ends the scan without blaming a plug-in.
+class ScannerProcess : public QProcess
+{
+protected:
+    void setupChildProcess() override { Platform::IsolateChildProcess(); }
+};
+} // namespace
 
 ScannerWorker::ScannerWorker(QString program, QStringList arguments, QString effectsFolder,
-                             KriticalSection& scannerLock, Hooks hooks)
+                             KriticalSection& scannerLock, Hooks hooks, int probeTimeoutMs)
     : m_program(std::move(program)), m_arguments(std::move(arguments)),
       m_effectsFolder(std::move(effectsFolder)), m_scannerLock(scannerLock), m_hooks(std::move(hooks)),
-      m_thread([this] { Run(); })
+      m_probeTimeoutMs(probeTimeoutMs), m_thread([this] { Run(); })
 {
 }
 
@@ -28,9 +44,25 @@ void ScannerWorker::Stop()
 
 bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
 {
-    return !QDir(effectsFolder)
-                .entryList({QStringLiteral("*.scan"), QStringLiteral("*.scan3")}, QDir::Files)
-                .isEmpty();
+    return !QDir(effectsFolder).entryList(kMarkerPatterns, QDir::Files).isEmpty();
+}
+
+bool ScannerWorker::ProbeOverdue(const QDateTime& runStart) const
+{
+    if (m_probeTimeoutMs <= 0)
+        return false;
+    const QDateTime now = QDateTime::currentDateTimeUtc();
+    for (const QFileInfo& marker : QDir(m_effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
+        if (std::max(marker.lastModified(), runStart).msecsTo(now) > m_probeTimeoutMs)
+            return true;
+    return false;
+}
+
+void ScannerWorker::RemoveMarkers() const
+{
+    QDir folder(m_effectsFolder);
+    for (const QString& marker : folder.entryList(kMarkerPatterns, QDir::Files))
+        folder.remove(marker);
 }
 
 void ScannerWorker::Run()
@@ -54,7 +86,7 @@ void ScannerWorker::Run()
 void ScannerWorker::RunWithRestarts()
 {
     TAutoLockCS lock(&m_scannerLock);
-    for (int attempt = 0; attempt < kMaxRuns;)
+    for (int attempt = 0; attempt < kMaxRuns && !Ending();)
     {
         m_hooks.writeRequest();
         if (!RunScanner())
@@ -63,13 +95,13 @@ void ScannerWorker::RunWithRestarts()
         if (!MarkersRemain(m_effectsFolder))
             break;
     }
-    if (!m_stop)
+    if (!Ending())
         m_hooks.reloadChanged();
 }
 
 bool ScannerWorker::RunScanner()
 {
-    QProcess process;
+    ScannerProcess process;
     process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     process.setProcessChannelMode(QProcess::ForwardedChannels);
     process.start(m_program, m_arguments, QIODevice::ReadWrite);
@@ -77,15 +109,28 @@ bool ScannerWorker::RunScanner()
     {
         // The attempt ends here: there is no process to wait for.
         DebugOut("Scanner failed to Start: %d", int(process.error()));
-        return !m_stop;
+        return !Ending();
     }
     ++m_runs;
-    while (!m_stop && process.state() != QProcess::NotRunning)
+    const QDateTime started = QDateTime::currentDateTimeUtc();
+    while (!Ending() && process.state() != QProcess::NotRunning)
+    {
         process.waitForFinished(kWaitStepMs);
+        if (process.state() != QProcess::NotRunning && ProbeOverdue(started))
+        {
+            DebugOut("ScannerWorker - A probe took longer than %d ms, stopping the scanner",
+                     m_probeTimeoutMs);
+            break;
+        }
+    }
     if (process.state() != QProcess::NotRunning)
     {
         process.kill();
         process.waitForFinished(kWaitStepMs);
+        // Only a scanner that was still running when the interrupt came was
+        // in the middle of a probe; a marker left by one that had died is a crash.
+        if (m_interrupt)
+            RemoveMarkers();
     }
-    return !m_stop;
+    return !Ending();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -28,8 +29,11 @@ public:
         std::function<void()> reloadChanged;
     };
 
+    // A probe that takes longer than probeTimeoutMs (0: no limit) is taken
+    // for a hang: the scanner is killed and its crash marker left behind, so
+    // that the next run records the plug-in as not working.
     ScannerWorker(QString program, QStringList arguments, QString effectsFolder, KriticalSection& scannerLock,
-                  Hooks hooks);
+                  Hooks hooks, int probeTimeoutMs = 0);
     // Stops and joins.
     ~ScannerWorker();
     ScannerWorker(const ScannerWorker&) = delete;
@@ -37,6 +41,10 @@ public:
 
     // Makes the worker leave within one wait step, without reloading, and joins it.
     void Stop();
+    // Ends the scan within one wait step, without reloading. The probe under
+    // way is not held against its plug-in: its crash marker goes with the
+    // killed scanner, so the next scan probes it again. Any thread may ask.
+    void Interrupt() { m_interrupt = true; }
     bool Finished() const { return m_finished; }
     // Scanner processes started so far.
     int Runs() const { return m_runs; }
@@ -46,15 +54,23 @@ public:
 private:
     void Run();
     void RunWithRestarts();
-    // False when the stop flag ended the run.
+    // False when the stop or interrupt flag ended the run.
     bool RunScanner();
+    bool Ending() const { return m_stop || m_interrupt; }
+    // Whether a crash marker has lain there longer than the probe time-out;
+    // one from an earlier run counts from this run's start, as the scanner
+    // takes it over before it probes anything.
+    bool ProbeOverdue(const QDateTime& runStart) const;
+    void RemoveMarkers() const;
 
     const QString m_program;
     const QStringList m_arguments;
     const QString m_effectsFolder;
     KriticalSection& m_scannerLock;
     const Hooks m_hooks;
+    const int m_probeTimeoutMs;
     std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_interrupt{false};
     std::atomic<bool> m_finished{false};
     std::atomic<int> m_runs{0};
     std::thread m_thread;
