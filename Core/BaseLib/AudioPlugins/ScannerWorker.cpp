@@ -2,12 +2,10 @@
 
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/KriticalSection.h"
-
 #include "Platform/ChildProcess.h"
 
 #include <QDir>
 #include <QProcess>
-#include <algorithm>
 
 namespace
 {
@@ -47,13 +45,22 @@ bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
     return !QDir(effectsFolder).entryList(kMarkerPatterns, QDir::Files).isEmpty();
 }
 
-bool ScannerWorker::ProbeOverdue(const QDateTime& runStart) const
+ScannerWorker::MarkerTimes ScannerWorker::Markers() const
+{
+    MarkerTimes markers;
+    for (const QFileInfo& marker : QDir(m_effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
+        markers.insert(marker.fileName(), marker.lastModified());
+    return markers;
+}
+
+bool ScannerWorker::ProbeOverdue(const MarkerTimes& leftovers) const
 {
     if (m_probeTimeoutMs <= 0)
         return false;
-    const QDateTime now = QDateTime::currentDateTimeUtc();
-    for (const QFileInfo& marker : QDir(m_effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
-        if (std::max(marker.lastModified(), runStart).msecsTo(now) > m_probeTimeoutMs)
+    const QDateTime now = QDateTime::currentDateTime();
+    const MarkerTimes markers = Markers();
+    for (auto marker = markers.begin(); marker != markers.end(); ++marker)
+        if (leftovers.value(marker.key()) != marker.value() && marker.value().msecsTo(now) > m_probeTimeoutMs)
             return true;
     return false;
 }
@@ -101,6 +108,7 @@ void ScannerWorker::RunWithRestarts()
 
 bool ScannerWorker::RunScanner()
 {
+    const MarkerTimes leftovers = Markers();
     ScannerProcess process;
     process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     process.setProcessChannelMode(QProcess::ForwardedChannels);
@@ -112,11 +120,10 @@ bool ScannerWorker::RunScanner()
         return !Ending();
     }
     ++m_runs;
-    const QDateTime started = QDateTime::currentDateTimeUtc();
     while (!Ending() && process.state() != QProcess::NotRunning)
     {
         process.waitForFinished(kWaitStepMs);
-        if (process.state() != QProcess::NotRunning && ProbeOverdue(started))
+        if (process.state() != QProcess::NotRunning && ProbeOverdue(leftovers))
         {
             DebugOut("ScannerWorker - A probe took longer than %d ms, stopping the scanner",
                      m_probeTimeoutMs);

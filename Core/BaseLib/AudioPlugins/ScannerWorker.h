@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDateTime>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -57,10 +58,12 @@ private:
     // False when the stop or interrupt flag ended the run.
     bool RunScanner();
     bool Ending() const { return m_stop || m_interrupt; }
-    // Whether a crash marker has lain there longer than the probe time-out;
-    // one from an earlier run counts from this run's start, as the scanner
-    // takes it over before it probes anything.
-    bool ProbeOverdue(const QDateTime& runStart) const;
+    // Marker file names and their times: the markers of the run before are
+    // no probes of this run, which takes them over before it probes anything.
+    using MarkerTimes = QHash<QString, QDateTime>;
+    MarkerTimes Markers() const;
+    // Whether a marker of this run has lain there longer than the probe time-out.
+    bool ProbeOverdue(const MarkerTimes& leftovers) const;
     void RemoveMarkers() const;
 
     const QString m_program;
