@@ -10,14 +10,22 @@ namespace Platform
 class FileLock
 {
 public:
+    enum class Outcome
+    {
+        Locked,
+        // Another holder has it.
+        Busy,
+        // The file cannot be opened, or its file system keeps no locks.
+        Unavailable,
+    };
+
     // The file is created when it does not exist.
     explicit FileLock(std::string utf8Path);
     ~FileLock();
     FileLock(const FileLock&) = delete;
     FileLock& operator=(const FileLock&) = delete;
 
-    // False while another holder has the lock, or when the file cannot be opened.
-    bool TryLock();
+    Outcome TryLock();
 
 private:
     const std::string m_path;

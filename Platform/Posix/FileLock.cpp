@@ -1,5 +1,6 @@
 #include "Platform/FileLock.h"
 
+#include <cerrno>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
@@ -15,14 +16,20 @@ FileLock::~FileLock()
         ::close(m_descriptor);
 }
 
-bool FileLock::TryLock()
+FileLock::Outcome FileLock::TryLock()
 {
     if (m_locked)
-        return true;
+        return Outcome::Locked;
     // Not inherited: a scanner started while the lock is held must not keep it.
     if (m_descriptor < 0)
         m_descriptor = ::open(m_path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    m_locked = m_descriptor >= 0 && ::flock(m_descriptor, LOCK_EX | LOCK_NB) == 0;
-    return m_locked;
+    if (m_descriptor < 0)
+        return Outcome::Unavailable;
+    if (::flock(m_descriptor, LOCK_EX | LOCK_NB) == 0)
+    {
+        m_locked = true;
+        return Outcome::Locked;
+    }
+    return errno == EWOULDBLOCK ? Outcome::Busy : Outcome::Unavailable;
 }
 } // namespace Platform

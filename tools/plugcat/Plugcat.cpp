@@ -99,18 +99,23 @@ bool Plugcat::OpenCatalogue(const QStringList& pluginFolders)
 
 bool Plugcat::LockPreferences(const QString& root, const QString& effectsFolder)
 {
-    m_lock = std::make_unique<Platform::FileLock>(
-        QFile::encodeName(effectsFolder + QLatin1Char('/') + kLockFileName).toStdString());
-    if (m_lock->TryLock())
-        return true;
-    m_err << "plugcat: waiting for another scan or edit of " << root << " to finish\n";
-    m_err.flush();
-    while (!m_lock->TryLock())
+    using Outcome = Platform::FileLock::Outcome;
+    const QString path = effectsFolder + QLatin1Char('/') + kLockFileName;
+    m_lock = std::make_unique<Platform::FileLock>(QFile::encodeName(path).toStdString());
+    Outcome outcome = m_lock->TryLock();
+    if (outcome == Outcome::Busy)
+    {
+        m_err << "plugcat: waiting for another scan or edit of " << root << " to finish\n";
+        m_err.flush();
+    }
+    for (; outcome == Outcome::Busy; outcome = m_lock->TryLock())
     {
         if (ScanInterrupt::Received())
             return false;
         QThread::msleep(kProgressIntervalMs);
     }
+    if (outcome == Outcome::Unavailable)
+        m_err << "plugcat: warning: cannot lock " << path << "; nothing keeps another plugcat out\n";
     return true;
 }
 
