@@ -18,7 +18,6 @@ namespace
 {
 constexpr int kProcessTimeoutMs = 120000;
 const QString kProbe = "FixtureProbe.so";
-const QString kHang = "HangInEntry.so";
 const QString kTwoEffects = "TwoEffects.vst3";
 
 void CopyModule(const QString& from, const QString& to)
@@ -38,12 +37,12 @@ bool Parses(const QByteArray& text)
 class ScanReliabilityTest : public ::testing::Test
 {
 protected:
-    // A VST 2 folder with the given fixtures and a VST 3 folder with TwoEffects.
-    void Install(const QStringList& vst2)
+    // The VST 2 probe fixture, and the hanging one, in one folder; TwoEffects in another.
+    void Install(bool hanging)
     {
-        for (const QString& name : vst2)
-            CopyModule(TestSupport::Vst2FixtureDir() + (name == kHang ? "/hang/" : "/probe/") + name,
-                       Folder("vst"));
+        CopyModule(TestSupport::Vst2FixtureDir() + "/probe/" + kProbe, Folder("vst"));
+        if (hanging)
+            CopyModule(TestSupport::Vst2FixtureDir() + "/hang/HangInEntry.so", Folder("vst"));
         CopyModule(TestSupport::Vst3FixtureDir() + "/good/" + kTwoEffects, Folder("vst3"));
     }
 
@@ -105,11 +104,11 @@ protected:
 // then it finds everything known and loads nothing.
 TEST_F(ScanReliabilityTest, TwoScansAtOnceTakeTurnsAndAHangingProbeIsCutShort)
 {
-    Install({kProbe, kHang});
+    Install(true);
     const QStringList folders{Folder("vst"), Folder("vst3")};
-    const std::unique_ptr<QProcess> first = StartScan({"--probe-timeout", "2"}, folders);
+    const std::unique_ptr<QProcess> first = StartScan({"--probe-timeout", "3"}, folders);
     ASSERT_TRUE(WaitForHang());
-    const TestSupport::ProcessResult second = Scan({"--probe-timeout=2"}, folders);
+    const TestSupport::ProcessResult second = Scan({"--probe-timeout=3"}, folders);
     ASSERT_TRUE(first->waitForFinished(kProcessTimeoutMs));
     const QString firstErr = QString::fromUtf8(first->readAllStandardError());
 
@@ -130,7 +129,7 @@ TEST_F(ScanReliabilityTest, TwoScansAtOnceTakeTurnsAndAHangingProbeIsCutShort)
 // was found before it is kept and not probed again.
 TEST_F(ScanReliabilityTest, CtrlCEndsTheScanAndLosesNothing)
 {
-    Install({kProbe, kHang});
+    Install(true);
     const QStringList folders{Folder("vst"), Folder("vst3")};
     const std::unique_ptr<QProcess> plugcat = StartScan({}, folders);
     ASSERT_TRUE(WaitForHang());
@@ -159,7 +158,7 @@ TEST_F(ScanReliabilityTest, CtrlCEndsTheScanAndLosesNothing)
 // Copies with other file times and links to the same files, in later folders.
 TEST_F(ScanReliabilityTest, APlugInFoundTwiceIsLoadedOnceAndNotOnRescans)
 {
-    Install({kProbe});
+    Install(false);
     const QString copies = Folder("copies");
     CopyModule(Folder("vst") + "/" + kProbe, copies);
     CopyModule(Folder("vst3") + "/" + kTwoEffects, copies);
