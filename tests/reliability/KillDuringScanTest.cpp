@@ -32,20 +32,6 @@ bool ReadIds(const QString& path, std::set<QString>& ids)
             ids.insert(xml.readElementText());
     return !xml.hasError();
 }
-
-// The scanner is started from one of plugcat's threads, so look at them all.
-qint64 ScannerChild(qint64 plugcat)
-{
-    const QString tasks = QStringLiteral("/proc/%1/task").arg(plugcat);
-    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
-    {
-        QFile children(tasks + "/" + task + "/children");
-        if (children.open(QIODevice::ReadOnly))
-            if (const qint64 child = children.readAll().trimmed().split(' ').value(0).toLongLong())
-                return child;
-    }
-    return 0;
-}
 } // namespace
 
 TEST(KillDuringScan, ResultFilesSurviveAndTheScanFinishes)
@@ -70,7 +56,7 @@ TEST(KillDuringScan, ResultFilesSurviveAndTheScanFinishes)
         std::set<QString> before;
         ASSERT_TRUE(ReadIds(effects + "/FXConfiguration.xml", before));
         ASSERT_TRUE(ReadIds(effects + "/VST3Configuration.xml", before));
-        const qint64 scanner = ScannerChild(plugcat.processId());
+        const qint64 scanner = TestSupport::ChildOf(plugcat.processId());
         if (scanner > 0 && ::kill(static_cast<pid_t>(scanner), SIGKILL) == 0)
             ++kills;
         std::set<QString> after;

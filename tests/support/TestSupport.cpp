@@ -34,6 +34,19 @@ bool WaitUntil(const std::function<bool()>& condition)
     return condition();
 }
 
+qint64 ChildOf(qint64 process)
+{
+    const QString tasks = QStringLiteral("/proc/%1/task").arg(process);
+    for (const QString& task : QDir(tasks).entryList(QDir::Dirs | QDir::NoDotAndDotDot))
+    {
+        QFile children(tasks + "/" + task + "/children");
+        if (children.open(QIODevice::ReadOnly))
+            if (const qint64 child = children.readAll().trimmed().split(' ').value(0).toLongLong())
+                return child;
+    }
+    return 0;
+}
+
 ProcessResult RunProcess(const QString& program, const QStringList& arguments,
                          const QProcessEnvironment& environment)
 {

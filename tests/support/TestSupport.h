@@ -45,6 +45,9 @@ struct ProcessResult
     QString out;
     QString err;
 };
+// A child that any thread of the process started (plugcat starts the scanner
+// from a thread of its own); 0 when there is none.
+qint64 ChildOf(qint64 process);
 ProcessResult RunProcess(const QString& program, const QStringList& arguments,
                          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
 } // namespace TestSupport

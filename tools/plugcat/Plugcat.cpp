@@ -8,23 +8,28 @@
 #include "Interfaces/EngineContext.h"
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
+#include "Platform/FileLock.h"
 #include "tools/plugcat/CataloguePrinter.h"
 #include "tools/plugcat/LoadReport.h"
 #include "tools/plugcat/PluginRunner.h"
 #include "tools/plugcat/PresetFile.h"
+#include "tools/plugcat/ScanInterrupt.h"
 #include "tools/plugcat/ScanProgress.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QThread>
+#include <csignal>
 #include <cstdio>
 #include <vector>
 
 namespace
 {
 constexpr unsigned long kProgressIntervalMs = 100;
-}
+const QString kLockFileName = QStringLiteral("FXScan.lock");
+} // namespace
 
 Plugcat::Plugcat(PlugcatOptions options) : m_options(std::move(options)), m_out(stdout), m_err(stderr) {}
 
@@ -82,12 +87,45 @@ bool Plugcat::OpenCatalogue(const QStringList& pluginFolders)
         Fail(QStringLiteral("cannot write to the preferences folder %1").arg(root));
         return false;
     }
+    if (!LockPreferences(root, effects))
+        return false;
     m_interface = std::make_unique<PlugcatInterface>(root.toStdWString(), pluginFolders, m_options.verbose);
     EngineContext::Instance().SetInterface(m_interface.get());
     m_host = PluginHost::GetInstance();
     AudioPluginHost::SetCurrent(m_host);
     m_host->Initialise(root.toStdWString(), std::wstring(), 48000, 1024);
     return true;
+}
+
+bool Plugcat::LockPreferences(const QString& root, const QString& effectsFolder)
+{
+    using Outcome = Platform::FileLock::Outcome;
+    const QString path = effectsFolder + QLatin1Char('/') + kLockFileName;
+    m_lock = std::make_unique<Platform::FileLock>(QFile::encodeName(path).toStdString());
+    Outcome outcome = m_lock->TryLock();
+    if (outcome == Outcome::Busy)
+    {
+        m_err << "plugcat: waiting for another scan or edit of " << root << " to finish\n";
+        m_err.flush();
+    }
+    for (; outcome == Outcome::Busy; outcome = m_lock->TryLock())
+    {
+        if (ScanInterrupt::Received())
+            return false;
+        QThread::msleep(kProgressIntervalMs);
+    }
+    if (outcome == Outcome::Unavailable)
+        m_err << "plugcat: warning: cannot lock " << path << "; nothing keeps another plugcat out\n";
+    return true;
+}
+
+// The shell's convention for a program ended by a signal.
+int Plugcat::Interrupted(int signal)
+{
+    m_err << "plugcat: scan interrupted by " << (signal == SIGINT ? "SIGINT" : "SIGTERM")
+          << "; what it found so far is kept, and the next scan goes on from there\n";
+    m_err.flush();
+    return 128 + signal;
 }
 
 bool Plugcat::LoadCatalogue()
@@ -108,18 +146,24 @@ int Plugcat::Scan()
     const QString scanner = PluginHost::GetInstance()->ScannerPath();
     if (!QFileInfo(scanner).isExecutable())
         return Fail(QStringLiteral("the scanner %1 is missing; it must lie beside plugcat").arg(scanner));
+    const ScanInterrupt interrupt;
     if (!OpenCatalogue(folders))
-        return kExitFailure;
+        return ScanInterrupt::Received() ? Interrupted(ScanInterrupt::Received()) : kExitFailure;
+    m_host->SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
     m_err << "Scanning "
           << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
     m_host->LaunchScanner(true, false);
     ScanProgress progress(m_host->EffectsFolder(), m_err);
     while (m_host->IsScannerRunning())
     {
+        if (ScanInterrupt::Received())
+            m_host->InterruptScan();
         progress.Update(m_host->ScannerRuns());
         QThread::msleep(kProgressIntervalMs);
     }
     progress.Update(m_host->ScannerRuns());
+    if (const int signal = ScanInterrupt::Received())
+        return Interrupted(signal);
     if (m_host->ScannerRuns() == 0)
         return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
     m_host->RefreshPluginList();

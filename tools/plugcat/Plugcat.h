@@ -10,6 +10,11 @@
 class AudioPlugin;
 class PluginHost;
 
+namespace Platform
+{
+class FileLock;
+}
+
 // The host-side catalogue tool: runs one command of its command line against
 // the catalogue kept in a preferences root.
 class Plugcat
@@ -34,6 +39,11 @@ private:
     // Installs the host interface and initialises the catalogue; false, with
     // the message printed, when the preferences folder cannot be written.
     bool OpenCatalogue(const QStringList& pluginFolders);
+    // Waits while another plugcat works on the same preferences folder: two
+    // at once would take each other's crash markers for crashes and overwrite
+    // each other's result files. False when a scan was interrupted meanwhile.
+    bool LockPreferences(const QString& root, const QString& effectsFolder);
+    int Interrupted(int signal);
     // Opens the catalogue with the results of the last scan, keeping the
     // folders of its request.
     bool LoadCatalogue();
@@ -58,6 +68,7 @@ private:
     const PlugcatOptions m_options;
     QTextStream m_out;
     QTextStream m_err;
+    std::unique_ptr<Platform::FileLock> m_lock;
     std::unique_ptr<PlugcatInterface> m_interface;
     PluginHost* m_host = nullptr;
 };

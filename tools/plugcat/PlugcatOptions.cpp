@@ -57,6 +57,7 @@ struct Seen
     bool channels = false;
     bool rate = false;
     bool load = false;
+    bool probeTimeout = false;
 };
 
 QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
@@ -68,6 +69,8 @@ QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
         return QStringLiteral("--channels belongs to 'menu'");
     if (seen.rate && command != Command::Menu && command != Command::Load)
         return QStringLiteral("--rate belongs to 'menu' and 'load'");
+    if (seen.probeTimeout && command != Command::Scan)
+        return QStringLiteral("--probe-timeout belongs to 'scan'");
     if (seen.load && command != Command::Load)
         return QStringLiteral("--seconds, --block, --store, --restore, --bypass and --set belong to 'load'");
     const int count = options.arguments.size();
@@ -123,6 +126,13 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
             seen.rate = true;
             if (!ParseNumber(value, options.sampleRate))
                 error = QStringLiteral("--rate needs a sample rate in Hz, not '%1'").arg(value);
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--probe-timeout"), value))
+        {
+            seen.probeTimeout = true;
+            if (!ParseNumber(value, options.probeTimeoutSeconds) || options.probeTimeoutSeconds > 86400)
+                error = QStringLiteral("--probe-timeout needs a time in seconds up to 86400, not '%1'")
+                            .arg(value);
         }
         else if (TakeValue(arguments, index, QStringLiteral("--seconds"), value))
         {
@@ -188,9 +198,11 @@ QString PlugcatOptions::Usage()
                "Usage: plugcat [--prefs DIR] [--verbose] COMMAND [ARGUMENTS]\n"
                "\n"
                "Commands:\n"
-               "  scan [--json] [FOLDER...]         scan the plug-in folders in the scanner process\n"
+               "  scan [--json] [--probe-timeout S] [FOLDER...]\n"
+               "                                    scan the plug-in folders in the scanner process\n"
                "                                    (default: the standard folders that exist), then\n"
-               "                                    print the catalogue\n"
+               "                                    print the catalogue; a plug-in whose probe takes\n"
+               "                                    longer than S seconds is recorded as not working\n"
                "  list [--json]                     print the catalogue\n"
                "  menu [--channels N] [--rate HZ]   print the plug-in menu of a track of N channels\n"
                "                                    at HZ (default 48000)\n"
@@ -211,7 +223,10 @@ QString PlugcatOptions::Usage()
                "\n"
                "ID is a plug-in id as 'plugcat list' prints it, optionally preceded by its list\n"
                "and a colon (vst:NAME:NUMBER, tfd:ID, chain:ID, or vst2:ID and vst3:ID), or a\n"
-               "plug-in's name when no other plug-in has it.\n")
+               "plug-in's name when no other plug-in has it.\n"
+               "\n"
+               "One command at a time works on a preferences root: another waits for it.\n"
+               "Ctrl-C ends a scan in good order, keeping what it found (exit code 130).\n")
         .arg(DefaultPreferencesRoot());
 }
 

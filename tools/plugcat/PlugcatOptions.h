@@ -27,6 +27,8 @@ struct PlugcatOptions
     QStringList arguments;
     bool json = false;
     bool verbose = false;
+    // Scan: a probe longer than this many seconds is taken for a hang (0: no limit).
+    std::uint32_t probeTimeoutSeconds = 0;
     // Menu: the track's channel count (0: the studio model's own track) and rate.
     std::int32_t channels = 0;
     std::uint32_t sampleRate = 48000;

@@ -626,7 +626,13 @@ void PluginHost::StartScannerWorker()
     m_worker.reset();
     ScannerWorker::Hooks hooks{[this] { WriteScanRequest(); }, [this] { ReloadChangedConfigurations(); }};
     m_worker = std::make_unique<ScannerWorker>(ScannerPath(), QStringList{ScanRequestPath()}, EffectsFolder(),
-                                               m_scannerLock, std::move(hooks));
+                                               m_scannerLock, std::move(hooks), m_probeTimeoutMs);
+}
+
+void PluginHost::InterruptScan()
+{
+    if (m_worker)
+        m_worker->Interrupt();
 }
 
 void PluginHost::ReloadChangedConfigurations()

@@ -94,6 +94,11 @@ public:
     QString ScannerPath() const;
     void SetScannerPath(const QString& path) { m_scannerPathOverride = path; }
     bool IsScannerRunning() const;
+    // Scanners started from now on take a probe longer than this for a hang
+    // (0: no limit); see ScannerWorker.
+    void SetProbeTimeout(int milliseconds) { m_probeTimeoutMs = milliseconds; }
+    // Ends the scanner worker's scan early; see ScannerWorker::Interrupt.
+    void InterruptScan();
     // Scanner processes the current or last worker started.
     int ScannerRuns() const;
     // An edit re-enabled a plug-in that must be probed again.
@@ -135,6 +140,7 @@ private:
     std::vector<AudioPlugin*> m_deferred;
     std::wstring m_effectsFolder;
     QString m_scannerPathOverride;
+    int m_probeTimeoutMs = 0;
     std::unique_ptr<qmx::Event> m_scanComplete;
     std::unique_ptr<ScannerWorker> m_worker;
     KriticalSection m_scannerLock;

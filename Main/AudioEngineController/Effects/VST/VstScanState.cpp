@@ -171,8 +171,11 @@ void VstScanState::Triage(FolderListing& listing, const std::wstring& folder, st
     const VRef<VProgressDisplay> progress = VUICreateProgressDisplay(false);
     if (progress)
         progress->Start(files.size(), std::wstring());
+    // Plug-ins are known by their file names, as the results and the crash
+    // markers are: a copy in a later folder, or one reached through a link,
+    // would only offer what the first one gave, so it is not loaded.
     for (const QString& path : files)
-        if (seen.insert(path).second)
+        if (seen.insert(VstFileNameOf(path)).second)
             TriageFile(path, candidates);
 }
 

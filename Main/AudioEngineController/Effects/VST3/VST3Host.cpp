@@ -256,6 +256,9 @@ void VST3Host::Scan(bool& written)
 std::vector<VST3Host::ScanCandidate> VST3Host::Triage()
 {
     std::vector<ScanCandidate> queue;
+    // Modules are known by their file names, as the results and the crash
+    // markers are: a copy in a later folder, or one reached through a link,
+    // would only offer classes that the first one gave, so it is not loaded.
     QSet<QString> seen;
     // A bundle is a module of its own; nothing inside it is looked at.
     FolderListing listing(kBundleSuffix);
@@ -265,9 +268,9 @@ std::vector<VST3Host::ScanCandidate> VST3Host::Triage()
         FindFiles(listing, found, QString::fromStdWString(folder), {kModulePattern});
         for (const QString& path : found)
         {
-            if (seen.contains(path))
+            if (seen.contains(FileNameOf(path)))
                 continue;
-            seen.insert(path);
+            seen.insert(FileNameOf(path));
             TriageCandidate(path, queue);
         }
     }
