@@ -36,8 +36,6 @@ TEST(AudioPlugin, QuirkTestsMatchNamesAndVendorsAnywhere)
     EXPECT_FALSE(TestPlugin(L"Verb", L"", L"Flux").IsReaPlugsOrFlux()) << "vendor matches are case-sensitive";
     EXPECT_TRUE(TestPlugin(L"X", L"", L"Waves Audio").IsIZotopeOrWaves());
     EXPECT_FALSE(TestPlugin(L"Waves", L"", L"Other").IsIZotopeOrWaves());
-    EXPECT_FALSE(TestPlugin(L"Krotos Reformer").RestartsOnPositionJump());
-    EXPECT_FALSE(TestPlugin(L"The 360 WalkMix Creator").IsNotWalkMixCreator());
 }
 
 TEST(AudioPlugin, ANewPluginHasNoOffsetAndNamesChannelsByLayout)
