@@ -28,6 +28,13 @@ Outcome Plugcat(const QString& prefs, QStringList arguments)
 {
     arguments = QStringList{"--prefs", prefs} + arguments;
     QProcess process;
+    // Third-party plug-ins keep memory, and references to the host's objects,
+    // past their close; a leak checker would lay those at plugcat's door.
+    // The hosting code's own leaks are checked with the fixture plug-ins.
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    if (environment.contains("ASAN_OPTIONS"))
+        environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
+    process.setProcessEnvironment(environment);
     process.start(TestSupport::BinDir() + "/plugcat", arguments);
     process.waitForFinished(kTimeoutMs);
     return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,

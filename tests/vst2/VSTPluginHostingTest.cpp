@@ -3,6 +3,7 @@
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FaultGuard.h"
 #include "Vst2TestBase.h"
+#include "fixtures/vst2/HostingFixtureState.h"
 #include "support/LogCapture.h"
 #ifdef PLUGSWEEP_COUNTS_ALLOCATIONS
 #include "support/AllocationCounter.h"
@@ -17,22 +18,6 @@
 namespace
 {
 constexpr std::uint32_t kFrames = 256;
-
-// What the hosting fixtures record; the layout of their exported state.
-struct HostingFixtureState
-{
-    int refusedArrangements;
-    int arrangementTypes[8];
-    int arrangementCount;
-    float firstInputSample[8];
-    int notesReceived;
-    int lastNoteDelta;
-    int opcodes[512];
-    int opcodeCount;
-    int processCalls;
-    int silentFrames;
-    VstIntPtr editorWindow;
-};
 
 // The editor window's side of the wrapper's size requests.
 class EditorWindow : public QWidget
@@ -84,6 +69,8 @@ protected:
     // One block of the signal, continuing the transport unless it jumps.
     void Run(bool jump = false, bool rolling = true)
     {
+        if (jump)
+            m_frame += 48000;
         m_in.assign(size_t(m_channels), std::vector<float>(kFrames));
         if (m_out.size() != size_t(m_channels))
             m_out.assign(size_t(m_channels), std::vector<float>(kFrames));
@@ -96,8 +83,6 @@ protected:
             in.push_back(m_in[size_t(channel)].data());
             out.push_back(m_out[size_t(channel)].data());
         }
-        if (jump)
-            m_frame += 48000;
         TransportRecord transport;
         transport.rolling = rolling;
         transport.position = m_frame * (StudioModel::kTimeBase / 48000);
