@@ -7,7 +7,7 @@
 #include <map>
 #include <vector>
 
-class ChannelFormat;
+struct ChannelFormat;
 
 // A VstSpeakerArrangement with room for the 36 channels of the largest
 // engine formats; plug-ins read as many speakers as numChannels says.

@@ -24,8 +24,7 @@ void Release(vst3::FUnknown* object)
 }
 } // namespace
 
-VST3EffectEditor::VST3EffectEditor(QWidget* parent, VST3Plugin* owner, vst3::IPlugView* view)
-    : m_parent(parent), m_owner(owner), m_view(view)
+VST3EffectEditor::VST3EffectEditor(QWidget* parent, vst3::IPlugView* view) : m_parent(parent), m_view(view)
 {
     m_view->addRef();
     try

@@ -5,14 +5,13 @@
 #include <atomic>
 
 class QWidget;
-class VST3Plugin;
 
 // The frame a plug-in's editor view lives in: it attaches the view to the
 // native window of the parent's top-level window.
 class VST3EffectEditor : public vst3::IPlugFrame
 {
 public:
-    VST3EffectEditor(QWidget* parent, VST3Plugin* owner, vst3::IPlugView* view);
+    VST3EffectEditor(QWidget* parent, vst3::IPlugView* view);
     virtual ~VST3EffectEditor();
     VST3EffectEditor(const VST3EffectEditor&) = delete;
     VST3EffectEditor& operator=(const VST3EffectEditor&) = delete;
@@ -31,7 +30,6 @@ private:
 
     std::atomic<vst3::uint32> m_refCount{1};
     QWidget* const m_parent;
-    VST3Plugin* const m_owner;
     vst3::IPlugView* const m_view;
     vst3::IPlugViewContentScaleSupport* m_scaleSupport = nullptr;
     vst3::IParameterFinder* m_parameterFinder = nullptr;

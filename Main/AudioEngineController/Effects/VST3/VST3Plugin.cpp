@@ -1056,7 +1056,7 @@ std::intptr_t VST3Plugin::OpenEditor(QWidget* parent)
 {
     if (!HasEditor())
         return 0;
-    VST3EffectEditor* frame = new VST3EffectEditor(parent, this, m_view);
+    VST3EffectEditor* frame = new VST3EffectEditor(parent, m_view);
     if (m_editorFrame)
         m_editorFrame->release();
     m_editorFrame = frame;
