@@ -7,6 +7,7 @@
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FaultGuard.h"
+#include "bench/ProcessTiming.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -20,28 +21,9 @@
 
 namespace
 {
-constexpr std::uint32_t kBlock = 1024;
-constexpr int kBlocksPerRound = 200;
-constexpr int kRounds = 25;
+using namespace ProcessTiming;
+
 constexpr float kRate = 48000.0f;
-
-using Clock = std::chrono::steady_clock;
-
-// A sine on every channel; each side processes its own copy in place.
-struct Buffers
-{
-    explicit Buffers(int channels) : data(std::size_t(channels), std::vector<float>(kBlock))
-    {
-        for (std::vector<float>& channel : data)
-        {
-            for (std::uint32_t i = 0; i < kBlock; ++i)
-                channel[i] = 0.5f * float(std::sin(0.0576 * i));
-            pointers.push_back(channel.data());
-        }
-    }
-    std::vector<std::vector<float>> data;
-    std::vector<float*> pointers;
-};
 
 VstIntPtr SilentHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
 {
@@ -89,20 +71,6 @@ private:
     void* m_library;
     AEffect* m_effect = nullptr;
 };
-
-template <class Block> double NanosecondsPerBlock(Block block)
-{
-    const Clock::time_point start = Clock::now();
-    for (int i = 0; i < kBlocksPerRound; ++i)
-        block();
-    return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kBlocksPerRound;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void Measure(const QString& path)
 {

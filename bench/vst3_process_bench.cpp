@@ -10,6 +10,7 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterChanges.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
 #include "Platform/FaultGuard.h"
+#include "bench/ProcessTiming.h"
 
 #include <QFileInfo>
 #include <algorithm>
@@ -21,27 +22,7 @@
 
 namespace
 {
-constexpr std::uint32_t kBlock = 1024;
-constexpr int kBlocksPerRound = 200;
-constexpr int kRounds = 25;
-
-using Clock = std::chrono::steady_clock;
-
-// A sine on every channel; each side processes its own copy in place.
-struct Buffers
-{
-    explicit Buffers(int channels) : data(std::size_t(channels), std::vector<float>(kBlock))
-    {
-        for (std::vector<float>& channel : data)
-        {
-            for (std::uint32_t i = 0; i < kBlock; ++i)
-                channel[i] = 0.5f * float(std::sin(0.0576 * i));
-            pointers.push_back(channel.data());
-        }
-    }
-    std::vector<std::vector<float>> data;
-    std::vector<float*> pointers;
-};
+using namespace ProcessTiming;
 
 // The plug-in's processor brought up with nothing around it: default
 // arrangements, no parameter traffic, no lock, no fault guard.
@@ -123,20 +104,6 @@ private:
     vst3::ProcessContext m_processContext{};
     vst3::ProcessData m_data{};
 };
-
-template <class Block> double NanosecondsPerBlock(Block block)
-{
-    const Clock::time_point start = Clock::now();
-    for (int i = 0; i < kBlocksPerRound; ++i)
-        block();
-    return std::chrono::duration<double, std::nano>(Clock::now() - start).count() / kBlocksPerRound;
-}
-
-double Median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
 
 void Measure(const QString& bundle)
 {
