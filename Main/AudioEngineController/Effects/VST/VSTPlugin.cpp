@@ -795,8 +795,10 @@ void VSTPlugin::Idle()
     if (m_editor)
         Dispatch(effEditIdle);
     TAutoLockCS pending(&m_pendingLock);
-    for (const auto& [index, value] : m_pendingAutomation)
-        TellListeners([&](AudioPluginListener* listener) { listener->OnParameterAutomated(index, value, this); });
+    for (const auto& pending : m_pendingAutomation)
+        TellListeners([&](AudioPluginListener* listener) {
+            listener->OnParameterAutomated(pending.first, pending.second, this);
+        });
     m_pendingAutomation.clear();
 }
 
