@@ -38,16 +38,22 @@ class VSTPluginHostingTest : public Vst2TestBase
 protected:
     void TearDown() override
     {
+        Unload();
+        Vst2TestBase::TearDown();
+    }
+    void Unload()
+    {
         m_plugin.reset();
         if (m_library)
             dlclose(m_library);
-        Vst2TestBase::TearDown();
+        m_library = nullptr;
     }
 
     // Loads and initialises a hosting fixture for the channel format, with
     // its record cleared; refused is how many arrangements it turns down.
     VSTPlugin& Host(const QString& file, std::uint32_t format = 2, int refused = 0)
     {
+        Unload();
         StartHost();
         const QString path = Copy("hosting/" + file, Folder("plugins"));
         m_library = dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL);
@@ -257,8 +263,6 @@ TEST_F(VSTPluginHostingTest, PositionJumpsRestartOrFlushThePlugin)
     EXPECT_EQ(OpcodesSince(before), (std::vector<int>{effStopProcess, effMainsChanged, effMainsChanged, effStartProcess}));
 
     // A flush after a jump restarts most plug-ins...
-    m_plugin.reset();
-    dlclose(m_library);
     Host("HostingDelay.so");
     Run();
     before = m_state->opcodeCount;
@@ -267,8 +271,6 @@ TEST_F(VSTPluginHostingTest, PositionJumpsRestartOrFlushThePlugin)
     EXPECT_EQ(OpcodesSince(before), (std::vector<int>{effStopProcess, effMainsChanged, effMainsChanged, effStartProcess}));
 
     // ...and plays a latency of silence through the ones that must not be.
-    m_plugin.reset();
-    dlclose(m_library);
     Host("HostingOld.so");
     Run();
     Run();
@@ -283,11 +285,7 @@ TEST_F(VSTPluginHostingTest, MidiIsSentWhileActiveAndFaultsInProcessAreSurvived)
 {
     VSTPlugin& plugin = Host("HostingFault.so");
     EXPECT_TRUE(plugin.WantsMidi());
-    MidiMessage note;
-    note.deltaFrames = 17;
-    note.data[0] = 0x90;
-    note.data[1] = 60;
-    note.data[2] = 100;
+    const MidiMessage note{17, {0x90, 60, 100}};
     plugin.QueueMidi(note);
     Run();
     EXPECT_EQ(m_state->notesReceived, 0) << "not active yet";
@@ -346,8 +344,7 @@ TEST_F(VSTPluginHostingTest, ProcessingAllocatesNothingAfterTheFirstBlock)
     std::vector<float> out(kFrames);
     float* inputs[] = {in.data(), in.data()};
     float* outputs[] = {out.data(), out.data()};
-    MidiMessage note;
-    note.data[0] = 0x90;
+    const MidiMessage note{0, {0x90, 60, 100}};
     TransportRecord transport;
     const std::size_t before = AllocationCounter::ThreadAllocations();
     for (int block = 0; block < 8; ++block)
