@@ -219,11 +219,17 @@ TEST_F(VSTPluginHostingTest, ParametersAreClassifiedByTheirTextsAndStoredByName)
     std::memcpy(header, state.data.constData(), sizeof header);
     EXPECT_EQ(header[0], 2u);
     EXPECT_EQ(header[1], 5u);
-    // Entries are applied by position; one whose name the plug-in lacks is skipped.
-    std::memcpy(state.data.data() + 8 + 68, "Nothing", 8);
+    // Entries are applied by position once their name is found anywhere; one
+    // whose name the plug-in lacks is skipped.
+    const char* names[] = {"Gain", "Nothing", "Mode"};
     const float stored[] = {0.125f, 0.75f, 1.0f};
     for (int entry = 0; entry < 3; ++entry)
-        std::memcpy(state.data.data() + 8 + entry * 68 + 64, &stored[entry], sizeof(float));
+    {
+        char* bytes = state.data.data() + 8 + entry * 68;
+        std::memset(bytes, 0, 64);
+        std::memcpy(bytes, names[entry], std::strlen(names[entry]));
+        std::memcpy(bytes + 64, &stored[entry], sizeof(float));
+    }
     ASSERT_TRUE(plugin.LoadPreset(state));
     EXPECT_FLOAT_EQ(plugin.GetParameter(0), 0.125f);
     EXPECT_FLOAT_EQ(plugin.GetParameter(1), 0.0f);
