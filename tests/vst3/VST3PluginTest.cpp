@@ -45,11 +45,9 @@ TEST(VST3PluginTest, ProbeDescribesEveryAudioClassOfAModule)
     EXPECT_EQ(delay.inputs, 2);
     EXPECT_EQ(delay.outputs, 2);
     EXPECT_TRUE(delay.enabled && delay.working && !delay.favourite);
-    EXPECT_EQ(delay.path, "") << "the scan fills in the path and the time";
 
     const VST3EffectRecord& splitter = two.records[1];
-    EXPECT_EQ(splitter.id, L"0302010005040706"
-                           L"08090A0B0C0D0E0F");
+    EXPECT_EQ(splitter.id, L"030201000504070608090A0B0C0D0E0F") << "the first three fields in host order";
     EXPECT_EQ(splitter.vendor, "PlugSweep Fixture Labs");
     EXPECT_EQ(splitter.inputs, 1) << "the aux and event inputs do not count";
     EXPECT_EQ(splitter.outputs, 2);
