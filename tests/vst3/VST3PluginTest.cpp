@@ -22,14 +22,6 @@ Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true)
     probe.records = plugin.ProbeModule(Fixture(group, name).toStdString(), isNew, probe.hasFactory);
     return probe;
 }
-
-std::vector<std::wstring> Names(const Probe& probe)
-{
-    std::vector<std::wstring> names;
-    for (const VST3EffectRecord& record : probe.records)
-        names.push_back(record.name);
-    return names;
-}
 } // namespace
 
 TEST(VST3PluginTest, ProbeDescribesEveryAudioClassOfAModule)
@@ -67,7 +59,9 @@ TEST(VST3PluginTest, ProbeSkipsClassesItCannotUseAndFillsGaps)
     EXPECT_EQ(twins.records[0].inputs, 1) << "the first class of a name wins";
     EXPECT_EQ(twins.records[0].categories, "Fx|Filter");
 
-    EXPECT_EQ(Names(ProbeFixture("good", "InitFalse")), std::vector<std::wstring>{L"Fixture Init Survivor"});
+    const Probe refused = ProbeFixture("good", "InitFalse");
+    ASSERT_EQ(refused.records.size(), 1u);
+    EXPECT_EQ(refused.records[0].name, L"Fixture Init Survivor");
 
     const Probe inactive = ProbeFixture("good", "NoActiveBuses");
     ASSERT_EQ(inactive.records.size(), 2u);
