@@ -49,6 +49,8 @@ protected:
 
     ScanSetup setup;
     ScopedUI ui;
+    // Where a test puts the modules it scans.
+    const QString folder = setup.Scratch("plugins");
 };
 } // namespace
 
@@ -97,7 +99,6 @@ TEST_F(VST3HostTest, AScanThatFindsNothingStillWritesTheFile)
 
 TEST_F(VST3HostTest, UnchangedModulesAreTakenFromTheFileWithoutLoadingThem)
 {
-    const QString folder = setup.Scratch("plugins");
     const QString two = CopyModule(Fixture("good", "TwoEffects"), folder, "TwoEffects");
     ASSERT_TRUE(setup.Run({folder}));
     const QByteArray first = ReadFile(setup.Configuration());
@@ -147,7 +148,6 @@ TEST_F(VST3HostTest, OverlappingFoldersProbeEachModuleOnce)
 
 TEST_F(VST3HostTest, AModuleThatCrashedStaysDisabledUntilTheUserEnablesIt)
 {
-    const QString folder = setup.Scratch("plugins");
     const QString two = CopyModule(Fixture("good", "TwoEffects"), folder, "TwoEffects");
     // What a run that died inside the probe leaves behind.
     WriteFile(setup.Effects() + "/TwoEffects.scan3", Marker(two, FileTime(two), "TwoEffects"));
@@ -207,7 +207,6 @@ TEST_F(VST3HostTest, LeftoverMarkersBecomeEntriesExceptForShells)
 
 TEST_F(VST3HostTest, FilesOfOtherVersionsOrBrokenFilesAreReadAsFarAsTheyGo)
 {
-    const QString folder = setup.Scratch("plugins");
     const QString plain = CopyModule(Fixture("good", "PlainFile"), folder, "PlainFile");
     WriteFile(setup.Configuration(), "<Effects version=\"1.0\"><Effect><Path>" + plain.toUtf8() +
                                          "</Path><FileTime>1999-12-31 23:59</FileTime><Name>Old</Name>"
@@ -262,7 +261,6 @@ TEST_F(VST3HostTest, ClashingNamesAndIdentifiersAreResolved)
 
 TEST_F(VST3HostTest, AScanWindowIsShownForBusyScansAndNewFinds)
 {
-    const QString folder = setup.Scratch("plugins");
     QStringList modules;
     for (const char* name : {"A", "B", "C"})
         modules << CopyModule(Fixture("bench", "Bench"), folder, name);
@@ -276,7 +274,6 @@ TEST_F(VST3HostTest, AScanWindowIsShownForBusyScansAndNewFinds)
 
 TEST_F(VST3HostTest, ACancelledOrStoppedScanEndsAfterTheModuleUnderWay)
 {
-    const QString folder = setup.Scratch("plugins");
     CopyModule(Fixture("good", "Instrument"), folder, "A");
     CopyModule(Fixture("good", "PlainFile"), folder, "B");
     ui->cancelled = true;
@@ -299,7 +296,6 @@ TEST_F(VST3HostTest, ACancelledOrStoppedScanEndsAfterTheModuleUnderWay)
 
 TEST_F(VST3HostTest, CatalogueSeesStatesWidthsAndItsOwnEdits)
 {
-    const QString folder = setup.Scratch("plugins");
     CopyModule(Fixture("good", "TwoEffects"), folder, "TwoEffects");
     CopyModule(Fixture("broken", "Garbage"), folder, "Garbage");
     setup.Run({folder});
