@@ -36,8 +36,7 @@ protected:
                name.toUtf8() + "</Name>\n</CrashedPlugin>\n";
     }
 
-    // The results of a host that only loaded what is known, as the host
-    // application sees them.
+    // The results of a host that only loaded what is known, as the host application sees them.
     PluginTypeList Listed(VST3Host& host) const
     {
         host.LoadKnownPlugins();
@@ -56,9 +55,8 @@ protected:
 
 TEST_F(VST3HostTest, FirstScanRecordsEveryClassAndEveryModuleThatFailed)
 {
-    const QString good = TestSupport::Vst3FixtureDir() + "/good";
-    const QString broken = TestSupport::Vst3FixtureDir() + "/broken";
-    EXPECT_TRUE(setup.Run({good, broken}));
+    const QString fixtures = TestSupport::Vst3FixtureDir();
+    EXPECT_TRUE(setup.Run({fixtures + "/good", fixtures + "/broken"}));
     EXPECT_TRUE(setup.Markers().isEmpty());
 
     const auto entries = Entries(setup.Configuration());

@@ -72,7 +72,6 @@ class ScopedUI
 public:
     ScopedUI();
     ~ScopedUI();
-    RecordingUI& operator*() const { return *m_ui; }
     RecordingUI* operator->() const { return m_ui.get(); }
 
 private:
