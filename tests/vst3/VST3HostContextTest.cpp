@@ -61,17 +61,10 @@ TEST(VST3HostContextTest, PassesThePlugInsRequestsToItsOwnerInAFixedOrder)
     EXPECT_EQ(plugin.calls, edits);
 }
 
-TEST(VST3HostContextTest, WithoutAnOwnerTheHandlerRefuses)
+// Answers hold references of their own; the own attribute list does not.
+TEST(VST3HostContextTest, InterfacesAreAnsweredWithReferencesOfTheirOwn)
 {
     auto* context = new VST3HostContext(nullptr);
-    EXPECT_EQ(context->beginEdit(1), vst3::kResultFalse);
-    EXPECT_EQ(context->performEdit(1, 0.5), vst3::kResultFalse);
-    EXPECT_EQ(context->endEdit(1), vst3::kResultFalse);
-    EXPECT_EQ(context->restartComponent(vst3::kReloadComponent), vst3::kResultFalse);
-    EXPECT_EQ(context->setDirty(1), vst3::kResultOk);
-    EXPECT_EQ(context->createContextMenu(nullptr, nullptr), nullptr);
-
-    // Answers hold references of their own; the own attribute list does not.
     EXPECT_NE(Ask(context, vst3::IUnitHandler::iid, vst3::kResultOk), nullptr);
     EXPECT_EQ(Ask(context, vst3::IAttributeList::iid, vst3::kResultOk), context->AttributeList());
     EXPECT_EQ(Ask(context, vst3::IPlugFrame::iid, vst3::kNotImplemented), nullptr);

@@ -22,14 +22,6 @@ Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true)
     probe.records = plugin.ProbeModule(Fixture(group, name).toStdString(), isNew, probe.hasFactory);
     return probe;
 }
-
-std::vector<std::wstring> Names(const Probe& probe)
-{
-    std::vector<std::wstring> names;
-    for (const VST3EffectRecord& record : probe.records)
-        names.push_back(record.name);
-    return names;
-}
 } // namespace
 
 TEST(VST3PluginTest, ProbeDescribesEveryAudioClassOfAModule)
@@ -42,14 +34,9 @@ TEST(VST3PluginTest, ProbeDescribesEveryAudioClassOfAModule)
     EXPECT_EQ(delay.vendor, "PlugSweep Fixtures") << "an empty class vendor falls back to the factory's";
     EXPECT_EQ(delay.categories, "Fx|Delay");
     EXPECT_EQ(delay.categoryMask, 0x80u);
-    EXPECT_EQ(delay.inputs, 2);
-    EXPECT_EQ(delay.outputs, 2);
-    EXPECT_TRUE(delay.enabled && delay.working && !delay.favourite);
-    EXPECT_EQ(delay.path, "") << "the scan fills in the path and the time";
 
     const VST3EffectRecord& splitter = two.records[1];
-    EXPECT_EQ(splitter.id, L"0302010005040706"
-                           L"08090A0B0C0D0E0F");
+    EXPECT_EQ(splitter.id, L"030201000504070608090A0B0C0D0E0F") << "the first three fields in host order";
     EXPECT_EQ(splitter.vendor, "PlugSweep Fixture Labs");
     EXPECT_EQ(splitter.inputs, 1) << "the aux and event inputs do not count";
     EXPECT_EQ(splitter.outputs, 2);
@@ -69,7 +56,9 @@ TEST(VST3PluginTest, ProbeSkipsClassesItCannotUseAndFillsGaps)
     EXPECT_EQ(twins.records[0].inputs, 1) << "the first class of a name wins";
     EXPECT_EQ(twins.records[0].categories, "Fx|Filter");
 
-    EXPECT_EQ(Names(ProbeFixture("good", "InitFalse")), std::vector<std::wstring>{L"Fixture Init Survivor"});
+    const Probe refused = ProbeFixture("good", "InitFalse");
+    ASSERT_EQ(refused.records.size(), 1u);
+    EXPECT_EQ(refused.records[0].name, L"Fixture Init Survivor");
 
     const Probe inactive = ProbeFixture("good", "NoActiveBuses");
     ASSERT_EQ(inactive.records.size(), 2u);

@@ -69,12 +69,6 @@ void ShiftModuleTime(const QString& module, int minutes)
     ASSERT_TRUE(library.setFileTime(time, QFileDevice::FileModificationTime));
 }
 
-QByteArray ReadAll(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
 std::uint64_t FileIdentity(const QString& path)
 {
     struct stat info;
@@ -107,11 +101,6 @@ FixtureReport::~FixtureReport()
     qunsetenv("PLUGSWEEP_FIXTURE_REPORT");
 }
 
-std::vector<std::string> FixtureReport::Lines() const
-{
-    return Lines(std::string());
-}
-
 std::vector<std::string> FixtureReport::Lines(const std::string& prefix) const
 {
     std::vector<std::string> lines;
@@ -129,19 +118,9 @@ void RecordingUI::SetMessage(const std::wstring& text)
         onMessage(text);
 }
 
-void RecordingUI::SetMessage(int, const std::wstring& text)
-{
-    SetMessage(text);
-}
-
 VRef<VProgressDisplay> RecordingUI::CreateProgressDisplay(bool)
 {
     return VRef<VProgressDisplay>::Adopt(new RecordingProgress(*this));
-}
-
-void RecordingUI::RequestShow(int flag)
-{
-    showRequests.push_back(flag);
 }
 
 ScopedUI::ScopedUI() : m_ui(std::make_shared<RecordingUI>())

@@ -3,7 +3,6 @@
 #include "Interfaces/CorvaneInterfaceImpl.h"
 #include "Main/VLib/VUI.h"
 
-#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QTemporaryDir>
@@ -27,7 +26,6 @@ QString CopyModule(const QString& module, const QString& folder, const QString& 
 QString Library(const QString& bundle);
 // Moves a module's last-modified time by the given minutes.
 void ShiftModuleTime(const QString& module, int minutes);
-QByteArray ReadAll(const QString& path);
 // Changes when a file is replaced, even by one with the same bytes and time.
 std::uint64_t FileIdentity(const QString& path);
 
@@ -42,9 +40,8 @@ class FixtureReport
 public:
     FixtureReport();
     ~FixtureReport();
-    std::vector<std::string> Lines() const;
     // The lines that start with prefix.
-    std::vector<std::string> Lines(const std::string& prefix) const;
+    std::vector<std::string> Lines(const std::string& prefix = {}) const;
 
 private:
     QTemporaryDir m_folder;
@@ -55,10 +52,10 @@ class RecordingUI : public VUI
 {
 public:
     void SetMessage(const std::wstring& text) override;
-    void SetMessage(int code, const std::wstring& text) override;
+    void SetMessage(int, const std::wstring& text) override { SetMessage(text); }
     void UserWarning(const std::wstring&, bool) override {}
     VRef<VProgressDisplay> CreateProgressDisplay(bool flag) override;
-    void RequestShow(int flag) override;
+    void RequestShow(int flag) override { showRequests.push_back(flag); }
 
     std::vector<std::wstring> messages;
     std::vector<int> showRequests;
@@ -75,7 +72,6 @@ class ScopedUI
 public:
     ScopedUI();
     ~ScopedUI();
-    RecordingUI& operator*() const { return *m_ui; }
     RecordingUI* operator->() const { return m_ui.get(); }
 
 private:
