@@ -20,12 +20,6 @@ constexpr int kProcessTimeoutMs = 120000;
 const QString kProbe = "FixtureProbe.so";
 const QString kTwoEffects = "TwoEffects.vst3";
 
-void CopyModule(const QString& from, const QString& to)
-{
-    QDir().mkpath(to);
-    EXPECT_EQ(QProcess::execute("cp", {"-r", from, to}), 0) << from.toStdString();
-}
-
 bool Parses(const QByteArray& text)
 {
     QXmlStreamReader xml(text);
@@ -40,10 +34,10 @@ protected:
     // The VST 2 probe fixture, and the hanging one, in one folder; TwoEffects in another.
     void Install(bool hanging)
     {
-        CopyModule(TestSupport::Vst2FixtureDir() + "/probe/" + kProbe, Folder("vst"));
+        TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/probe/" + kProbe, Folder("vst"));
         if (hanging)
-            CopyModule(TestSupport::Vst2FixtureDir() + "/hang/HangInEntry.so", Folder("vst"));
-        CopyModule(TestSupport::Vst3FixtureDir() + "/good/" + kTwoEffects, Folder("vst3"));
+            TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/hang/HangInEntry.so", Folder("vst"));
+        TestSupport::CopyInto(TestSupport::Vst3FixtureDir() + "/good/" + kTwoEffects, Folder("vst3"));
     }
 
     QString Folder(const QString& name) const { return root.filePath(name); }
@@ -60,7 +54,6 @@ protected:
     QProcessEnvironment Environment() const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
         environment.insert("PLUGSWEEP_FIXTURE_REPORT", root.filePath("report"));
         return environment;
     }
@@ -160,8 +153,8 @@ TEST_F(ScanReliabilityTest, APlugInFoundTwiceIsLoadedOnceAndNotOnRescans)
 {
     Install(false);
     const QString copies = Folder("copies");
-    CopyModule(Folder("vst") + "/" + kProbe, copies);
-    CopyModule(Folder("vst3") + "/" + kTwoEffects, copies);
+    TestSupport::CopyInto(Folder("vst") + "/" + kProbe, copies);
+    TestSupport::CopyInto(Folder("vst3") + "/" + kTwoEffects, copies);
     const QDateTime older = QDateTime::currentDateTime().addSecs(-7200);
     for (const QString& file :
          {copies + "/" + kProbe, copies + "/TwoEffects.vst3/Contents/x86_64-linux/TwoEffects.so"})
