@@ -18,6 +18,9 @@ using TestSupport::ReadFile;
 using TestSupport::WaitUntil;
 using TestSupport::WriteFile;
 
+// Category bits as the catalogue holds them at run time.
+constexpr std::uint32_t kDelay = 0x00000080, kEq = 0x00000800, kInstrument = 0x00004000, kReverb = 0x00800000;
+
 // Records the status messages the engine sends to the user while it lives.
 class MessageCapture : public VUI
 {
