@@ -53,9 +53,7 @@ public:
         sampleRate = rate;
         return SetBlockSize(frames);
     }
-    void Close() override {}
     bool Process(const TransportRecord&, float**, float**, std::uint32_t) override { return true; }
-    void Poll() override {}
     void RequestFlush(bool) override {}
     std::wstring GetName() const override { return m_name; }
     std::wstring GetVendor() const override { return m_vendor; }
@@ -63,7 +61,6 @@ public:
     std::int32_t GetNumInputs() override { return inputs; }
     std::int32_t GetNumOutputs() override { return outputs; }
     bool SetBlockSize(std::uint32_t frames) override { return (blockSize = frames, true); }
-    bool SetSampleRate(std::uint32_t rate) override { return (sampleRate = float(rate), true); }
     std::uint32_t GetBlockSize() const override { return blockSize; }
     std::wstring GetIdentifierKey() const override { return m_key; }
     std::wstring GetIdentifierPrefix() const override { return L"tfd:"; }
