@@ -55,9 +55,9 @@ int main(int argc, char* argv[])
         return 0;
     const QString name = QString("Crashing Plugin %1").arg(run);
     Write(effects.filePath(name + ".scan"),
-           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +
-               ".so</Path>\n\t<Created>2024-01-01 10:00</Created>\n\t<Name>" + name.toUtf8() +
-               "</Name>\n</CrashedPlugin>\n");
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +
+              ".so</Path>\n\t<Created>2024-01-01 10:00</Created>\n\t<Name>" + name.toUtf8() +
+              "</Name>\n</CrashedPlugin>\n");
     if (control.contains("hold"))
     {
         WaitFor(effects.filePath("release"));
