@@ -18,6 +18,9 @@ using TestSupport::ReadFile;
 using TestSupport::WaitUntil;
 using TestSupport::WriteFile;
 
+// Category bits as the catalogue holds them at run time.
+constexpr std::uint32_t kDelay = 0x00000080, kEq = 0x00000800, kInstrument = 0x00004000, kReverb = 0x00800000;
+
 // Records the status messages the engine sends to the user while it lives.
 class MessageCapture : public VUI
 {
@@ -50,9 +53,7 @@ public:
         sampleRate = rate;
         return SetBlockSize(frames);
     }
-    void Close() override {}
     bool Process(const TransportRecord&, float**, float**, std::uint32_t) override { return true; }
-    void Poll() override {}
     void RequestFlush(bool) override {}
     std::wstring GetName() const override { return m_name; }
     std::wstring GetVendor() const override { return m_vendor; }
@@ -60,7 +61,6 @@ public:
     std::int32_t GetNumInputs() override { return inputs; }
     std::int32_t GetNumOutputs() override { return outputs; }
     bool SetBlockSize(std::uint32_t frames) override { return (blockSize = frames, true); }
-    bool SetSampleRate(std::uint32_t rate) override { return (sampleRate = float(rate), true); }
     std::uint32_t GetBlockSize() const override { return blockSize; }
     std::wstring GetIdentifierKey() const override { return m_key; }
     std::wstring GetIdentifierPrefix() const override { return L"tfd:"; }

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <gtest/gtest.h>
+#include <tuple>
 
 namespace
 {
@@ -58,20 +59,18 @@ TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeForms)
 
 TEST(CategoryTable, PluginCategoryTextsAreRenamedThenMatched)
 {
-    std::string text = "Fx|Filter|Delay";
-    EXPECT_EQ(Table().CategoryMaskFromText(text), 0x00000880u);
-    EXPECT_EQ(text, "Fx|EQ|Delay");
-
-    std::string twice = "Analyzer Analyzer";
-    EXPECT_EQ(Table().CategoryMaskFromText(twice), RuntimeBitOf(L"meter"));
-    EXPECT_EQ(twice, "Metering Analyzer");
-
-    std::string surround = "Up-Downmix";
-    // The hyphen is gone with the rename, so "-" does not match as well.
-    EXPECT_EQ(Table().CategoryMaskFromText(surround), RuntimeBitOf(L"surr"));
-
-    std::string nothing = "fx";
-    EXPECT_EQ(Table().CategoryMaskFromText(nothing), 0u);
+    // A rename applies once; the hyphen goes with "Up-Downmix", so "-" does not match as well.
+    const std::vector<std::tuple<std::string, std::uint32_t, std::string>> cases = {
+        {"Fx|Filter|Delay", 0x00000880u, "Fx|EQ|Delay"},
+        {"Analyzer Analyzer", RuntimeBitOf(L"meter"), "Metering Analyzer"},
+        {"Up-Downmix", RuntimeBitOf(L"surr"), "Surround"},
+        {"fx", 0u, "fx"}};
+    for (auto [text, mask, renamed] : cases)
+    {
+        SCOPED_TRACE(text);
+        EXPECT_EQ(Table().CategoryMaskFromText(text), mask);
+        EXPECT_EQ(text, renamed);
+    }
 }
 
 TEST(CategoryTable, MetadataKeysGiveAMaskOrTheNoCategoryValue)

@@ -17,9 +17,6 @@ using namespace CatalogueTest;
 
 namespace
 {
-constexpr std::uint32_t kEq = 0x00000800;
-constexpr std::uint32_t kReverb = 0x00800000;
-
 class PluginHostTest : public ::testing::Test
 {
 protected:

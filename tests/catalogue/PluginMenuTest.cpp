@@ -5,13 +5,10 @@
 #include <gtest/gtest.h>
 #include <memory>
 
+using namespace CatalogueTest;
+
 namespace
 {
-constexpr std::uint32_t kDelay = 0x00000080;
-constexpr std::uint32_t kEq = 0x00000800;
-constexpr std::uint32_t kInstrument = 0x00004000;
-constexpr std::uint32_t kReverb = 0x00800000;
-
 PluginListEntry Entry(const std::wstring& name, std::uint32_t mask, std::uint32_t favourite = 0,
                       std::uint32_t flags = 0, std::int32_t width = 0)
 {
@@ -31,7 +28,7 @@ QStringList Describe(const PluginList& source, const PluginMenuFilter& filter, s
     PluginMenuData data;
     data.Rebuild(list);
     const std::unique_ptr<QMenu> menu(PluginMenuBuilder(data, filter).Build(track, nullptr, includeChain));
-    return CatalogueTest::DescribeMenu(*menu);
+    return DescribeMenu(*menu);
 }
 
 PluginList MixedList()

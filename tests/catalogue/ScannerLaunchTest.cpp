@@ -82,9 +82,7 @@ TEST_F(ScannerLaunchTest, StoppingDuringARunEndsTheScannerWithoutReloading)
 {
     Control(0, "hang");
     std::unique_ptr<ScannerWorker> worker = StartWorker(QStringLiteral(TEST_SCANNER));
-    ASSERT_TRUE(
-        WaitUntil([this] { return ScannerRuns() == 1 && QFileInfo::exists(Effects("scanner.pid")); }));
-    ASSERT_TRUE(WaitUntil([this] { return ScannerAlive(); }));
+    ASSERT_TRUE(WaitUntil([this] { return ScannerRuns() == 1 && ScannerAlive(); }));
     worker->Stop();
     EXPECT_TRUE(worker->Finished());
     EXPECT_EQ(m_reloads, 0);

@@ -12,9 +12,6 @@ using namespace CatalogueTest;
 
 namespace
 {
-constexpr std::uint32_t kEq = 0x00000800;
-constexpr std::uint32_t kReverb = 0x00800000;
-
 class TFDAudioPluginHostTest : public ::testing::Test
 {
 protected:

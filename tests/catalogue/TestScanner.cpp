@@ -23,10 +23,10 @@ QByteArray ReadAll(const QString& path)
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-void Append(const QString& path, const QByteArray& bytes)
+void Write(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mode = QIODevice::Append)
 {
     QFile file(path);
-    if (file.open(QIODevice::Append))
+    if (file.open(mode))
         file.write(bytes);
 }
 
@@ -42,11 +42,8 @@ int main(int argc, char* argv[])
     if (argc < 2)
         return 2;
     QDir effects = QFileInfo(QString::fromLocal8Bit(argv[1])).absoluteDir();
-    Append(effects.filePath("runs.log"), "run\n");
-    QFile pid(effects.filePath("scanner.pid"));
-    if (pid.open(QIODevice::WriteOnly))
-        pid.write(QByteArray::number(qint64(getpid())));
-    pid.close();
+    Write(effects.filePath("runs.log"), "run\n");
+    Write(effects.filePath("scanner.pid"), QByteArray::number(qint64(getpid())), QIODevice::WriteOnly);
     const int run = ReadAll(effects.filePath("runs.log")).count('\n');
     for (const QString& marker : effects.entryList({"*.scan", "*.scan3"}, QDir::Files))
         effects.remove(marker);
@@ -57,10 +54,10 @@ int main(int argc, char* argv[])
     if (run > control.value(0).toInt())
         return 0;
     const QString name = QString("Crashing Plugin %1").arg(run);
-    Append(effects.filePath(name + ".scan"),
-           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +
-               ".so</Path>\n\t<Created>2024-01-01 10:00</Created>\n\t<Name>" + name.toUtf8() +
-               "</Name>\n</CrashedPlugin>\n");
+    Write(effects.filePath(name + ".scan"),
+          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +
+              ".so</Path>\n\t<Created>2024-01-01 10:00</Created>\n\t<Name>" + name.toUtf8() +
+              "</Name>\n</CrashedPlugin>\n");
     if (control.contains("hold"))
     {
         WaitFor(effects.filePath("release"));

@@ -1,8 +1,7 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QDirIterator>
-#include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -14,42 +13,21 @@
 // that kill the scanner.
 namespace
 {
-void CopyTree(const QString& from, const QString& to)
-{
-    if (QFileInfo(from).isFile())
-    {
-        QDir().mkpath(QFileInfo(to).path());
-        QFile::copy(from, to);
-        return;
-    }
-    QDir().mkpath(to);
-    QDirIterator it(from, QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-    while (it.hasNext())
-    {
-        const QString path = it.next();
-        const QString target = to + path.mid(from.size());
-        if (it.fileInfo().isDir())
-            QDir().mkpath(target);
-        else
-            QFile::copy(path, target);
-    }
-}
-
 class PlugcatEndToEndTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        const QString vst2 = TestSupport::Vst2FixtureDir();
-        const QString vst3 = TestSupport::Vst3FixtureDir();
+        if (!QFileInfo::exists("/usr/lib/vst3/ZamComp.vst3"))
+            GTEST_SKIP() << "zam-plugins is not installed";
         for (const char* name : {"good/FixtureEffect.so", "good/FixtureInstrument.so", "crash/AbortInName.so",
                                  "crash/ExitInCategory.so", "crash/SegvInVendor.so"})
-            CopyTree(vst2 + "/" + name, Vst2Folder() + "/" + QFileInfo(name).fileName());
+            TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/" + name, Vst2Folder());
         for (const char* name : {"good/TwoEffects.vst3", "crash/CreateAbort.vst3"})
-            CopyTree(vst3 + "/" + name, Vst3Folder() + "/" + QFileInfo(name).fileName());
+            TestSupport::CopyInto(TestSupport::Vst3FixtureDir() + "/" + name, Vst3Folder());
         // A plug-in that ships in both formats: the VST 3 one wins the merged list.
-        CopyTree("/usr/lib/vst/ZamComp-vst.so", Vst2Folder() + "/ZamComp-vst.so");
-        CopyTree("/usr/lib/vst3/ZamComp.vst3", Vst3Folder() + "/ZamComp.vst3");
+        TestSupport::CopyInto("/usr/lib/vst/ZamComp-vst.so", Vst2Folder());
+        TestSupport::CopyInto("/usr/lib/vst3/ZamComp.vst3", Vst3Folder());
     }
 
     QString Vst2Folder() const { return root.filePath("vst"); }
@@ -58,11 +36,8 @@ protected:
 
     TestSupport::ProcessResult Plugcat(const QStringList& arguments)
     {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
         return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat",
-                                       QStringList{"--prefs", root.filePath("prefs")} + arguments,
-                                       environment);
+                                       QStringList{"--prefs", root.filePath("prefs")} + arguments);
     }
     QByteArray Read(const QString& name) const { return TestSupport::ReadFile(Effects() + "/" + name); }
 
@@ -83,8 +58,6 @@ protected:
 
 TEST_F(PlugcatEndToEndTest, CrashesCostOneRunEachAndLoseNothing)
 {
-    if (!QFileInfo::exists("/usr/lib/vst3/ZamComp.vst3"))
-        GTEST_SKIP() << "zam-plugins is not installed";
     const TestSupport::ProcessResult first = Plugcat({"scan", Vst2Folder(), Vst3Folder()});
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
     // Three plug-ins end the process (abort, exit, abort); the fault in the

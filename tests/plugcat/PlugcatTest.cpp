@@ -18,13 +18,6 @@ using TestSupport::WriteFile;
 
 constexpr int kProcessTimeoutMs = 60000;
 
-bool CopyExecutable(const QString& from, const QString& to)
-{
-    return QFile::copy(from, to) &&
-           QFile::setPermissions(to,
-                                 QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-}
-
 // plugcat starts the PlugSweep that lies beside it: each test gets a folder
 // with a copy of plugcat and, as its PlugSweep, the stand-in scanner whose
 // runs the test controls.
@@ -34,9 +27,8 @@ protected:
     void SetUp() override
     {
         ASSERT_TRUE(m_dir.isValid());
-        ASSERT_TRUE(QDir().mkpath(Bin()));
-        ASSERT_TRUE(CopyExecutable(TestSupport::BinDir() + "/plugcat", Bin("plugcat")));
-        ASSERT_TRUE(CopyExecutable(QStringLiteral(TEST_SCANNER), Bin("PlugSweep")));
+        TestSupport::CopyInto(TestSupport::BinDir() + "/plugcat", Bin());
+        ASSERT_TRUE(QFile::copy(QStringLiteral(TEST_SCANNER), Bin("PlugSweep")));
         ASSERT_TRUE(QDir().mkpath(Empty()));
     }
 

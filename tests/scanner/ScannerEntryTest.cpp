@@ -1,6 +1,5 @@
 #include "Scanner/ScannerEntry.h"
 
-#include <QDir>
 #include <gtest/gtest.h>
 
 TEST(ScannerEntryTest, PreferencesRootIsTheRequestPathBeforeItsEffectsFolder)
@@ -12,12 +11,4 @@ TEST(ScannerEntryTest, PreferencesRootIsTheRequestPathBeforeItsEffectsFolder)
         << "the forward-slash match wins";
     EXPECT_EQ(ScannerEntry::PreferencesRootOf(L"/tmp/FXScan.xml"), L"");
     EXPECT_EQ(ScannerEntry::PreferencesRootOf(L"/tmp/effects/FXScan.xml"), L"") << "the match is case-sensitive";
-}
-
-TEST(ScannerEntryTest, DefaultRequestLiesInTheHostsEffectsFolder)
-{
-    const QString path = ScannerEntry::DefaultRequestPath();
-    EXPECT_TRUE(path.startsWith(QDir::homePath() + "/AppData/Roaming/"));
-    EXPECT_EQ(QString::fromStdWString(ScannerEntry::PreferencesRootOf(path.toStdWString())) + "/Effects/FXScan.xml",
-              path);
 }

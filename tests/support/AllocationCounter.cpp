@@ -24,12 +24,8 @@ std::size_t ThreadAllocations()
 }
 } // namespace AllocationCounter
 
+// The array forms call these by default.
 void* operator new(std::size_t size)
-{
-    return Allocate(size);
-}
-
-void* operator new[](std::size_t size)
 {
     return Allocate(size);
 }
@@ -39,17 +35,7 @@ void operator delete(void* block) noexcept
     std::free(block);
 }
 
-void operator delete[](void* block) noexcept
-{
-    std::free(block);
-}
-
 void operator delete(void* block, std::size_t) noexcept
-{
-    std::free(block);
-}
-
-void operator delete[](void* block, std::size_t) noexcept
 {
     std::free(block);
 }

@@ -23,6 +23,12 @@ void WriteFile(const QString& path, const QByteArray& bytes)
     file.write(bytes);
 }
 
+void CopyInto(const QString& from, const QString& folder)
+{
+    QDir().mkpath(folder);
+    EXPECT_EQ(QProcess::execute("cp", {"-r", from, folder}), 0) << from.toStdString();
+}
+
 bool WaitUntil(const std::function<bool()>& condition)
 {
     for (int step = 0; step < 6000; ++step)

@@ -36,6 +36,8 @@ inline QString Vst3FixtureDir()
 QByteArray ReadFile(const QString& path);
 // Makes the folders on the way; a file that cannot be written fails the test.
 void WriteFile(const QString& path, const QByteArray& bytes);
+// Copies a file or a bundle folder into the folder, which it makes first.
+void CopyInto(const QString& from, const QString& folder);
 // A bound on waiting for another process, so that a fault fails instead of hanging.
 bool WaitUntil(const std::function<bool()>& condition);
 
