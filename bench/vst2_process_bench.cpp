@@ -104,16 +104,20 @@ void Measure(const QString& path)
     std::vector<double> plain;
     for (int round = 0; round < kRounds; ++round)
     {
-        wrapped.push_back(NanosecondsPerBlock([&] {
-            wrapper.Process(transport, wrappedIn.pointers.data(), wrappedOut.pointers.data(), kBlock);
-            transport.position += ticksPerBlock;
-        }));
-        plain.push_back(NanosecondsPerBlock([&] { direct.Process(directIn.pointers.data(), directOut.pointers.data()); }));
+        wrapped.push_back(NanosecondsPerBlock(
+            [&]
+            {
+                wrapper.Process(transport, wrappedIn.pointers.data(), wrappedOut.pointers.data(), kBlock);
+                transport.position += ticksPerBlock;
+            }));
+        plain.push_back(NanosecondsPerBlock(
+            [&] { direct.Process(directIn.pointers.data(), directOut.pointers.data()); }));
     }
     const double wrappedNs = Median(wrapped);
     const double plainNs = Median(plain);
     std::printf("%-14s direct %9.0f ns/block   wrapper %9.0f ns/block   overhead %6.0f ns (%+.2f %%)\n",
-                qPrintable(name), plainNs, wrappedNs, wrappedNs - plainNs, 100.0 * (wrappedNs - plainNs) / plainNs);
+                qPrintable(name), plainNs, wrappedNs, wrappedNs - plainNs,
+                100.0 * (wrappedNs - plainNs) / plainNs);
 }
 } // namespace
 
@@ -128,7 +132,8 @@ int main()
     AudioPluginHost::SetCurrent(PluginHost::GetInstance());
     std::printf("%u-frame blocks at 48000 Hz, median of %d rounds of %d blocks\n", kBlock, kRounds,
                 kBlocksPerRound);
-    const auto measureAll = [] {
+    const auto measureAll = []
+    {
         for (const char* name : {"ZamComp", "ZamEQ2", "ZamCompX2", "ZamVerb"})
             Measure(QStringLiteral("/usr/lib/vst/%1-vst.so").arg(name));
     };

@@ -81,7 +81,8 @@ void ExpectRunsAndRoundTrips(const QString& prefs, const QString& id, const QStr
         store << "--set" << QStringLiteral("0=%1").arg(before[0] < 0.5 ? 1.0 : 0.0);
     const Outcome stored = Plugcat(prefs, store);
     ASSERT_EQ(stored.exitCode, 0) << stored.err.toStdString();
-    const Outcome restored = Plugcat(prefs, {"load", id, "--json", "--seconds", "0.1", "--restore", presetPath});
+    const Outcome restored =
+        Plugcat(prefs, {"load", id, "--json", "--seconds", "0.1", "--restore", presetPath});
     ASSERT_EQ(restored.exitCode, 0) << restored.err.toStdString();
     const std::vector<double> expected = Values(stored.json);
     const std::vector<double> actual = Values(restored.json);

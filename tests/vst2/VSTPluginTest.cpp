@@ -1,10 +1,10 @@
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
 #include "Core/BaseLib/AudioPlugins/CategoryTable.h"
 #include "Core/BaseLib/Debug.h"
 #include "Main/AudioEngineController/Effects/VST/HostCallback.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
-#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
 #include "Vst2TestBase.h"
 
 namespace

@@ -8,7 +8,8 @@ VSTEventBuffer::VSTEventBuffer()
 {
     // Past the two pointers the struct declares, so reached through a plain
     // pointer rather than the array.
-    auto** slots = reinterpret_cast<VstEvent**>(reinterpret_cast<char*>(Header()) + offsetof(VstEvents, events));
+    auto** slots =
+        reinterpret_cast<VstEvent**>(reinterpret_cast<char*>(Header()) + offsetof(VstEvents, events));
     for (std::size_t i = 0; i < kCapacity; ++i)
         slots[i] = reinterpret_cast<VstEvent*>(&m_events[i]);
 }

@@ -335,7 +335,8 @@ VstIntPtr VSTPlugin::DispatchAt(VstInt32 opcode, VstInt32 index, VstIntPtr value
 // that must tell a failure from an answer of 0.
 VstIntPtr VSTPlugin::Ask(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr)
 {
-    return Platform::GuardedCall([&] { return _plugin->dispatcher(_plugin, opcode, index, value, ptr, 0.0f); });
+    return Platform::GuardedCall([&]
+                                 { return _plugin->dispatcher(_plugin, opcode, index, value, ptr, 0.0f); });
 }
 
 bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement)
@@ -387,7 +388,8 @@ void VSTPlugin::DetectSoftBypass()
     Dispatch(effSetBypass, VstIntPtr(0));
 }
 
-bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float** outputs, std::uint32_t frames)
+bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float** outputs,
+                        std::uint32_t frames)
 {
     m_processing = true;
     {
@@ -520,18 +522,20 @@ void VSTPlugin::RunPlugin(float** inputs, float** outputs, std::uint32_t frames)
 {
     try
     {
-        Platform::GuardedCall([&] {
-            if (_plugin->flags & effFlagsCanReplacing)
+        Platform::GuardedCall(
+            [&]
             {
-                _plugin->processReplacing(_plugin, inputs, outputs, VstInt32(frames));
-                return;
-            }
-            // The old call adds to what the outputs hold.
-            if (!m_bypassed)
-                for (std::int32_t channel = 0; channel < _plugin->numOutputs; ++channel)
-                    Clear(outputs[channel], frames);
-            _plugin->process(_plugin, inputs, outputs, VstInt32(frames));
-        });
+                if (_plugin->flags & effFlagsCanReplacing)
+                {
+                    _plugin->processReplacing(_plugin, inputs, outputs, VstInt32(frames));
+                    return;
+                }
+                // The old call adds to what the outputs hold.
+                if (!m_bypassed)
+                    for (std::int32_t channel = 0; channel < _plugin->numOutputs; ++channel)
+                        Clear(outputs[channel], frames);
+                _plugin->process(_plugin, inputs, outputs, VstInt32(frames));
+            });
     }
     catch (const std::exception&)
     {
@@ -561,7 +565,8 @@ void VSTPlugin::TakeDry(std::uint32_t frames)
     for (size_t channel = 0; channel < m_pluginInputs.size(); ++channel)
     {
         if (m_delayLines)
-            m_delayLines->Delay(std::int32_t(channel), m_pluginInputs[channel], m_dry[channel].data(), frames);
+            m_delayLines->Delay(std::int32_t(channel), m_pluginInputs[channel], m_dry[channel].data(),
+                                frames);
         else
             std::copy_n(m_pluginInputs[channel], frames, m_dry[channel].begin());
     }
@@ -727,7 +732,8 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
     TAutoLockCS plugin(&m_pluginLock, true);
     if (plugin.Locked())
     {
-        TellListeners([&](AudioPluginListener* listener) { listener->OnParameterAutomated(index, value, this); });
+        TellListeners([&](AudioPluginListener* listener)
+                      { listener->OnParameterAutomated(index, value, this); });
         return;
     }
     TAutoLockCS pending(&m_pendingLock);
@@ -796,9 +802,8 @@ void VSTPlugin::Idle()
         Dispatch(effEditIdle);
     TAutoLockCS pending(&m_pendingLock);
     for (const auto& pending : m_pendingAutomation)
-        TellListeners([&](AudioPluginListener* listener) {
-            listener->OnParameterAutomated(pending.first, pending.second, this);
-        });
+        TellListeners([&](AudioPluginListener* listener)
+                      { listener->OnParameterAutomated(pending.first, pending.second, this); });
     m_pendingAutomation.clear();
 }
 
@@ -928,10 +933,12 @@ bool VSTPlugin::SetParameter(std::int32_t index, float value)
 {
     if (!_plugin || m_ignoredParameters.count(index))
         return true;
-    Guarded([&] {
-        _plugin->setParameter(_plugin, index, value);
-        return VstIntPtr(0);
-    });
+    Guarded(
+        [&]
+        {
+            _plugin->setParameter(_plugin, index, value);
+            return VstIntPtr(0);
+        });
     return true;
 }
 
@@ -1018,7 +1025,8 @@ void VSTPlugin::BuildParameterTable()
     StartProcessing();
 }
 
-AudioPluginParameter VSTPlugin::DescribeParameter(std::int32_t index, const std::set<std::wstring>* fixedNames)
+AudioPluginParameter VSTPlugin::DescribeParameter(std::int32_t index,
+                                                  const std::set<std::wstring>* fixedNames)
 {
     AudioPluginParameter parameter;
     parameter.identifier = std::uint32_t(index);
@@ -1057,7 +1065,8 @@ void VSTPlugin::Classify(AudioPluginParameter& parameter, std::int32_t index,
         return;
     }
     VstParameterProperties properties{};
-    if (DispatchAt(effGetParameterProperties, index, 0, &properties) && (properties.flags & kVstParameterIsSwitch))
+    if (DispatchAt(effGetParameterProperties, index, 0, &properties) &&
+        (properties.flags & kVstParameterIsSwitch))
     {
         parameter.kind = AudioPluginParameter::Switch;
         return;
@@ -1090,7 +1099,8 @@ void VSTPlugin::Classify(AudioPluginParameter& parameter, std::int32_t index,
 std::vector<std::wstring> VSTPlugin::SweepDisplayTexts(std::int32_t index)
 {
     std::vector<std::wstring> texts;
-    const auto collect = [&](float value) {
+    const auto collect = [&](float value)
+    {
         SetParameter(index, value);
         std::wstring text = GetParameterDisplay(index, value);
         if (std::find(texts.begin(), texts.end(), text) == texts.end())
@@ -1227,7 +1237,10 @@ bool VSTPlugin::LoadParameterList(const PluginState& state)
     std::vector<std::wstring> names;
     for (std::int32_t index = 0; index < GetNumParameters(); ++index)
         names.push_back(GetParameterName(index));
-    const std::uint32_t count = std::min(header[1], std::uint32_t((data.size() - 8) / kParameterEntryBytes));
+    // A list stored by a version of the plug-in with more parameters, or a
+    // truncated one, never reaches past what either side has.
+    const std::uint32_t count = std::min(
+        {header[1], std::uint32_t((data.size() - 8) / kParameterEntryBytes), std::uint32_t(names.size())});
     for (std::uint32_t position = 0; position < count; ++position)
     {
         const char* entry = data.constData() + 8 + position * kParameterEntryBytes;
@@ -1241,9 +1254,8 @@ bool VSTPlugin::LoadParameterList(const PluginState& state)
         }
         else
             stored = QString::fromUtf8(entry, int(strnlen(entry, kParameterNameBytes))).toStdWString();
-        const auto matches = [&](const std::wstring& name) {
-            return wide ? name.substr(0, kWideNameCharacters) == stored : name == stored;
-        };
+        const auto matches = [&](const std::wstring& name)
+        { return wide ? name.substr(0, kWideNameCharacters) == stored : name == stored; };
         if (std::none_of(names.begin(), names.end(), matches))
             continue;
         float value;
@@ -1256,15 +1268,17 @@ bool VSTPlugin::LoadParameterList(const PluginState& state)
 
 void VSTPlugin::RestoreStateFlags(const PluginState& state)
 {
-    SetEditorRect(QRect(QPoint(state.editorLeft, state.editorTop),
-                        QPoint(state.editorLeft + state.editorWidth - 1, state.editorTop + state.editorHeight - 1)));
+    SetEditorRect(
+        QRect(QPoint(state.editorLeft, state.editorTop),
+              QPoint(state.editorLeft + state.editorWidth - 1, state.editorTop + state.editorHeight - 1)));
     SetBypassLike(state.flags & PluginState::kBypassLike);
     m_bypassed = state.flags & PluginState::kWrapperFlag;
     const bool offset = state.flags & PluginState::kOffset;
     SetOffset(offset, offset ? -std::int32_t((state.flags >> 16) & 0xFFFF) : -100);
 }
 
-bool VSTPlugin::SendArrangements(const SpeakerArrangementRecord& input, const SpeakerArrangementRecord& output)
+bool VSTPlugin::SendArrangements(const SpeakerArrangementRecord& input,
+                                 const SpeakerArrangementRecord& output)
 {
     // Copies: a plug-in may write into what it is given.
     SpeakerArrangementRecord in = input;
@@ -1328,7 +1342,8 @@ bool VSTPlugin::SendArrangementsFor(std::uint32_t in, std::uint32_t out)
     if (hostIn && hostOut)
     {
         if (TraceDispatch())
-            g_vstDispatchDebug.Debug("VSTPlugin::UpdateSpeakerArrangement: Setting to: %d->%d", int(in), int(out));
+            g_vstDispatchDebug.Debug("VSTPlugin::UpdateSpeakerArrangement: Setting to: %d->%d", int(in),
+                                     int(out));
         if (SendArrangements(*hostIn, *hostOut))
             return true;
     }
@@ -1341,7 +1356,8 @@ bool VSTPlugin::SendArrangementsFor(std::uint32_t in, std::uint32_t out)
 
     const std::int32_t inputs = _plugin->numInputs;
     const std::int32_t outputs = _plugin->numOutputs;
-    if (inputs == outputs && (inputs == 6 || inputs == 8) && inputs > ChannelCountOf(in) && in <= 12 && out <= 12)
+    if (inputs == outputs && (inputs == 6 || inputs == 8) && inputs > ChannelCountOf(in) && in <= 12 &&
+        out <= 12)
     {
         const std::uint32_t* fallback = inputs == 6 ? kSixChannelFallback : kEightChannelFallback;
         if (fallback[in] != in || fallback[out] != out)

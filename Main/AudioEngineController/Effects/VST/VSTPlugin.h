@@ -163,7 +163,8 @@ private:
     // Parameters and presets.
     void BuildParameterTable();
     AudioPluginParameter DescribeParameter(std::int32_t index, const std::set<std::wstring>* fixedNames);
-    void Classify(AudioPluginParameter& parameter, std::int32_t index, const std::set<std::wstring>* fixedNames);
+    void Classify(AudioPluginParameter& parameter, std::int32_t index,
+                  const std::set<std::wstring>* fixedNames);
     std::vector<std::wstring> SweepDisplayTexts(std::int32_t index);
     std::wstring ParameterText(VstInt32 opcode, std::int32_t index);
     void Refreshed(AudioPluginParameter& parameter, std::int32_t index);

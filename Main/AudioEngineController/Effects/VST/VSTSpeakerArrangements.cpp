@@ -91,8 +91,8 @@ SpeakerArrangementRecord Empty()
 const std::vector<Speaker> kCine30 = {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}};
 const std::vector<Speaker> k51 = {{"L", kSpeakerL},     {"R", kSpeakerR},   {"C", kSpeakerC},
                                   {"Lfe", kSpeakerLfe}, {"Ls", kSpeakerLs}, {"Rs", kSpeakerRs}};
-const std::vector<Speaker> kMusic71 = {{"L", kSpeakerL},   {"R", kSpeakerR},     {"C", kSpeakerC},
-                                       {"Lfe", kSpeakerLfe}, {"Ls", kSpeakerSl},  {"Rs", kSpeakerSr},
+const std::vector<Speaker> kMusic71 = {{"L", kSpeakerL},     {"R", kSpeakerR},   {"C", kSpeakerC},
+                                       {"Lfe", kSpeakerLfe}, {"Ls", kSpeakerSl}, {"Rs", kSpeakerSr},
                                        {"Bsl", kSpeakerLs},  {"Bsr", kSpeakerRs}};
 
 // The engine orders surround channels L C R ...; VST 2.4 layouts L R C ...
@@ -107,10 +107,12 @@ WrapperTable()
         {Predefined(kSpeakerArrMono, {{"M", kSpeakerM}}), {}},
         {Predefined(kSpeakerArrStereo, {{"L", kSpeakerL}, {"R", kSpeakerR}}), {}},
         {Predefined(kSpeakerArr30Cine, kCine30), {0, 2, 1}},
-        {Predefined(kSpeakerArr40Cine, {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}, {"S", kSpeakerS}}),
+        {Predefined(kSpeakerArr40Cine,
+                    {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}, {"S", kSpeakerS}}),
          {0, 2, 1, 3}},
-        {Predefined(kSpeakerArr50,
-                    {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}, {"Ls", kSpeakerLs}, {"Rs", kSpeakerRs}}),
+        {Predefined(
+             kSpeakerArr50,
+             {{"L", kSpeakerL}, {"R", kSpeakerR}, {"C", kSpeakerC}, {"Ls", kSpeakerLs}, {"Rs", kSpeakerRs}}),
          {0, 2, 1, 3, 4}},
         {Predefined(kSpeakerArr51, k51), {}},
         {Predefined(kSpeakerArr61Cine, {{"L", kSpeakerL},
