@@ -328,7 +328,14 @@ VstIntPtr VSTPlugin::DispatchAt(VstInt32 opcode, VstInt32 index, VstIntPtr value
 {
     if (!_plugin)
         return 0;
-    return Guarded([&] { return Ask(opcode, index, value, ptr); });
+    try
+    {
+        return Ask(opcode, index, value, ptr);
+    }
+    catch (...)
+    {
+        return 0;
+    }
 }
 
 // Throws what the plug-in throws, and its faults translated, for the callers
