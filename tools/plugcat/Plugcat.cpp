@@ -324,6 +324,11 @@ int Plugcat::Load()
     AudioPlugin* plugin = m_host->LoadPlugin(name.toStdWString(), m_options.blockSize, placement);
     if (!plugin)
         return Fail(QStringLiteral("%1 could not be opened").arg(name));
+    if (const std::wstring failure = plugin->GetFailure(); !failure.empty())
+    {
+        m_host->ReleasePlugin(plugin);
+        return Fail(QStringLiteral("%1 could not be opened: %2").arg(name, QString::fromStdWString(failure)));
+    }
 
     int result = kExitFailure;
     if (PrepareInstance(*plugin))

@@ -127,8 +127,15 @@ public:
     // is not taken for the user's edits.
     bool IsLoadingPreset() const { return m_loadingPreset; }
 
+    // Why the plug-in cannot be used, for the user: empty while it can. Set
+    // when it refuses to open (an answer past our limits, a fault while it
+    // starts) or, for a plug-in in a process of its own, when that process
+    // died or hung.
+    virtual std::wstring GetFailure() const { return m_failure; }
+
 protected:
     void SetLoadingPreset(bool on) { m_loadingPreset = on; }
+    void SetFailure(const std::wstring& text) { m_failure = text; }
     // "In"/"Out" with the channel's name in the layout of that many channels,
     // or numbered past the first eight.
     static std::wstring ChannelName(const wchar_t* stem, std::int32_t index, std::int32_t channels);
@@ -143,4 +150,5 @@ private:
     bool m_offsetEnabled = false;
     std::int32_t m_offsetValue = -100;
     bool m_loadingPreset = false;
+    std::wstring m_failure;
 };
