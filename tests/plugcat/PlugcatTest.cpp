@@ -148,3 +148,19 @@ TEST_F(PlugcatTest, ListMenuAndEditsWorkOnTheCatalogue)
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.err.contains("no plug-in vst:Nothing:1 in the catalogue"));
 }
+
+TEST_F(PlugcatTest, DefaultPreferencesLieInTheUsersConfigurationFolder)
+{
+    const QString tail = "Thornfield Design/Orvella Corvane/Preferences/Quillmore";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", m_dir.filePath("home"));
+    environment.remove("XDG_CONFIG_HOME");
+    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(m_dir.filePath("home/.config/" + tail + "/Effects")).isDir());
+
+    environment.insert("XDG_CONFIG_HOME", m_dir.filePath("xdg"));
+    const ProcessResult help = TestSupport::RunProcess(Bin("plugcat"), {"--help"}, environment);
+    EXPECT_TRUE(help.out.contains(m_dir.filePath("xdg/" + tail))) << help.out.toStdString();
+    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(m_dir.filePath("xdg/" + tail + "/Effects")).isDir());
+}

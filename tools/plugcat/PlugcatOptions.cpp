@@ -1,6 +1,9 @@
 #include "tools/plugcat/PlugcatOptions.h"
 
+#include "Platform/UserFolders.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <map>
 
@@ -232,8 +235,8 @@ QString PlugcatOptions::Usage()
 
 QString PlugcatOptions::DefaultPreferencesRoot()
 {
-    return QDir::homePath() +
-           QStringLiteral("/AppData/Roaming/Thornfield Design/Orvella Corvane/Preferences/Quillmore");
+    return QFile::decodeName(Platform::RoamingAppDataFolder().c_str()) +
+           QStringLiteral("/Thornfield Design/Orvella Corvane/Preferences/Quillmore");
 }
 
 QStringList PlugcatOptions::DefaultPluginFolders()
