@@ -6,6 +6,8 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev libpugixml-dev libgtest-dev
+    # Manual pages.
+    help2man
     xvfb xauth
     # Third-party plug-ins the scanner is tested against.
     lsp-plugins-vst dragonfly-reverb-vst zam-plugins

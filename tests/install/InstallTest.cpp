@@ -32,7 +32,8 @@ TEST(Install, InstalledPlugcatScansWithTheInstalledScannerAndMetadata)
     const ProcessResult install =
         TestSupport::RunProcess(CMAKE_COMMAND, {"--install", BUILD_DIR, "--prefix", prefix});
     ASSERT_EQ(install.exitCode, 0) << install.out.toStdString() << install.err.toStdString();
-    for (const char* file : {"bin/plugcat", "bin/PlugSweep", "share/plugsweep/Plugin Metadata/ZAM Plugins.xml"})
+    for (const char* file : {"bin/plugcat", "bin/PlugSweep", "share/man/man1/plugcat.1.gz",
+                             "share/man/man1/PlugSweep.1.gz", "share/plugsweep/Plugin Metadata/ZAM Plugins.xml"})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath("prefix/" + QString(file)))) << file;
 
     // An installed metadata file gives the fixture a category of its own.

@@ -61,6 +61,9 @@ int Plugcat::Run()
     case PlugcatOptions::Command::Help:
         m_out << PlugcatOptions::Usage();
         return kExitOk;
+    case PlugcatOptions::Command::Version:
+        m_out << PlugcatOptions::Version();
+        return kExitOk;
     }
     return kExitUsage;
 }

@@ -19,6 +19,7 @@ struct PlugcatOptions
         Favourite,
         Load,
         Help,
+        Version,
     };
 
     Command command = Command::Help;
@@ -45,6 +46,7 @@ struct PlugcatOptions
     // Empty error when the arguments were understood.
     static PlugcatOptions Parse(const QStringList& arguments, QString& error);
     static QString Usage();
+    static QString Version();
     static QString DefaultPreferencesRoot();
     // The standard plug-in folders that exist on this machine.
     static QStringList DefaultPluginFolders();
