@@ -6,8 +6,9 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qtbase5-dev libpugixml-dev libgtest-dev
-    # Manual pages.
-    help2man
+    # Manual pages, and the Debian package with the dependencies its
+    # programs' libraries give.
+    help2man dpkg-dev file
     xvfb xauth
     # Third-party plug-ins the scanner is tested against.
     lsp-plugins-vst dragonfly-reverb-vst zam-plugins

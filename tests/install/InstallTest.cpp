@@ -5,6 +5,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -32,8 +33,9 @@ TEST(Install, InstalledPlugcatScansWithTheInstalledScannerAndMetadata)
     const ProcessResult install =
         TestSupport::RunProcess(CMAKE_COMMAND, {"--install", BUILD_DIR, "--prefix", prefix});
     ASSERT_EQ(install.exitCode, 0) << install.out.toStdString() << install.err.toStdString();
-    for (const char* file : {"bin/plugcat", "bin/PlugSweep", "share/man/man1/plugcat.1.gz",
-                             "share/man/man1/PlugSweep.1.gz", "share/plugsweep/Plugin Metadata/ZAM Plugins.xml"})
+    for (const char* file :
+         {"bin/plugcat", "bin/PlugSweep", "share/man/man1/plugcat.1.gz", "share/man/man1/PlugSweep.1.gz",
+          "share/plugsweep/Plugin Metadata/ZAM Plugins.xml"})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath("prefix/" + QString(file)))) << file;
 
     // An installed metadata file gives the fixture a category of its own.
@@ -48,4 +50,32 @@ TEST(Install, InstalledPlugcatScansWithTheInstalledScannerAndMetadata)
     EXPECT_EQ(effect["state"].toString(), "enabled");
     EXPECT_EQ(effect["categories"].toArray(), QJsonArray({"Reverb"}));
     EXPECT_EQ(ById(scan.out, "FixtureInstrument:1002")["state"].toString(), "enabled");
+}
+
+TEST(Install, DebianPackageHoldsTheProgramsPagesAndMetadataWithScannedDependencies)
+{
+    if (QStandardPaths::findExecutable("dpkg-deb").isEmpty() ||
+        QStandardPaths::findExecutable("dpkg-shlibdeps").isEmpty())
+        GTEST_SKIP() << "dpkg-dev is not installed";
+    QTemporaryDir dir;
+    const ProcessResult pack =
+        TestSupport::RunProcess(CPACK_COMMAND, {"-G", "DEB", "--config",
+                                                QString(BUILD_DIR) + "/CPackConfig.cmake", "-B", dir.path()});
+    ASSERT_EQ(pack.exitCode, 0) << pack.out.toStdString() << pack.err.toStdString();
+    const QStringList packages = QDir(dir.path()).entryList({"*.deb"}, QDir::Files);
+    ASSERT_EQ(packages.size(), 1) << packages.join(' ').toStdString();
+    const QString deb = dir.filePath(packages[0]);
+
+    const ProcessResult contents = TestSupport::RunProcess("dpkg-deb", {"--contents", deb});
+    for (const char* file : {"./usr/bin/plugcat", "./usr/bin/PlugSweep", "./usr/share/man/man1/plugcat.1.gz",
+                             "./usr/share/man/man1/PlugSweep.1.gz",
+                             "./usr/share/plugsweep/Plugin Metadata/Dragonfly Reverb.xml"})
+        EXPECT_TRUE(contents.out.contains(file)) << file;
+    EXPECT_FALSE(contents.out.contains("fixtures")) << "test plug-ins stay out of the package";
+
+    // dpkg-shlibdeps names the packages of the libraries the programs link.
+    const QString depends = TestSupport::RunProcess("dpkg-deb", {"--field", deb, "Depends"}).out;
+    for (const char* package : {"libc6", "libqt5widgets5", "libpugixml1v5", "libsndfile1", "libsmf0"})
+        EXPECT_TRUE(depends.contains(package)) << package << " in " << depends.toStdString();
+    EXPECT_EQ(TestSupport::RunProcess("dpkg-deb", {"--field", deb, "Package"}).out, "plugsweep\n");
 }
