@@ -31,7 +31,10 @@ constexpr unsigned long kProgressIntervalMs = 100;
 const QString kLockFileName = QStringLiteral("FXScan.lock");
 } // namespace
 
-Plugcat::Plugcat(PlugcatOptions options) : m_options(std::move(options)), m_out(stdout), m_err(stderr) {}
+Plugcat::Plugcat(PlugcatOptions options, std::FILE* out)
+    : m_options(std::move(options)), m_out(out), m_err(stderr)
+{
+}
 
 Plugcat::~Plugcat()
 {

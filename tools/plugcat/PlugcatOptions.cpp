@@ -253,6 +253,8 @@ QString PlugcatOptions::Usage()
                "\n"
                "One command at a time works on a preferences root: another waits for it.\n"
                "Ctrl-C or SIGTERM ends a scan in good order, keeping what it found.\n"
+               "Standard output carries only plugcat's own results: what plug-ins print goes\n"
+               "to standard error.\n"
                "\n"
                "Exit status:\n"
                "  0    the command did what it was asked\n"
