@@ -1,6 +1,7 @@
 #include "tools/plugcat/Plugcat.h"
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
+#include "Core/BaseLib/AudioPlugins/CategoryTable.h"
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Core/BaseLib/AudioPlugins/PluginState.h"
 #include "Core/BaseLib/AudioPlugins/PluginTypeTable.h"
@@ -10,6 +11,7 @@
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FileLock.h"
 #include "tools/plugcat/CataloguePrinter.h"
+#include "tools/plugcat/LoadAudio.h"
 #include "tools/plugcat/LoadReport.h"
 #include "tools/plugcat/PluginRunner.h"
 #include "tools/plugcat/PresetFile.h"
@@ -321,12 +323,18 @@ int Plugcat::Load()
     if (entry.state & 1)
         return Fail(QStringLiteral("%1 is disabled; 'plugcat enable %1' turns it on").arg(name));
 
-    StudioModel::Instance().SetSampleRate(m_options.sampleRate);
-    m_host->SetSampleRate(m_options.sampleRate);
+    LoadAudio audio(m_options);
+    if (const QString error = audio.Prepare(); !error.isEmpty())
+        return Fail(error);
+    StudioModel::Instance().SetSampleRate(audio.SampleRate());
+    m_host->SetSampleRate(audio.SampleRate());
     m_host->SetBlockSize(m_options.blockSize);
+    // An input file's channels are the track's, which the wrapper maps onto
+    // the plug-in's own.
     PluginPlacement placement;
-    if (entry.width >= 1 && entry.width <= 8)
-        placement.channelFormat = std::uint32_t(entry.width);
+    const std::int32_t width = audio.TrackChannels() ? audio.TrackChannels() : entry.width;
+    if (width >= 1 && width <= 8)
+        placement.channelFormat = std::uint32_t(width);
     AudioPlugin* plugin = m_host->LoadPlugin(name.toStdWString(), m_options.blockSize, placement);
     if (!plugin)
         return Fail(QStringLiteral("%1 could not be opened").arg(name));
@@ -340,14 +348,18 @@ int Plugcat::Load()
     if (PrepareInstance(*plugin))
     {
         LoadReport report;
-        report.sampleRate = m_options.sampleRate;
         report.blockSize = m_options.blockSize;
-        report.seconds = m_options.seconds;
-        report.run = PluginRunner(*plugin, m_options.sampleRate, m_options.blockSize).Run(m_options.seconds);
-        report.Describe(*plugin);
-        m_out << (m_options.json ? report.Json() : report.Text());
-        m_out.flush();
-        result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
+        const bool instrument =
+            CategoryTable::Instance().IsInstrumentMask(entry.categoryMask) || plugin->GetNumInputs() == 0;
+        if (const QString error = audio.Run(*plugin, instrument, report); !error.isEmpty())
+            Fail(error);
+        else
+        {
+            report.Describe(*plugin);
+            m_out << (m_options.json ? report.Json() : report.Text());
+            m_out.flush();
+            result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
+        }
     }
     m_host->ReleasePlugin(plugin);
     return result;

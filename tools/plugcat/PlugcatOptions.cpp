@@ -133,7 +133,7 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
         }
         else if (TakeValue(arguments, index, QStringLiteral("--rate"), value))
         {
-            seen.rate = true;
+            seen.rate = options.rateGiven = true;
             if (!ParseNumber(value, options.sampleRate))
                 error = QStringLiteral("--rate needs a sample rate in Hz, not '%1'").arg(value);
         }
@@ -147,7 +147,7 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
         else if (TakeValue(arguments, index, QStringLiteral("--seconds"), value))
         {
             bool ok = false;
-            seen.load = true;
+            seen.load = options.secondsGiven = true;
             options.seconds = value.toDouble(&ok);
             if (!ok || options.seconds <= 0.0 || options.seconds > 3600.0)
                 error = QStringLiteral("--seconds needs a time in seconds up to 3600, not '%1'").arg(value);
@@ -167,6 +167,18 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
             if (value.isEmpty())
                 error =
                     QStringLiteral("%1 needs a preset file").arg(argument.section(QLatin1Char('='), 0, 0));
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--input"), value) ||
+                 TakeValue(arguments, index, QStringLiteral("--output"), value) ||
+                 TakeValue(arguments, index, QStringLiteral("--midi"), value))
+        {
+            seen.load = true;
+            const QString name = argument.section(QLatin1Char('='), 0, 0);
+            (name == QLatin1String("--input")    ? options.inputPath
+             : name == QLatin1String("--output") ? options.outputPath
+                                                 : options.midiPath) = value;
+            if (value.isEmpty())
+                error = QStringLiteral("%1 needs a file").arg(name);
         }
         else if (TakeValue(arguments, index, QStringLiteral("--set"), value))
         {
@@ -235,9 +247,19 @@ QString PlugcatOptions::Usage()
                "  --json             print the catalogue, or the load report, as JSON\n"
                "  --probe-timeout S  scan: take a probe longer than S seconds for a hang\n"
                "  --channels N       menu: the track's channel count\n"
-               "  --rate HZ          menu, load: the sample rate (default 48000)\n"
-               "  --seconds S        load: how long to process, in seconds (default 1), a 440 Hz\n"
-               "                     tone with noise\n"
+               "  --rate HZ          menu, load: the sample rate (default 48000; load takes the\n"
+               "                     input file's)\n"
+               "  --input FILE       load: process this audio file (WAV, FLAC, Ogg or any other\n"
+               "                     format libsndfile reads) instead of a 440 Hz tone with\n"
+               "                     noise; its channels feed the plug-in's as a track's would\n"
+               "  --output FILE      load: write what the plug-in produced; the extension picks\n"
+               "                     the format (.wav, .flac, .ogg, .aiff, ...), 32-bit float\n"
+               "                     WAV without one\n"
+               "  --midi FILE        load: play this standard MIDI file through the plug-in;\n"
+               "                     without it an instrument gets middle C at velocity 100,\n"
+               "                     held for the whole run\n"
+               "  --seconds S        load: how long to process (default: the whole input file,\n"
+               "                     or the MIDI file and one second more, or 1)\n"
                "  --block N          load: frames per processing block (default 1024)\n"
                "  --store FILE       load: write the plug-in's preset (JSON) afterwards\n"
                "  --restore FILE     load: restore a preset that --store wrote first\n"
@@ -260,7 +282,7 @@ QString PlugcatOptions::Usage()
                "  0    the command did what it was asked\n"
                "  1    it failed: the scanner is missing or could not start, the preferences\n"
                "       folder cannot be written, the plug-in is unknown, disabled, not working\n"
-               "       or does not open, or a preset file cannot be used\n"
+               "       or does not open, or an audio, MIDI or preset file cannot be used\n"
                "  2    the command line was not understood\n"
                "  130  a scan was ended by Ctrl-C (SIGINT); 143 by SIGTERM\n"
                "\n"

@@ -37,7 +37,15 @@ struct PlugcatOptions
     // files to write afterwards and to restore first; bypass; parameter
     // values (index, normalised value) to set before processing.
     double seconds = 1.0;
+    // Whether the command line chose them, rather than the input file.
+    bool secondsGiven = false;
+    bool rateGiven = false;
     std::uint32_t blockSize = 1024;
+    // Load: the audio to process instead of the test tone, where to write
+    // what comes out, and the MIDI to play instead of the held test note.
+    QString inputPath;
+    QString outputPath;
+    QString midiPath;
     QString storePath;
     QString restorePath;
     bool bypass = false;
