@@ -1,6 +1,7 @@
 #include "Platform/StandardStreams.h"
 
 #include <fcntl.h>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace Platform
@@ -23,5 +24,16 @@ std::FILE* TakeStandardOutput()
         return nullptr;
     }
     return stream;
+}
+
+int TerminalColumns(std::FILE* stream)
+{
+    constexpr int kUsualColumns = 80;
+    if (!stream || isatty(fileno(stream)) != 1)
+        return 0;
+    winsize size{};
+    if (ioctl(fileno(stream), TIOCGWINSZ, &size) != 0 || size.ws_col == 0)
+        return kUsualColumns;
+    return size.ws_col;
 }
 } // namespace Platform

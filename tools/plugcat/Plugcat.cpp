@@ -10,6 +10,7 @@
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FileLock.h"
+#include "Platform/StandardStreams.h"
 #include "tools/plugcat/CataloguePrinter.h"
 #include "tools/plugcat/LoadAudio.h"
 #include "tools/plugcat/LoadReport.h"
@@ -17,6 +18,7 @@
 #include "tools/plugcat/PresetFile.h"
 #include "tools/plugcat/ScanInterrupt.h"
 #include "tools/plugcat/ScanProgress.h"
+#include "tools/plugcat/ScanSummary.h"
 
 #include <QDir>
 #include <QFile>
@@ -160,8 +162,9 @@ int Plugcat::Scan()
     m_host->SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
     m_err << "Scanning "
           << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
+    const ScanSummary summary(m_host->EffectsFolder());
     m_host->LaunchScanner(true, false);
-    ScanProgress progress(m_host->EffectsFolder(), m_err);
+    ScanProgress progress(m_host->EffectsFolder(), folders, m_err, Platform::TerminalColumns(stderr));
     while (m_host->IsScannerRunning())
     {
         if (ScanInterrupt::Received())
@@ -170,10 +173,13 @@ int Plugcat::Scan()
         QThread::msleep(kProgressIntervalMs);
     }
     progress.Update(m_host->ScannerRuns());
+    progress.Finish();
     if (const int signal = ScanInterrupt::Received())
         return Interrupted(signal);
     if (m_host->ScannerRuns() == 0)
         return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
+    m_err << summary.Text(progress.Seconds());
+    m_err.flush();
     m_host->RefreshPluginList();
     PrintCatalogue();
     return kExitOk;
