@@ -25,7 +25,7 @@ std::string WithoutTrailingSlash(std::string path)
 }
 } // namespace
 
-// The base directory specification ignores a relative XDG_CONFIG_HOME, as it
+// The XDG base directory rules ignore a relative XDG_CONFIG_HOME, as it
 // would name a different folder in every working directory.
 std::string RoamingAppDataFolder()
 {

@@ -77,9 +77,17 @@ TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
     EXPECT_EQ(noLayout.exitCode, 2);
     EXPECT_TRUE(noLayout.err.contains("no track layout has 12 channels"));
 
+    // The audio file options belong to load alone, and each needs a file.
+    for (const char* line :
+         {"load x --input", "load x --output=", "list --midi a.mid", "scan --output a.wav"})
+        EXPECT_EQ(Run(QString(line).split(' ')).exitCode, 2) << line;
+
     const ProcessResult help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("Usage: plugcat"));
+    const ProcessResult version = Run({"list", "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "plugcat (PlugSweep) " + QString(PLUGSWEEP_VERSION) + "\n");
 }
 
 TEST_F(PlugcatTest, ScanShowsEachRunAndThePluginBeingProbedThenTheCatalogue)
