@@ -23,20 +23,18 @@ ScanProgress::ScanProgress(QString effectsFolder, const QStringList& folders, QT
 }
 
 // As the format hosts do, a file name met again in a later folder is not
-// probed again, and nothing inside a bundle is looked at.
+// probed again, and nothing inside a bundle is looked at. Files are known by
+// their names, as the crash markers name them by whatever path the scanner
+// was given.
 void ScanProgress::ListCandidates(const QStringList& folders)
 {
     for (const QString& pattern : {QStringLiteral("*.vst3"), QStringLiteral("*.so")})
     {
         FolderListing listing(kBundleSuffix);
-        QSet<QString> names;
         for (const QString& folder : folders)
             for (const QString& path : listing.List(QDir(folder).absolutePath(), {pattern}, true))
-                if (!names.contains(QFileInfo(path).fileName()))
-                {
-                    names.insert(QFileInfo(path).fileName());
-                    m_positions.insert(path, m_total++);
-                }
+                if (!m_positions.contains(QFileInfo(path).fileName()))
+                    m_positions.insert(QFileInfo(path).fileName(), m_total++);
     }
 }
 
@@ -77,7 +75,7 @@ void ScanProgress::ReportMarker(const QString& markerPath)
         if (m_columns == 0)
             m_out << QStringLiteral("  probing %1 (%2)\n").arg(name, path);
         m_probing = name;
-        m_done = std::max(m_done, m_positions.value(path, m_done));
+        m_done = std::max(m_done, m_positions.value(QFileInfo(path).fileName(), m_done));
     }
     catch (const XMLException&)
     {

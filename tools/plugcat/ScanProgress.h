@@ -35,6 +35,7 @@ private:
     QElapsedTimer m_clock;
     int m_runs = 0;
     QSet<QString> m_reported;
+    // File name to its place in the scan's order.
     QHash<QString, int> m_positions;
     int m_total = 0;
     int m_done = 0;
