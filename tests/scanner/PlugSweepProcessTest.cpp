@@ -65,7 +65,8 @@ TEST_F(PlugSweepProcessTest, DefaultRequestPathIsInTheUsersConfigurationFolder)
     {
         QFile::remove(home.filePath(".config/" + tail + "FXConfiguration.xml"));
         EXPECT_EQ(Run({}, ignored).exitCode, 0);
-        EXPECT_TRUE(QFileInfo::exists(QFileInfo(dotConfig).path() + "/FXConfiguration.xml")) << ignored.toStdString();
+        EXPECT_TRUE(QFileInfo::exists(QFileInfo(dotConfig).path() + "/FXConfiguration.xml"))
+            << ignored.toStdString();
     }
 
     const QString xdg = WriteRequest("xdg/" + tail + "FXScan.xml", {});
