@@ -5,11 +5,12 @@
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ProcessFolders.h"
 #include "Platform/SystemServices.h"
+#include "Platform/UserFolders.h"
 #include "ReWire/ReWireVersionCheck.h"
 #include "Scanner/UiPlugSweep.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 int ScannerEntry::Main(int argc, char** argv)
@@ -31,7 +32,8 @@ int ScannerEntry::Main(int argc, char** argv)
     // A path relative to the working folder names the same file absolutely, so
     // its Effects folder is found wherever the scanner was started.
     const bool relative = QFileInfo(argument).isRelative() && !argument.contains(QLatin1Char('\\'));
-    const std::wstring requestPath = (relative ? QFileInfo(argument).absoluteFilePath() : argument).toStdWString();
+    const std::wstring requestPath =
+        (relative ? QFileInfo(argument).absoluteFilePath() : argument).toStdWString();
 
     ProcessFolders::PreferencesRoot() = PreferencesRootOf(requestPath);
     ProcessFolders::PluginFolders() = ScanRequestFile::Read(requestPath);
@@ -49,8 +51,8 @@ int ScannerEntry::Main(int argc, char** argv)
 
 QString ScannerEntry::DefaultRequestPath()
 {
-    return QDir::homePath() +
-           QStringLiteral("/AppData/Roaming/Thornfield Design/Orvella Corvane/Preferences/Quillmore/Effects/FXScan.xml");
+    return QFile::decodeName(Platform::RoamingAppDataFolder().c_str()) +
+           QStringLiteral("/Thornfield Design/Orvella Corvane/Preferences/Quillmore/Effects/FXScan.xml");
 }
 
 std::wstring ScannerEntry::PreferencesRootOf(const std::wstring& requestPath)
@@ -63,7 +65,8 @@ std::wstring ScannerEntry::PreferencesRootOf(const std::wstring& requestPath)
 
 void ScannerEntry::UseOffscreenPlatformWithoutDisplay()
 {
-    const bool display = !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    const bool display =
+        !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
     if (!display && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 }

@@ -5,7 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qtbase5-dev libpugixml-dev libgtest-dev
+    qtbase5-dev libpugixml-dev libgtest-dev libsndfile1-dev libsmf-dev
+    # Manual pages, and the Debian package with the dependencies its
+    # programs' libraries give.
+    help2man dpkg-dev file
     xvfb xauth
     # Third-party plug-ins the scanner is tested against.
     lsp-plugins-vst dragonfly-reverb-vst zam-plugins

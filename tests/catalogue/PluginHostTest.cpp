@@ -236,7 +236,7 @@ TEST(PluginMetadata, FirstFileNamingAnIdWins)
                                           "<Effect id=\"Three\" category=\"dummy|rvb\"/></Effects>");
     WriteFile(folder.filePath("broken.xml"), "<Effects type=\"vst\"><Effect");
     PluginMetadata metadata;
-    metadata.Load(folder.path());
+    metadata.Load({folder.path()});
 
     const PluginMetadata::TypeEntries* tfd = metadata.Find("tfd");
     ASSERT_NE(tfd, nullptr);
@@ -260,8 +260,26 @@ TEST(PluginMetadata, ShippedFilesAreCompiledIn)
     // The catalogue registers the compiled-in resources.
     PluginHost::GetInstance();
     PluginMetadata metadata;
-    metadata.Load(PluginMetadata::kResourceFolder);
+    metadata.Load({PluginMetadata::kResourceFolder});
     const PluginMetadata::TypeEntries* vst = metadata.Find("vst");
     ASSERT_NE(vst, nullptr);
     EXPECT_EQ(vst->at(L"Dragonfly Hall Reverb:1684435505").categoryMask, kReverb);
+}
+
+// Installed files sort before the compiled-in ones, so an installed file can
+// correct what the program ships.
+TEST(PluginMetadata, FilesOfSeveralFoldersAreReadInOneSortedOrder)
+{
+    PluginHost::GetInstance();
+    QTemporaryDir installed;
+    WriteFile(installed.filePath("z.xml"),
+              "<Effects type=\"vst\"><Effect id=\"Dragonfly Hall Reverb:1684435505\" category=\"eq\"/>"
+              "<Effect id=\"New:1\" category=\"rvb\"/></Effects>");
+    PluginMetadata metadata;
+    metadata.Load({PluginMetadata::kResourceFolder, installed.path()});
+    const PluginMetadata::TypeEntries* vst = metadata.Find("vst");
+    ASSERT_NE(vst, nullptr);
+    EXPECT_EQ(vst->at(L"Dragonfly Hall Reverb:1684435505").categoryMask, kEq);
+    EXPECT_EQ(vst->at(L"New:1").categoryMask, kReverb);
+    EXPECT_EQ(vst->count(L"ZamComp:1514360144"), 1u);
 }

@@ -64,7 +64,7 @@ void ReadFavourites(const QString& path)
 void LoadPluginMetadata(const QString& path)
 {
     PluginMetadata metadata;
-    metadata.Load(QFileInfo(path).path());
+    metadata.Load({QFileInfo(path).path()});
 }
 } // namespace FuzzReaders
 

@@ -77,9 +77,17 @@ TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
     EXPECT_EQ(noLayout.exitCode, 2);
     EXPECT_TRUE(noLayout.err.contains("no track layout has 12 channels"));
 
+    // The audio file options belong to load alone, and each needs a file.
+    for (const char* line :
+         {"load x --input", "load x --output=", "list --midi a.mid", "scan --output a.wav"})
+        EXPECT_EQ(Run(QString(line).split(' ')).exitCode, 2) << line;
+
     const ProcessResult help = Run({"--help"});
     EXPECT_EQ(help.exitCode, 0);
     EXPECT_TRUE(help.out.contains("Usage: plugcat"));
+    const ProcessResult version = Run({"list", "--version"});
+    EXPECT_EQ(version.exitCode, 0);
+    EXPECT_EQ(version.out, "plugcat (PlugSweep) " + QString(PLUGSWEEP_VERSION) + "\n");
 }
 
 TEST_F(PlugcatTest, ScanShowsEachRunAndThePluginBeingProbedThenTheCatalogue)
@@ -147,4 +155,20 @@ TEST_F(PlugcatTest, ListMenuAndEditsWorkOnTheCatalogue)
     const ProcessResult unknown = RunWithPrefs({"disable", "vst:Nothing:1"});
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.err.contains("no plug-in vst:Nothing:1 in the catalogue"));
+}
+
+TEST_F(PlugcatTest, DefaultPreferencesLieInTheUsersConfigurationFolder)
+{
+    const QString tail = "Thornfield Design/Orvella Corvane/Preferences/Quillmore";
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("HOME", m_dir.filePath("home"));
+    environment.remove("XDG_CONFIG_HOME");
+    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(m_dir.filePath("home/.config/" + tail + "/Effects")).isDir());
+
+    environment.insert("XDG_CONFIG_HOME", m_dir.filePath("xdg"));
+    const ProcessResult help = TestSupport::RunProcess(Bin("plugcat"), {"--help"}, environment);
+    EXPECT_TRUE(help.out.contains(m_dir.filePath("xdg/" + tail))) << help.out.toStdString();
+    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
+    EXPECT_TRUE(QFileInfo(m_dir.filePath("xdg/" + tail + "/Effects")).isDir());
 }

@@ -1,6 +1,7 @@
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "support/TestSupport.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -13,12 +14,14 @@ class PlugSweepProcessTest : public ::testing::Test
 {
 protected:
     // Runs PlugSweep without a display, with a home folder of its own.
-    ProcessResult Run(const QStringList& arguments) const
+    ProcessResult Run(const QStringList& arguments, const QString& configHome = QString()) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"})
             environment.remove(name);
         environment.insert("HOME", home.path());
+        if (!configHome.isEmpty())
+            environment.insert("XDG_CONFIG_HOME", configHome);
         return TestSupport::RunProcess(TestSupport::BinDir() + "/PlugSweep", arguments, environment);
     }
     QString WriteRequest(const QString& relative, const QStringList& folders) const
@@ -52,10 +55,23 @@ TEST_F(PlugSweepProcessTest, RequestInsideEffectsScansAndRewritesTheRequest)
     EXPECT_TRUE(QFileInfo::exists(home.filePath("prefs/Effects/FXConfiguration.xml")));
 }
 
-TEST_F(PlugSweepProcessTest, DefaultRequestPathScansToo)
+// The default request lies in the user's configuration folder: XDG_CONFIG_HOME
+// when it is an absolute path, ~/.config otherwise.
+TEST_F(PlugSweepProcessTest, DefaultRequestPathIsInTheUsersConfigurationFolder)
 {
-    const QString request = WriteRequest(
-        "AppData/Roaming/Thornfield Design/Orvella Corvane/Preferences/Quillmore/Effects/FXScan.xml", {});
-    EXPECT_EQ(Run({}).exitCode, 0);
-    EXPECT_TRUE(QFileInfo::exists(QFileInfo(request).path() + "/FXConfiguration.xml"));
+    const QString tail = "Thornfield Design/Orvella Corvane/Preferences/Quillmore/Effects/";
+    const QString dotConfig = WriteRequest(".config/" + tail + "FXScan.xml", {});
+    for (const QString& ignored : {QString(), QString("relative/config")})
+    {
+        QFile::remove(home.filePath(".config/" + tail + "FXConfiguration.xml"));
+        EXPECT_EQ(Run({}, ignored).exitCode, 0);
+        EXPECT_TRUE(QFileInfo::exists(QFileInfo(dotConfig).path() + "/FXConfiguration.xml"))
+            << ignored.toStdString();
+    }
+
+    const QString xdg = WriteRequest("xdg/" + tail + "FXScan.xml", {});
+    QFile::remove(home.filePath(".config/" + tail + "FXConfiguration.xml"));
+    EXPECT_EQ(Run({}, home.filePath("xdg/")).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(QFileInfo(xdg).path() + "/FXConfiguration.xml"));
+    EXPECT_FALSE(QFileInfo::exists(home.filePath(".config/" + tail + "FXConfiguration.xml")));
 }

@@ -29,6 +29,30 @@ QJsonObject LevelJson(const PluginRunner::Level& level)
     return {{QStringLiteral("rms"), level.rms}, {QStringLiteral("peak"), level.peak}};
 }
 
+// Null for a file that was not used.
+QJsonValue FileJson(const AudioFormat::Facts& file)
+{
+    if (file.path.isEmpty())
+        return QJsonValue::Null;
+    return QJsonObject{
+        {QStringLiteral("path"), file.path},
+        {QStringLiteral("format"), file.format},
+        {QStringLiteral("channels"), file.channels},
+        {QStringLiteral("sampleRate"), double(file.sampleRate)},
+        {QStringLiteral("frames"), double(file.frames)},
+        {QStringLiteral("seconds"), file.sampleRate ? double(file.frames) / file.sampleRate : 0.0},
+    };
+}
+
+QString FileText(const AudioFormat::Facts& file)
+{
+    return QStringLiteral("%1 (%2, %3 channels, %4 Hz, %5 frames)")
+        .arg(file.path, file.format)
+        .arg(file.channels)
+        .arg(file.sampleRate)
+        .arg(file.frames);
+}
+
 QString LevelText(const PluginRunner::Level& level)
 {
     return QStringLiteral("RMS %1, peak %2").arg(level.rms, 0, 'f', 4).arg(level.peak, 0, 'f', 4);
@@ -59,8 +83,9 @@ QString LoadReport::Text() const
         << '\n'
         << "Audio       " << sampleRate << " Hz, " << blockSize << "-frame blocks, " << run.blocks
         << " blocks (" << QString::number(seconds, 'f', 2) << " s), " << inputs << " in, " << outputs
-        << " out\n"
-        << "Latency     " << latency << " samples\n"
+        << " out\n";
+    FilesText(out);
+    out << "Latency     " << latency << " samples\n"
         << "Bypass      " << (bypassed ? "on" : "off") << '\n'
         << "Parameters  " << parameters.size() << '\n';
     for (std::size_t index = 0; index < parameters.size(); ++index)
@@ -82,6 +107,18 @@ QString LoadReport::Text() const
         out << "Dry residual " << QString::number(run.dryResidual, 'g', 3) << '\n';
     out.flush();
     return text;
+}
+
+void LoadReport::FilesText(QTextStream& out) const
+{
+    if (!inputFile.path.isEmpty())
+        out << "Input file  " << FileText(inputFile) << '\n';
+    if (!midiFile.isEmpty())
+        out << "MIDI file   " << midiFile << " (" << midiEvents << " events)\n";
+    if (heldNote)
+        out << "MIDI        middle C, velocity 100, held\n";
+    if (!outputFile.path.isEmpty())
+        out << "Output file " << FileText(outputFile) << '\n';
 }
 
 QString LoadReport::Json() const
@@ -122,6 +159,12 @@ QString LoadReport::Json() const
         {QStringLiteral("parameters"), parameterArray},
         {QStringLiteral("input"), LevelJson(run.input)},
         {QStringLiteral("output"), output},
+        {QStringLiteral("inputFile"), FileJson(inputFile)},
+        {QStringLiteral("outputFile"), FileJson(outputFile)},
+        {QStringLiteral("midiFile"),
+         midiFile.isEmpty() ? QJsonValue(QJsonValue::Null) : QJsonValue(midiFile)},
+        {QStringLiteral("midiEvents"), double(midiEvents)},
+        {QStringLiteral("heldNote"), heldNote},
     };
     return QString::fromUtf8(QJsonDocument(object).toJson());
 }

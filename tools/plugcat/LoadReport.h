@@ -1,9 +1,11 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginParameter.h"
+#include "tools/plugcat/AudioFormat.h"
 #include "tools/plugcat/PluginRunner.h"
 
 #include <QString>
+#include <QTextStream>
 #include <cstdint>
 #include <vector>
 
@@ -31,9 +33,19 @@ struct LoadReport
     bool bypassed = false;
     std::vector<Parameter> parameters;
     PluginRunner::Report run;
+    // Files with an empty path were not used.
+    AudioFormat::Facts inputFile;
+    AudioFormat::Facts outputFile;
+    QString midiFile;
+    std::uint32_t midiEvents = 0;
+    // An instrument without a MIDI file plays a held note.
+    bool heldNote = false;
 
     // Reads identity, channels, latency, bypass and the parameter table.
     void Describe(AudioPlugin& plugin);
     QString Text() const;
     QString Json() const;
+
+private:
+    void FilesText(QTextStream& out) const;
 };

@@ -1,6 +1,7 @@
 #include "tools/plugcat/Plugcat.h"
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
+#include "Core/BaseLib/AudioPlugins/CategoryTable.h"
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Core/BaseLib/AudioPlugins/PluginState.h"
 #include "Core/BaseLib/AudioPlugins/PluginTypeTable.h"
@@ -9,12 +10,15 @@
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FileLock.h"
+#include "Platform/StandardStreams.h"
 #include "tools/plugcat/CataloguePrinter.h"
+#include "tools/plugcat/LoadAudio.h"
 #include "tools/plugcat/LoadReport.h"
 #include "tools/plugcat/PluginRunner.h"
 #include "tools/plugcat/PresetFile.h"
 #include "tools/plugcat/ScanInterrupt.h"
 #include "tools/plugcat/ScanProgress.h"
+#include "tools/plugcat/ScanSummary.h"
 
 #include <QDir>
 #include <QFile>
@@ -31,7 +35,10 @@ constexpr unsigned long kProgressIntervalMs = 100;
 const QString kLockFileName = QStringLiteral("FXScan.lock");
 } // namespace
 
-Plugcat::Plugcat(PlugcatOptions options) : m_options(std::move(options)), m_out(stdout), m_err(stderr) {}
+Plugcat::Plugcat(PlugcatOptions options, std::FILE* out)
+    : m_options(std::move(options)), m_out(out), m_err(stderr)
+{
+}
 
 Plugcat::~Plugcat()
 {
@@ -60,6 +67,9 @@ int Plugcat::Run()
         return Load();
     case PlugcatOptions::Command::Help:
         m_out << PlugcatOptions::Usage();
+        return kExitOk;
+    case PlugcatOptions::Command::Version:
+        m_out << PlugcatOptions::Version();
         return kExitOk;
     }
     return kExitUsage;
@@ -152,8 +162,9 @@ int Plugcat::Scan()
     m_host->SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
     m_err << "Scanning "
           << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
+    const ScanSummary summary(m_host->EffectsFolder());
     m_host->LaunchScanner(true, false);
-    ScanProgress progress(m_host->EffectsFolder(), m_err);
+    ScanProgress progress(m_host->EffectsFolder(), folders, m_err, Platform::TerminalColumns(stderr));
     while (m_host->IsScannerRunning())
     {
         if (ScanInterrupt::Received())
@@ -162,10 +173,13 @@ int Plugcat::Scan()
         QThread::msleep(kProgressIntervalMs);
     }
     progress.Update(m_host->ScannerRuns());
+    progress.Finish();
     if (const int signal = ScanInterrupt::Received())
         return Interrupted(signal);
     if (m_host->ScannerRuns() == 0)
         return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
+    m_err << summary.Text(progress.Seconds());
+    m_err.flush();
     m_host->RefreshPluginList();
     PrintCatalogue();
     return kExitOk;
@@ -315,12 +329,18 @@ int Plugcat::Load()
     if (entry.state & 1)
         return Fail(QStringLiteral("%1 is disabled; 'plugcat enable %1' turns it on").arg(name));
 
-    StudioModel::Instance().SetSampleRate(m_options.sampleRate);
-    m_host->SetSampleRate(m_options.sampleRate);
+    LoadAudio audio(m_options);
+    if (const QString error = audio.Prepare(); !error.isEmpty())
+        return Fail(error);
+    StudioModel::Instance().SetSampleRate(audio.SampleRate());
+    m_host->SetSampleRate(audio.SampleRate());
     m_host->SetBlockSize(m_options.blockSize);
+    // An input file's channels are the track's, which the wrapper maps onto
+    // the plug-in's own.
     PluginPlacement placement;
-    if (entry.width >= 1 && entry.width <= 8)
-        placement.channelFormat = std::uint32_t(entry.width);
+    const std::int32_t width = audio.TrackChannels() ? audio.TrackChannels() : entry.width;
+    if (width >= 1 && width <= 8)
+        placement.channelFormat = std::uint32_t(width);
     AudioPlugin* plugin = m_host->LoadPlugin(name.toStdWString(), m_options.blockSize, placement);
     if (!plugin)
         return Fail(QStringLiteral("%1 could not be opened").arg(name));
@@ -334,14 +354,18 @@ int Plugcat::Load()
     if (PrepareInstance(*plugin))
     {
         LoadReport report;
-        report.sampleRate = m_options.sampleRate;
         report.blockSize = m_options.blockSize;
-        report.seconds = m_options.seconds;
-        report.run = PluginRunner(*plugin, m_options.sampleRate, m_options.blockSize).Run(m_options.seconds);
-        report.Describe(*plugin);
-        m_out << (m_options.json ? report.Json() : report.Text());
-        m_out.flush();
-        result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
+        const bool instrument =
+            CategoryTable::Instance().IsInstrumentMask(entry.categoryMask) || plugin->GetNumInputs() == 0;
+        if (const QString error = audio.Run(*plugin, instrument, report); !error.isEmpty())
+            Fail(error);
+        else
+        {
+            report.Describe(*plugin);
+            m_out << (m_options.json ? report.Json() : report.Text());
+            m_out.flush();
+            result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
+        }
     }
     m_host->ReleasePlugin(plugin);
     return result;

@@ -4,6 +4,7 @@
 #include "tools/plugcat/PlugcatOptions.h"
 
 #include <QTextStream>
+#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -24,7 +25,8 @@ public:
     static constexpr int kExitFailure = 1;
     static constexpr int kExitUsage = 2;
 
-    explicit Plugcat(PlugcatOptions options);
+    // Results go to out; messages, and whatever plug-ins print, to stderr.
+    Plugcat(PlugcatOptions options, std::FILE* out);
     ~Plugcat();
 
     int Run();

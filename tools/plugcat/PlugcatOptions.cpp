@@ -1,6 +1,9 @@
 #include "tools/plugcat/PlugcatOptions.h"
 
+#include "Platform/UserFolders.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <map>
 
@@ -72,7 +75,9 @@ QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
     if (seen.probeTimeout && command != Command::Scan)
         return QStringLiteral("--probe-timeout belongs to 'scan'");
     if (seen.load && command != Command::Load)
-        return QStringLiteral("--seconds, --block, --store, --restore, --bypass and --set belong to 'load'");
+        return QStringLiteral(
+            "--seconds, --block, --input, --output, --midi, --store, --restore, --bypass and "
+            "--set belong to 'load'");
     const int count = options.arguments.size();
     switch (command)
     {
@@ -107,6 +112,11 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
         QString value;
         if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
             return PlugcatOptions();
+        if (argument == QLatin1String("--version"))
+        {
+            options.command = Command::Version;
+            return options;
+        }
         if (TakeValue(arguments, index, QStringLiteral("--prefs"), value))
         {
             options.preferencesRoot = value;
@@ -123,7 +133,7 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
         }
         else if (TakeValue(arguments, index, QStringLiteral("--rate"), value))
         {
-            seen.rate = true;
+            seen.rate = options.rateGiven = true;
             if (!ParseNumber(value, options.sampleRate))
                 error = QStringLiteral("--rate needs a sample rate in Hz, not '%1'").arg(value);
         }
@@ -137,7 +147,7 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
         else if (TakeValue(arguments, index, QStringLiteral("--seconds"), value))
         {
             bool ok = false;
-            seen.load = true;
+            seen.load = options.secondsGiven = true;
             options.seconds = value.toDouble(&ok);
             if (!ok || options.seconds <= 0.0 || options.seconds > 3600.0)
                 error = QStringLiteral("--seconds needs a time in seconds up to 3600, not '%1'").arg(value);
@@ -157,6 +167,18 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
             if (value.isEmpty())
                 error =
                     QStringLiteral("%1 needs a preset file").arg(argument.section(QLatin1Char('='), 0, 0));
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--input"), value) ||
+                 TakeValue(arguments, index, QStringLiteral("--output"), value) ||
+                 TakeValue(arguments, index, QStringLiteral("--midi"), value))
+        {
+            seen.load = true;
+            const QString name = argument.section(QLatin1Char('='), 0, 0);
+            (name == QLatin1String("--input")    ? options.inputPath
+             : name == QLatin1String("--output") ? options.outputPath
+                                                 : options.midiPath) = value;
+            if (value.isEmpty())
+                error = QStringLiteral("%1 needs a file").arg(name);
         }
         else if (TakeValue(arguments, index, QStringLiteral("--set"), value))
         {
@@ -196,6 +218,9 @@ QString PlugcatOptions::Usage()
 {
     return QStringLiteral(
                "Usage: plugcat [--prefs DIR] [--verbose] COMMAND [ARGUMENTS]\n"
+               "  or:  plugcat --help | --version\n"
+               "Keeps the catalogue of VST 2 and VST 3 plug-ins that PlugSweep scans, and runs\n"
+               "catalogued plug-ins on audio.\n"
                "\n"
                "Commands:\n"
                "  scan [--json] [--probe-timeout S] [FOLDER...]\n"
@@ -208,32 +233,86 @@ QString PlugcatOptions::Usage()
                "                                    at HZ (default 48000)\n"
                "  enable ID, disable ID             enable or disable a plug-in\n"
                "  favourite ID on|off               mark or unmark a plug-in as a favourite\n"
-               "  load ID [--seconds S] [--rate HZ] [--block N] [--store FILE] [--restore FILE]\n"
-               "          [--set INDEX=VALUE]... [--bypass] [--json]\n"
-               "                                    create the plug-in, restore a preset, set\n"
-               "                                    parameters (values 0 to 1), process S seconds\n"
-               "                                    (default 1) of a 440 Hz tone with noise, print\n"
-               "                                    latency, parameters and output levels, then\n"
-               "                                    store its preset\n"
+               "  load ID [LOAD OPTIONS]            create the plug-in, restore a preset, set\n"
+               "                                    parameters, process audio, print latency,\n"
+               "                                    parameters and levels, then store its preset\n"
+               "                                    (the options marked 'load' below)\n"
                "\n"
                "Options:\n"
-               "  --prefs DIR   the preferences root; its Effects folder holds the catalogue's files\n"
-               "                (default: %1)\n"
-               "  --verbose     print the engine's trace on standard error\n"
+               "  --prefs DIR        the preferences root; its Effects folder holds the\n"
+               "                     catalogue's files (default: %1,\n"
+               "                     where $XDG_CONFIG_HOME, when set, takes the place of\n"
+               "                     ~/.config)\n"
+               "  --verbose          print the engine's trace on standard error\n"
+               "  --json             print the catalogue, or the load report, as JSON\n"
+               "  --probe-timeout S  scan: take a probe longer than S seconds for a hang\n"
+               "  --channels N       menu: the track's channel count\n"
+               "  --rate HZ          menu, load: the sample rate (default 48000; load takes the\n"
+               "                     input file's)\n"
+               "  --input FILE       load: process this audio file (WAV, FLAC, Ogg or any other\n"
+               "                     format libsndfile reads) instead of a 440 Hz tone with\n"
+               "                     noise; its channels feed the plug-in's as a track's would\n"
+               "  --output FILE      load: write what the plug-in produced; the extension picks\n"
+               "                     the format (.wav, .flac, .ogg, .aiff, ...), 32-bit float\n"
+               "                     WAV without one\n"
+               "  --midi FILE        load: play this standard MIDI file through the plug-in;\n"
+               "                     without it an instrument gets middle C at velocity 100,\n"
+               "                     held for the whole run\n"
+               "  --seconds S        load: how long to process (default: the whole input file,\n"
+               "                     or the MIDI file and one second more, or 1)\n"
+               "  --block N          load: frames per processing block (default 1024)\n"
+               "  --store FILE       load: write the plug-in's preset (JSON) afterwards\n"
+               "  --restore FILE     load: restore a preset that --store wrote first\n"
+               "  --set INDEX=VALUE  load: set a parameter to a value from 0 to 1\n"
+               "  --bypass           load: run the plug-in bypassed; the report gives the\n"
+               "                     largest difference from the input delayed by the latency\n"
+               "  -h, --help         print this help and exit\n"
+               "  --version          print the version and exit\n"
                "\n"
                "ID is a plug-in id as 'plugcat list' prints it, optionally preceded by its list\n"
                "and a colon (vst:NAME:NUMBER, tfd:ID, chain:ID, or vst2:ID and vst3:ID), or a\n"
                "plug-in's name when no other plug-in has it.\n"
                "\n"
                "One command at a time works on a preferences root: another waits for it.\n"
-               "Ctrl-C ends a scan in good order, keeping what it found (exit code 130).\n")
+               "Ctrl-C or SIGTERM ends a scan in good order, keeping what it found.\n"
+               "On a terminal, a scan keeps one progress line up to date and ends with a\n"
+               "summary; otherwise it prints plain lines on standard error. Standard output\n"
+               "carries only plugcat's own results: what plug-ins print goes to standard error.\n"
+               "\n"
+               "Exit status:\n"
+               "  0    the command did what it was asked\n"
+               "  1    it failed: the scanner is missing or could not start, the preferences\n"
+               "       folder cannot be written, the plug-in is unknown, disabled, not working\n"
+               "       or does not open, or an audio, MIDI or preset file cannot be used\n"
+               "  2    the command line was not understood\n"
+               "  130  a scan was ended by Ctrl-C (SIGINT); 143 by SIGTERM\n"
+               "\n"
+               "Environment:\n"
+               "  XDG_CONFIG_HOME  where the default preferences root lies, when it is an\n"
+               "                   absolute path; ~/.config otherwise\n"
+               "\n"
+               "Files:\n"
+               "  DIR/Effects/FXScan.xml             the scan request: the folders to scan\n"
+               "  DIR/Effects/FXConfiguration.xml    the VST 2 plug-ins found\n"
+               "  DIR/Effects/VST3Configuration.xml  the VST 3 plug-ins found\n"
+               "  DIR/Effects/*.scan, *.scan3        crash markers of the plug-in being probed\n"
+               "  DIR/Effects/FXScan.lock            held by the command working on DIR\n"
+               "  DIR/Effects/QuillmoreFXConfiguration.xml  the favourites\n"
+               "  ../share/plugsweep/Plugin Metadata/*.xml  categories of known plug-ins\n"
+               "\n"
+               "DIR is the preferences root; ../share lies beside the folder plugcat is in.\n")
         .arg(DefaultPreferencesRoot());
+}
+
+QString PlugcatOptions::Version()
+{
+    return QStringLiteral("plugcat (PlugSweep) " PLUGSWEEP_VERSION "\n");
 }
 
 QString PlugcatOptions::DefaultPreferencesRoot()
 {
-    return QDir::homePath() +
-           QStringLiteral("/AppData/Roaming/Thornfield Design/Orvella Corvane/Preferences/Quillmore");
+    return QFile::decodeName(Platform::RoamingAppDataFolder().c_str()) +
+           QStringLiteral("/Thornfield Design/Orvella Corvane/Preferences/Quillmore");
 }
 
 QStringList PlugcatOptions::DefaultPluginFolders()

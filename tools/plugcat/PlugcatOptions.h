@@ -19,6 +19,7 @@ struct PlugcatOptions
         Favourite,
         Load,
         Help,
+        Version,
     };
 
     Command command = Command::Help;
@@ -36,7 +37,15 @@ struct PlugcatOptions
     // files to write afterwards and to restore first; bypass; parameter
     // values (index, normalised value) to set before processing.
     double seconds = 1.0;
+    // Whether the command line chose them, rather than the input file.
+    bool secondsGiven = false;
+    bool rateGiven = false;
     std::uint32_t blockSize = 1024;
+    // Load: the audio to process instead of the test tone, where to write
+    // what comes out, and the MIDI to play instead of the held test note.
+    QString inputPath;
+    QString outputPath;
+    QString midiPath;
     QString storePath;
     QString restorePath;
     bool bypass = false;
@@ -45,6 +54,7 @@ struct PlugcatOptions
     // Empty error when the arguments were understood.
     static PlugcatOptions Parse(const QStringList& arguments, QString& error);
     static QString Usage();
+    static QString Version();
     static QString DefaultPreferencesRoot();
     // The standard plug-in folders that exist on this machine.
     static QStringList DefaultPluginFolders();

@@ -3,13 +3,18 @@
 #include <cstdint>
 #include <vector>
 
+class AudioFileWriter;
 class AudioPlugin;
+class MidiTimeline;
 
-// Feeds a plug-in generated audio, block by block, the way the engine's
-// audio thread would, and measures what comes out.
+// Feeds a plug-in audio and MIDI, block by block, the way the engine's audio
+// thread would, and measures what comes out.
 class PluginRunner
 {
 public:
+    // One buffer per track channel, all of one length.
+    using Channels = std::vector<std::vector<float>>;
+
     struct Level
     {
         double rms = 0.0;
@@ -33,18 +38,28 @@ public:
 
     PluginRunner(AudioPlugin& plugin, std::uint32_t sampleRate, std::uint32_t blockSize);
 
-    Report Run(double seconds);
+    // A 440 Hz sine at half scale plus a little noise, the same on every
+    // channel, on as many channels as the plug-in has on either side.
+    Channels TestTone(std::uint32_t frames) const;
+    // Runs the whole input through the plug-in, with the MIDI at its times,
+    // and hands each block's output to the writer when there is one.
+    Report Run(const Channels& input, const MidiTimeline& midi, AudioFileWriter* writer);
 
 private:
-    // A 440 Hz sine at half scale plus a little noise, the same on every channel.
-    void GenerateInput(std::uint32_t frames);
-    void Measure(Report& report, std::uint32_t latency) const;
+    struct Sums
+    {
+        std::vector<double> squares;
+        std::vector<double> peaks;
+    };
+
+    void MeasureBlock(const Channels& input, std::uint32_t start, std::uint32_t frames, Sums& sums,
+                      Report& report);
+    void Finish(const Channels& input, const Sums& sums, Report& report) const;
 
     AudioPlugin& m_plugin;
     const std::uint32_t m_sampleRate;
     const std::uint32_t m_blockSize;
     std::uint32_t m_inputs = 0;
     std::uint32_t m_outputs = 0;
-    std::vector<float> m_input;
-    std::vector<std::vector<float>> m_output;
+    std::vector<std::vector<float>> m_out;
 };

@@ -1,9 +1,9 @@
+#include "Platform/StandardStreams.h"
 #include "tools/plugcat/Plugcat.h"
 
 #include <QApplication>
 #include <QTextStream>
 #include <cstring>
-#include <iostream>
 #include <vector>
 
 namespace
@@ -25,9 +25,9 @@ int main(int argc, char* argv[])
 {
     if (!Verbose(argc, argv))
         qInstallMessageHandler(QuietMessages);
-    // The engine traces speaker arrangements on std::cout; plugcat's own
-    // output goes to stdout through its own stream, and must stay parseable.
-    std::cout.rdbuf(std::cerr.rdbuf());
+    // Plug-ins, and the engine's speaker-arrangement trace, print to standard
+    // output; plugcat's own output must stay parseable whatever they print.
+    std::FILE* out = Platform::TakeStandardOutput();
     // Menus are widgets, but plugcat never shows one: it needs no display.
     std::vector<char*> arguments(argv, argv + argc);
     char platformOption[] = "-platform";
@@ -43,5 +43,5 @@ int main(int argc, char* argv[])
         QTextStream(stderr) << "plugcat: " << error << "\n\n" << PlugcatOptions::Usage();
         return Plugcat::kExitUsage;
     }
-    return Plugcat(options).Run();
+    return Plugcat(options, out ? out : stdout).Run();
 }

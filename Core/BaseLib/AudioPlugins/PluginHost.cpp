@@ -119,7 +119,7 @@ bool PluginHost::Initialise(const std::wstring& preferencesRoot, const std::wstr
     StudioModel::Instance().RegisterIntParameter(kCategoryFilterParameter, this,
                                                  std::int32_t(GetCategoryNameList().size()));
     m_metadata.Clear();
-    m_metadata.Load(QString::fromLatin1(PluginMetadata::kResourceFolder));
+    m_metadata.Load(PluginMetadata::Folders());
     m_initialised = true;
     return true;
 }

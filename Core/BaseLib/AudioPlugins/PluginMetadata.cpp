@@ -6,16 +6,28 @@
 #include "Core/BaseLib/XML/XMLException.h"
 #include "Core/BaseLib/XML/XMLNodes.h"
 
+#include <QCoreApplication>
 #include <QDirIterator>
 #include <QFileInfo>
 #include <algorithm>
 
-void PluginMetadata::Load(const QString& folder)
+QStringList PluginMetadata::Folders()
+{
+    // Relative to the program, so that the installed tree can move as a whole.
+    return {QString::fromLatin1(kResourceFolder),
+            QCoreApplication::applicationDirPath() +
+                QStringLiteral("/" PLUGSWEEP_DATA_FROM_BIN "/Plugin Metadata")};
+}
+
+void PluginMetadata::Load(const QStringList& folders)
 {
     QStringList paths;
-    QDirIterator files(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (files.hasNext())
-        paths << files.next();
+    for (const QString& folder : folders)
+    {
+        QDirIterator files(folder, QDir::Files, QDirIterator::Subdirectories);
+        while (files.hasNext())
+            paths << files.next();
+    }
     std::sort(paths.begin(), paths.end());
     for (const QString& path : paths)
         LoadFile(path);

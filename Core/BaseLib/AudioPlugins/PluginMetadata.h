@@ -3,13 +3,14 @@
 #include "Core/BaseLib/AudioPlugins/PluginList.h"
 
 #include <QString>
+#include <QStringList>
 #include <cstdint>
 #include <map>
 #include <string>
 
 // Categories and channel widths the application ships for plug-ins it knows,
-// read from XML files compiled into the program. They give a category to
-// listed plug-ins that have none of their own.
+// read from XML files compiled into the program and from the installed data
+// folder. They give a category to listed plug-ins that have none of their own.
 class PluginMetadata
 {
 public:
@@ -23,9 +24,13 @@ public:
     };
     using TypeEntries = std::map<std::wstring, Entry>;
 
-    // Reads every file under the folder, in sorted path order; the first file
+    // The compiled-in files and the installed ones, which a packager or an
+    // administrator may add to without rebuilding.
+    static QStringList Folders();
+
+    // Reads every file under the folders, in sorted path order; the first file
     // that names an id wins. Files that cannot be read are skipped.
-    void Load(const QString& folder);
+    void Load(const QStringList& folders);
     void Clear() { m_types.clear(); }
     void ApplyCategories(PluginList& list) const;
     // Null for a type without metadata.
