@@ -107,8 +107,15 @@ std::array<AudioPluginHost*, 4> PluginHost::ScanOrder()
 bool PluginHost::Initialise(const std::wstring& preferencesRoot, const std::wstring& legacyRoot,
                             std::uint32_t sampleRate, std::int32_t blockSize)
 {
+    return InitialiseIn(preferencesRoot + L"/Effects", preferencesRoot, legacyRoot, sampleRate, blockSize);
+}
+
+bool PluginHost::InitialiseIn(const std::wstring& effectsFolder, const std::wstring& preferencesRoot,
+                              const std::wstring& legacyRoot, std::uint32_t sampleRate,
+                              std::int32_t blockSize)
+{
     SetPreferencesRoot(preferencesRoot);
-    m_effectsFolder = preferencesRoot + L"/Effects";
+    m_effectsFolder = effectsFolder;
     QDir().mkpath(EffectsFolder());
     MoveLegacyConfiguration(legacyRoot);
     TAutoLockCS lock(&m_lock);

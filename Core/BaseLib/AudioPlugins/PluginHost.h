@@ -44,6 +44,10 @@ public:
 
     bool Initialise(const std::wstring& preferencesRoot, const std::wstring& legacyRoot,
                     std::uint32_t sampleRate, std::int32_t blockSize) override;
+    // The same with the results and crash markers in effectsFolder rather
+    // than under the preferences root.
+    bool InitialiseIn(const std::wstring& effectsFolder, const std::wstring& preferencesRoot,
+                      const std::wstring& legacyRoot, std::uint32_t sampleRate, std::int32_t blockSize);
     bool Shutdown() override;
     QMenu* BuildPluginMenu(std::int32_t track, std::int32_t channelSetting, QWidget* parent,
                            bool includeChainPresets) override;
