@@ -7,12 +7,13 @@
 #include "Core/BaseLib/AudioPlugins/Event.h"
 #include "Core/BaseLib/AudioPlugins/PlaceholderIdentifier.h"
 #include "Core/BaseLib/AudioPlugins/PluginMenuBuilder.h"
-#include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
 #include "Core/BaseLib/AudioPlugins/TFDAudioPluginHost.h"
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "Main/Actions/Actions.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/VstConfigurationFile.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3ConfigurationFile.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
@@ -155,6 +156,7 @@ bool PluginHost::Shutdown()
         m_scanComplete.reset();
     }
     StopScannerWorker();
+    m_heldScanLock.reset();
     ReleaseAllPlaceholders();
     Vst2()->Shutdown();
     Vst3()->Shutdown();
@@ -600,8 +602,27 @@ void PluginHost::WriteScanRequest()
     ScanRequestFile::Write(ScanRequestPath().toStdWString(), folders);
 }
 
+std::shared_ptr<ScanLock> PluginHost::TakeScanLock()
+{
+    std::shared_ptr<ScanLock> lock = m_scanLock.lock();
+    if (!lock)
+        m_scanLock = lock = ScanLock::Take(EffectsFolder(), m_scanLockWait);
+    return lock;
+}
+
+bool PluginHost::HoldScanLock()
+{
+    m_heldScanLock = TakeScanLock();
+    return m_heldScanLock != nullptr;
+}
+
 bool PluginHost::LaunchScanner(bool scan, bool inProcess)
 {
+    // Reloading takes crash markers over and rewrites results: never while
+    // another process scans the same folder.
+    std::shared_ptr<ScanLock> folderLock = inProcess ? nullptr : TakeScanLock();
+    if (!inProcess && !folderLock)
+        return false;
     if (!m_scanComplete)
         m_scanComplete = std::make_unique<qmx::Event>();
     m_scanComplete->Reset();
@@ -614,7 +635,7 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
         for (AudioPluginHost* host : ScanOrder())
             host->LaunchScanner(false, true);
         Actions::Instance().DoAsyncAction(Actions::kPluginListChanged);
-        StartScannerWorker();
+        StartScannerWorker(std::move(folderLock));
     }
     else if (!separateProcess)
     {
@@ -628,12 +649,23 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
     return true;
 }
 
-void PluginHost::StartScannerWorker()
+void PluginHost::StartScannerWorker(std::shared_ptr<ScanLock> folderLock)
 {
     m_worker.reset();
+    ScannerWorker::Settings settings{
+        ScannerPath(),
+        QStringList{ScanRequestPath()},
+        EffectsFolder(),
+        {QLatin1String(VstConfigurationFile::kFileName), QLatin1String(VST3ConfigurationFile::kFileName)},
+        m_probeTimeoutMs};
     ScannerWorker::Hooks hooks{[this] { WriteScanRequest(); }, [this] { ReloadChangedConfigurations(); }};
-    m_worker = std::make_unique<ScannerWorker>(ScannerPath(), QStringList{ScanRequestPath()}, EffectsFolder(),
-                                               m_scannerLock, std::move(hooks), m_probeTimeoutMs);
+    m_worker = std::make_unique<ScannerWorker>(std::move(settings), m_scannerLock, std::move(hooks),
+                                               std::move(folderLock));
+}
+
+std::optional<ScannerWorker::Failure> PluginHost::ScannerFailure() const
+{
+    return m_worker ? m_worker->LastFailure() : std::nullopt;
 }
 
 void PluginHost::InterruptScan()

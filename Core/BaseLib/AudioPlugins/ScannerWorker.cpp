@@ -1,10 +1,13 @@
 #include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
 
+#include "Core/BaseLib/AudioPlugins/ScanLock.h"
 #include "Core/BaseLib/Debug.h"
+#include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/KriticalSection.h"
 #include "Platform/ChildProcess.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
 
 namespace
@@ -20,11 +23,10 @@ protected:
 };
 } // namespace
 
-ScannerWorker::ScannerWorker(QString program, QStringList arguments, QString effectsFolder,
-                             KriticalSection& scannerLock, Hooks hooks, int probeTimeoutMs)
-    : m_program(std::move(program)), m_arguments(std::move(arguments)),
-      m_effectsFolder(std::move(effectsFolder)), m_scannerLock(scannerLock), m_hooks(std::move(hooks)),
-      m_probeTimeoutMs(probeTimeoutMs), m_thread([this] { Run(); })
+ScannerWorker::ScannerWorker(Settings settings, KriticalSection& scannerLock, Hooks hooks,
+                             std::shared_ptr<ScanLock> folderLock)
+    : m_settings(std::move(settings)), m_scannerLock(scannerLock), m_hooks(std::move(hooks)),
+      m_folderLock(std::move(folderLock)), m_thread([this] { Run(); })
 {
 }
 
@@ -40,6 +42,12 @@ void ScannerWorker::Stop()
         m_thread.join();
 }
 
+std::optional<ScannerWorker::Failure> ScannerWorker::LastFailure() const
+{
+    std::lock_guard<std::mutex> lock(m_failureLock);
+    return m_failure;
+}
+
 bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
 {
     return !QDir(effectsFolder).entryList(kMarkerPatterns, QDir::Files).isEmpty();
@@ -48,28 +56,75 @@ bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
 ScannerWorker::MarkerTimes ScannerWorker::Markers() const
 {
     MarkerTimes markers;
-    for (const QFileInfo& marker : QDir(m_effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
+    for (const QFileInfo& marker : QDir(m_settings.effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
         markers.insert(marker.fileName(), marker.lastModified());
     return markers;
 }
 
 bool ScannerWorker::ProbeOverdue(const MarkerTimes& leftovers) const
 {
-    if (m_probeTimeoutMs <= 0)
+    if (m_settings.probeTimeoutMs <= 0)
         return false;
     const QDateTime now = QDateTime::currentDateTime();
     const MarkerTimes markers = Markers();
     for (auto marker = markers.begin(); marker != markers.end(); ++marker)
-        if (leftovers.value(marker.key()) != marker.value() && marker.value().msecsTo(now) > m_probeTimeoutMs)
+        if (leftovers.value(marker.key()) != marker.value() &&
+            marker.value().msecsTo(now) > m_settings.probeTimeoutMs)
+            return true;
+    return false;
+}
+
+bool ScannerWorker::MarkerOfThisRun(const MarkerTimes& leftovers) const
+{
+    const MarkerTimes markers = Markers();
+    for (auto marker = markers.begin(); marker != markers.end(); ++marker)
+        if (leftovers.value(marker.key()) != marker.value())
             return true;
     return false;
 }
 
 void ScannerWorker::RemoveMarkers() const
 {
-    QDir folder(m_effectsFolder);
+    QDir folder(m_settings.effectsFolder);
     for (const QString& marker : folder.entryList(kMarkerPatterns, QDir::Files))
         folder.remove(marker);
+}
+
+ScannerWorker::Snapshot ScannerWorker::ResultFiles() const
+{
+    Snapshot files;
+    for (const QString& name : m_settings.resultFiles)
+    {
+        QFile file(QDir(m_settings.effectsFolder).filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(name, file.readAll());
+    }
+    return files;
+}
+
+void ScannerWorker::Restore(const Snapshot& before) const
+{
+    const Snapshot after = ResultFiles();
+    for (const QString& name : m_settings.resultFiles)
+    {
+        const QString path = QDir(m_settings.effectsFolder).filePath(name);
+        if (!before.contains(name) && after.contains(name))
+            QFile::remove(path);
+        else if (before.contains(name) && (!after.contains(name) || after[name] != before[name]))
+            FileUtilities::WriteAtomically(path, before[name]);
+    }
+}
+
+void ScannerWorker::RecordFailure(const QProcess& process, const Snapshot& before)
+{
+    const Failure failure{process.exitStatus() == QProcess::CrashExit, process.exitCode()};
+    DebugOut(failure.signalled ? "ScannerWorker - The scanner failed: killed by signal %d"
+                               : "ScannerWorker - The scanner failed: exit %d",
+             failure.code);
+    // What a scanner that went wrong wrote cannot be trusted.
+    Restore(before);
+    std::lock_guard<std::mutex> lock(m_failureLock);
+    m_failure = failure;
 }
 
 void ScannerWorker::Run()
@@ -87,6 +142,7 @@ void ScannerWorker::Run()
     {
         DebugOut("ScannerWorker - Caught an exception");
     }
+    m_folderLock.reset();
     m_finished = true;
 }
 
@@ -96,23 +152,24 @@ void ScannerWorker::RunWithRestarts()
     for (int attempt = 0; attempt < kMaxRuns && !Ending();)
     {
         m_hooks.writeRequest();
-        if (!RunScanner())
+        if (!RunScanner() || LastFailure())
             break;
         ++attempt;
-        if (!MarkersRemain(m_effectsFolder))
+        if (!MarkersRemain(m_settings.effectsFolder))
             break;
     }
-    if (!Ending())
+    if (!Ending() && !LastFailure())
         m_hooks.reloadChanged();
 }
 
 bool ScannerWorker::RunScanner()
 {
     const MarkerTimes leftovers = Markers();
+    const Snapshot results = ResultFiles();
     ScannerProcess process;
     process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(m_program, m_arguments, QIODevice::ReadWrite);
+    process.start(m_settings.program, m_settings.arguments, QIODevice::ReadWrite);
     if (!process.waitForStarted(kStartTimeoutMs))
     {
         // The attempt ends here: there is no process to wait for.
@@ -126,7 +183,7 @@ bool ScannerWorker::RunScanner()
         if (process.state() != QProcess::NotRunning && ProbeOverdue(leftovers))
         {
             DebugOut("ScannerWorker - A probe took longer than %d ms, stopping the scanner",
-                     m_probeTimeoutMs);
+                     m_settings.probeTimeoutMs);
             break;
         }
     }
@@ -139,5 +196,8 @@ bool ScannerWorker::RunScanner()
         if (m_interrupt)
             RemoveMarkers();
     }
+    else if ((process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) &&
+             !MarkerOfThisRun(leftovers))
+        RecordFailure(process, results);
     return !Ending();
 }
