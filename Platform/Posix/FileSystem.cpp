@@ -53,6 +53,18 @@ std::string FollowLinks(std::string path, std::string& error)
     return {};
 }
 
+// Why no file could be made beside target: the folder's mode may be all that
+// stands in the way of a file that is itself writable.
+std::string CannotCreateBeside(const std::string& target)
+{
+    const std::string reason = Reason("cannot create a file in the folder " + FolderOf(target));
+    if (::access(target.c_str(), W_OK) != 0)
+        return reason;
+    return reason + "; " + target +
+           " itself is writable, but only a writable folder lets it be replaced whole, so it is left as it "
+           "was";
+}
+
 // A name no other writer holds, created empty with the umask's mode.
 int CreateTemporary(const std::string& target, std::string& name, std::string& error)
 {
@@ -66,18 +78,12 @@ int CreateTemporary(const std::string& target, std::string& name, std::string& e
         std::snprintf(suffix, sizeof suffix, "%d.%u", int(::getpid()), counter++);
         name = prefix + suffix;
         const int descriptor = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (descriptor >= 0 || errno != EEXIST)
-        {
-            if (descriptor < 0)
-            {
-                const bool fileWritable = ::access(target.c_str(), W_OK) == 0;
-                error = Reason("cannot create a file in the folder " + FolderOf(target)) +
-                        (fileWritable ? "; " + target +
-                                            " itself is writable, but only the folder lets it be "
-                                            "replaced whole, so it is left as it was"
-                                      : std::string());
-            }
+        if (descriptor >= 0)
             return descriptor;
+        if (errno != EEXIST)
+        {
+            error = CannotCreateBeside(target);
+            return -1;
         }
     }
     error = "no free temporary name beside " + target;
