@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QProcess>
+#include <iterator>
 
 namespace
 {
@@ -61,24 +62,21 @@ ScannerWorker::MarkerTimes ScannerWorker::Markers() const
     return markers;
 }
 
+ScannerWorker::MarkerTimes ScannerWorker::MarkersOfThisRun(const MarkerTimes& leftovers) const
+{
+    MarkerTimes markers = Markers();
+    for (auto marker = markers.begin(); marker != markers.end();)
+        marker = leftovers.value(marker.key()) == marker.value() ? markers.erase(marker) : std::next(marker);
+    return markers;
+}
+
 bool ScannerWorker::ProbeOverdue(const MarkerTimes& leftovers) const
 {
     if (m_settings.probeTimeoutMs <= 0)
         return false;
     const QDateTime now = QDateTime::currentDateTime();
-    const MarkerTimes markers = Markers();
-    for (auto marker = markers.begin(); marker != markers.end(); ++marker)
-        if (leftovers.value(marker.key()) != marker.value() &&
-            marker.value().msecsTo(now) > m_settings.probeTimeoutMs)
-            return true;
-    return false;
-}
-
-bool ScannerWorker::MarkerOfThisRun(const MarkerTimes& leftovers) const
-{
-    const MarkerTimes markers = Markers();
-    for (auto marker = markers.begin(); marker != markers.end(); ++marker)
-        if (leftovers.value(marker.key()) != marker.value())
+    for (const QDateTime& written : MarkersOfThisRun(leftovers))
+        if (written.msecsTo(now) > m_settings.probeTimeoutMs)
             return true;
     return false;
 }
@@ -197,7 +195,7 @@ bool ScannerWorker::RunScanner()
             RemoveMarkers();
     }
     else if ((process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) &&
-             !MarkerOfThisRun(leftovers))
+             MarkersOfThisRun(leftovers).isEmpty())
         RecordFailure(process, results);
     return !Ending();
 }

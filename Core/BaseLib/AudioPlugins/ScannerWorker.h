@@ -91,9 +91,9 @@ private:
     // no probes of this run, which takes them over before it probes anything.
     using MarkerTimes = QHash<QString, QDateTime>;
     MarkerTimes Markers() const;
+    MarkerTimes MarkersOfThisRun(const MarkerTimes& leftovers) const;
     // Whether a marker of this run has lain there longer than the probe time-out.
     bool ProbeOverdue(const MarkerTimes& leftovers) const;
-    bool MarkerOfThisRun(const MarkerTimes& leftovers) const;
     void RemoveMarkers() const;
     // File name to contents; no entry for a file that does not exist.
     using Snapshot = QHash<QString, QByteArray>;
