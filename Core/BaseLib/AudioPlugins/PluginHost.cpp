@@ -117,7 +117,9 @@ bool PluginHost::InitialiseIn(const std::wstring& effectsFolder, const std::wstr
 {
     SetPreferencesRoot(preferencesRoot);
     m_effectsFolder = effectsFolder;
-    QDir().mkpath(EffectsFolder());
+    if (!QDir().mkpath(EffectsFolder()) || !QFileInfo(EffectsFolder()).isWritable())
+        DebugOut(L"PluginHost - The effects folder %ls cannot be written: no scan can keep its results there",
+                 m_effectsFolder.c_str());
     MoveLegacyConfiguration(legacyRoot);
     TAutoLockCS lock(&m_lock);
     for (const auto& device : m_fixedDevices)
