@@ -31,12 +31,7 @@ int ScannerEntry::Main(int argc, char** argv)
     // folders, and the scan would then drop every result it knew.
     if (!QFileInfo(argument).isFile())
         return 0;
-    // A path relative to the working folder names the same file absolutely, so
-    // its Effects folder is found wherever the scanner was started.
-    const bool relative = QFileInfo(argument).isRelative() && !argument.contains(QLatin1Char('\\'));
-    const std::wstring requestPath =
-        (relative ? QFileInfo(argument).absoluteFilePath() : argument).toStdWString();
-
+    const std::wstring requestPath = AbsoluteRequestPath(argument);
     ProcessFolders::PreferencesRoot() = PreferencesRootOf(requestPath);
     const std::wstring effectsFolder = EffectsFolderOf(requestPath);
     if (!CanWriteFolder(QString::fromStdWString(effectsFolder)))
@@ -68,6 +63,14 @@ std::wstring ScannerEntry::PreferencesRootOf(const std::wstring& requestPath)
     if (at == std::wstring::npos)
         at = requestPath.find(L"\\Effects\\");
     return at == std::wstring::npos ? std::wstring() : requestPath.substr(0, at);
+}
+
+// A path relative to the working folder names the same file absolutely, so
+// its Effects folder is found wherever the scanner was started.
+std::wstring ScannerEntry::AbsoluteRequestPath(const QString& argument)
+{
+    const bool relative = QFileInfo(argument).isRelative() && !argument.contains(QLatin1Char('\\'));
+    return (relative ? QFileInfo(argument).absoluteFilePath() : argument).toStdWString();
 }
 
 std::wstring ScannerEntry::EffectsFolderOf(const std::wstring& requestPath)

@@ -24,6 +24,7 @@ public:
     static std::wstring EffectsFolderOf(const std::wstring& requestPath);
 
 private:
+    static std::wstring AbsoluteRequestPath(const QString& argument);
     // Makes the folder if need be; false, with the reason printed, when it
     // cannot be written.
     static bool CanWriteFolder(const QString& folder);
