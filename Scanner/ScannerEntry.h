@@ -9,6 +9,8 @@ class ScannerEntry
 {
 public:
     static constexpr const wchar_t* kReWireSwitch = L"-rewire_version";
+    // The effects folder cannot be written, so nothing is scanned.
+    static constexpr int kExitUnwritable = 1;
 
     static int Main(int argc, char** argv);
 
@@ -17,7 +19,14 @@ public:
     // The preferences root is the request path cut before its Effects folder;
     // empty when the request lies in no Effects folder.
     static std::wstring PreferencesRootOf(const std::wstring& requestPath);
+    // Where the results and crash markers go: the preferences root's Effects
+    // folder, or the request's own folder when there is no root.
+    static std::wstring EffectsFolderOf(const std::wstring& requestPath);
 
 private:
-    static void UseOffscreenPlatformWithoutDisplay();
+    static std::wstring AbsoluteRequestPath(const QString& argument);
+    // Makes the folder if need be; false, with the reason printed, when it
+    // cannot be written.
+    static bool CanWriteFolder(const QString& folder);
+    static void ChooseWindowingPlatform();
 };

@@ -94,12 +94,15 @@ void UiPlugSweep::Work()
     m_finished = true;
 }
 
-void UiPlugSweep::RunCatalogueScan(const std::wstring& preferencesRoot)
+UiPlugSweep::ScanJob UiPlugSweep::CatalogueScan(std::wstring effectsFolder)
 {
-    PluginHost* catalogue = PluginHost::GetInstance();
-    AudioPluginHost::SetCurrent(catalogue);
-    catalogue->Initialise(preferencesRoot, std::wstring(), 48000, 1024);
-    catalogue->LaunchScanner(true, true);
+    return [effectsFolder = std::move(effectsFolder)](const std::wstring& preferencesRoot)
+    {
+        PluginHost* catalogue = PluginHost::GetInstance();
+        AudioPluginHost::SetCurrent(catalogue);
+        catalogue->InitialiseIn(effectsFolder, preferencesRoot, std::wstring(), 48000, 1024);
+        catalogue->LaunchScanner(true, true);
+    };
 }
 
 void UiPlugSweep::Run(QApplication& application, bool defaultPath)

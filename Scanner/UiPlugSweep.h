@@ -28,8 +28,7 @@ public:
 
     static constexpr std::uint32_t kNoValue = 0xFFFFFFFF;
 
-    explicit UiPlugSweep(const std::wstring& preferencesRoot, QWidget* parent = nullptr,
-                         ScanJob job = RunCatalogueScan);
+    UiPlugSweep(const std::wstring& preferencesRoot, QWidget* parent, ScanJob job);
     ~UiPlugSweep() override;
 
     // Runs the event loop; returns when the dialog has closed.
@@ -43,8 +42,9 @@ public:
     bool IsClosed() const { return m_closed; }
 
     // The scan of the scanner process: the catalogue initialised on the
-    // preferences root, then told to scan in this process.
-    static void RunCatalogueScan(const std::wstring& preferencesRoot);
+    // preferences root with its results in the effects folder, then told to
+    // scan in this process.
+    static ScanJob CatalogueScan(std::wstring effectsFolder);
 
 public slots:
     void OnTimer();

@@ -1,13 +1,12 @@
 #include "Core/BaseLib/FileUtilities.h"
 
+#include "Core/BaseLib/Debug.h"
+#include "Platform/FileSystem.h"
+
 #include <QFile>
 #include <QLocale>
 #include <QRegularExpression>
-#include <QTemporaryFile>
-#include <cstdio>
 #include <ctime>
-#include <fcntl.h>
-#include <sys/stat.h>
 
 namespace FileUtilities
 {
@@ -16,35 +15,20 @@ namespace FileUtilities
 // after every plug-in and waiting for the disk each time would dominate it.
 bool WriteAtomically(const QString& path, const QByteArray& bytes)
 {
-    const int slash = path.lastIndexOf(QLatin1Char('/'));
-    const QString folder = slash < 0 ? QStringLiteral(".") : path.left(slash);
-    QTemporaryFile file(folder + QStringLiteral("/.") + path.mid(slash + 1) + QStringLiteral(".XXXXXX"));
-    if (!file.open() || file.write(bytes) != bytes.size() || !file.flush())
-        return false;
-    file.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadGroup |
-                        QFileDevice::ReadOther);
-    const QByteArray from = QFile::encodeName(file.fileName());
-    const QByteArray to = QFile::encodeName(path);
-    // Swapping the two files is as atomic as renaming over the old one, but
-    // it does not make the file system push the new data to disk first; the
-    // temporary name then holds the old contents and is removed with it.
-    if (renameat2(AT_FDCWD, from.constData(), AT_FDCWD, to.constData(), RENAME_EXCHANGE) == 0)
-        return true;
-    if (std::rename(from.constData(), to.constData()) != 0)
-        return false;
-    file.setAutoRemove(false);
-    return true;
+    const std::string error =
+        Platform::ReplaceFile(QFile::encodeName(path).toStdString(), bytes.constData(), size_t(bytes.size()));
+    if (!error.empty())
+        DebugOut("FileUtilities - Not written: %s", error.c_str());
+    return error.empty();
 }
 
 // Scans ask this of every plug-in file; the C library converts to local time
 // without reading the time zone again for each call.
 QString FileTimeText(const QString& path)
 {
-    struct stat status;
-    if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return {};
     std::tm local{};
-    localtime_r(&status.st_mtime, &local);
+    if (!Platform::LocalModificationTime(QFile::encodeName(path).toStdString(), local))
+        return {};
     char text[32];
     std::strftime(text, sizeof text, "%Y-%m-%d %H:%M", &local);
     return QString::fromLatin1(text);

@@ -5,9 +5,10 @@
 
 namespace FileUtilities
 {
-// Replaces the file with the bytes through a temporary file in the same
-// folder, so that a crash at any instant leaves either the old or the new
-// file and never a truncated one. False when it cannot be written.
+// Replaces the file with the bytes through a temporary file beside it, so that
+// a crash at any instant leaves either the old or the new file and never a
+// truncated one; see Platform::ReplaceFile for links, modes and what is never
+// replaced. False, with the reason traced, when it cannot be written.
 bool WriteAtomically(const QString& path, const QByteArray& bytes);
 
 // The file's last-modified local time as "yyyy-MM-dd hh:mm"; results are

@@ -3,8 +3,17 @@
 #include <QDir>
 #include <QFileInfo>
 
-void FolderListing::List(QStringList& out, const QString& folder, const QStringList& nameFilters, bool recursive)
+// A relative folder is taken from the working folder and listed absolutely,
+// so that the results name the same files wherever they are read.
+void FolderListing::List(QStringList& out, const QString& relativeOrAbsolute, const QStringList& nameFilters,
+                         bool recursive)
 {
+    // An empty folder name names no folder, not the working folder.
+    if (relativeOrAbsolute.isEmpty())
+        return;
+    const QString folder = QFileInfo(relativeOrAbsolute).isRelative()
+                               ? QDir(relativeOrAbsolute).absolutePath()
+                               : relativeOrAbsolute;
     const QDir dir(folder);
     if (!dir.exists())
         return;

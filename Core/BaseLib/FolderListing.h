@@ -8,7 +8,8 @@
 // case, each as folder + "/" + name; then, when recursive, each subfolder is
 // listed the same way, depth first. Links to folders are followed, but every
 // real folder is visited once per listing object, so overlapping or linked
-// plug-in folders do not yield a file twice.
+// plug-in folders do not yield a file twice. A relative folder is listed as
+// the working folder's, with absolute paths.
 class FolderListing
 {
 public:

@@ -1,10 +1,28 @@
 #include "Core/BaseLib/FileUtilities.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
 #include <QTemporaryDir>
 #include <clocale>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace
+{
+using Permissions = QFileDevice::Permissions;
+
+QStringList Entries(const QString& folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+}
+
+Permissions OwnerReadWrite()
+{
+    return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser | QFileDevice::WriteUser;
+}
+} // namespace
 
 TEST(FileUtilitiesTest, AtomicWritesReplaceAndLeaveNothingBehind)
 {
@@ -15,8 +33,99 @@ TEST(FileUtilitiesTest, AtomicWritesReplaceAndLeaveNothingBehind)
     EXPECT_EQ(TestSupport::ReadFile(path), "new");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
               QStringList{"FXConfiguration.xml"});
-    EXPECT_TRUE(QFileInfo(path).permissions() & QFileDevice::ReadOther);
     EXPECT_FALSE(FileUtilities::WriteAtomically(dir.filePath("missing/file.xml"), "x"));
+}
+
+// Result files kept elsewhere and linked into the effects folder, relatively
+// and through a second link, stay linked; the file keeps its mode.
+TEST(FileUtilitiesTest, AtomicWritesGoThroughLinksAndKeepTheMode)
+{
+    QTemporaryDir dir;
+    const QString real = dir.filePath("shared/FXConfiguration.xml");
+    TestSupport::WriteFile(real, "old");
+    ASSERT_TRUE(QFile::setPermissions(real, OwnerReadWrite() | QFileDevice::ReadGroup));
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("Effects")));
+    ASSERT_EQ(::symlink("shared/FXConfiguration.xml", QFile::encodeName(dir.filePath("link")).constData()),
+              0);
+    const QString path = dir.filePath("Effects/FXConfiguration.xml");
+    ASSERT_EQ(::symlink("../link", QFile::encodeName(path).constData()), 0);
+
+    ASSERT_TRUE(FileUtilities::WriteAtomically(path, "new"));
+    EXPECT_EQ(QFileInfo(path).symLinkTarget(), dir.filePath("link"));
+    EXPECT_EQ(QFileInfo(dir.filePath("link")).symLinkTarget(), real);
+    EXPECT_EQ(TestSupport::ReadFile(real), "new");
+    EXPECT_EQ(QFileInfo(real).permissions(), OwnerReadWrite() | QFileDevice::ReadGroup);
+    EXPECT_EQ(Entries(dir.filePath("shared")), QStringList{"FXConfiguration.xml"})
+        << "no temporary file left";
+
+    // A link whose file does not exist yet gets it, with the umask's mode.
+    const mode_t previous = ::umask(027);
+    ASSERT_TRUE(QFile::remove(real));
+    const bool written = FileUtilities::WriteAtomically(path, "first");
+    ::umask(previous);
+    ASSERT_TRUE(written);
+    EXPECT_TRUE(QFileInfo(path).isSymLink());
+    EXPECT_EQ(TestSupport::ReadFile(real), "first");
+    EXPECT_EQ(QFileInfo(real).permissions(), OwnerReadWrite() | QFileDevice::ReadGroup);
+}
+
+TEST(FileUtilitiesTest, AtomicWritesKeepTheOwner)
+{
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can give a file to another user";
+    QTemporaryDir dir;
+    const QString path = dir.filePath("FXScan.xml");
+    TestSupport::WriteFile(path, "old");
+    constexpr uid_t kNobody = 65534;
+    ASSERT_EQ(::chown(QFile::encodeName(path).constData(), kNobody, kNobody), 0);
+    ASSERT_TRUE(FileUtilities::WriteAtomically(path, "new"));
+    EXPECT_EQ(QFileInfo(path).ownerId(), kNobody);
+    EXPECT_EQ(QFileInfo(path).groupId(), kNobody);
+}
+
+// What is not a regular file is never renamed away or written into.
+TEST(FileUtilitiesTest, AtomicWritesRefuseWhatIsNotAFile)
+{
+    LogCapture log;
+    QTemporaryDir dir;
+    TestSupport::WriteFile(dir.filePath("folder/inside.txt"), "kept");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(dir.filePath("folder"), dir.filePath("folder link")));
+    const struct
+    {
+        const char* name;
+        const char* trace;
+    } cases[] = {{"folder", "folder is a folder, not a file"},
+                 {"folder link", "folder is a folder, not a file"},
+                 {"pipe", "pipe is not a regular file"}};
+    for (const auto& refused : cases)
+    {
+        SCOPED_TRACE(refused.name);
+        EXPECT_FALSE(FileUtilities::WriteAtomically(dir.filePath(refused.name), "x"));
+        EXPECT_TRUE(log.Contains(refused.trace)) << log.Lines().join('\n').toStdString();
+    }
+    EXPECT_EQ(TestSupport::ReadFile(dir.filePath("folder/inside.txt")), "kept");
+    EXPECT_TRUE(QFileInfo(dir.filePath("folder link")).isSymLink());
+    EXPECT_EQ(Entries(dir.path()), QStringList({"folder", "folder link", "pipe"}));
+}
+
+TEST(FileUtilitiesTest, AReadOnlyFolderWithAWritableFileIsReported)
+{
+    if (::geteuid() == 0)
+        GTEST_SKIP() << "root writes into read-only folders";
+    LogCapture log;
+    QTemporaryDir dir;
+    const QString path = dir.filePath("Effects/FXConfiguration.xml");
+    TestSupport::WriteFile(path, "old");
+    const QString folder = dir.filePath("Effects");
+    ASSERT_TRUE(QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner));
+    const bool written = FileUtilities::WriteAtomically(path, "new");
+    QFile::setPermissions(folder, OwnerReadWrite() | QFileDevice::ExeOwner);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(TestSupport::ReadFile(path), "old");
+    EXPECT_TRUE(log.Contains("cannot create a file in the folder " + folder))
+        << log.Lines().join('\n').toStdString();
+    EXPECT_TRUE(log.Contains("FXConfiguration.xml itself is writable"));
 }
 
 TEST(FileUtilitiesTest, ShellVersionsReadTheSameInEveryLocale)

@@ -47,3 +47,18 @@ TEST_F(FolderListingTest, LinkedAndOverlappingFoldersAreVisitedOnce)
     EXPECT_EQ(found.size(), 1) << found.join(", ").toStdString();
     EXPECT_TRUE(listing.List(root.filePath("absent"), {"*.so"}, true).isEmpty());
 }
+
+// Both formats list through here, so both record the same absolute paths for
+// a folder given relative to the working folder; an empty one names none.
+TEST_F(FolderListingTest, RelativeFoldersAreListedAbsolutely)
+{
+    TestSupport::WriteFile(root.filePath("plugins/a.so"), {});
+    TestSupport::WriteFile(root.filePath("b.so"), {});
+    const QString previous = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(root.path()));
+    const QStringList relative = FolderListing().List("plugins", {"*.so"}, true);
+    const QStringList empty = FolderListing().List("", {"*.so"}, true);
+    QDir::setCurrent(previous);
+    EXPECT_EQ(relative, QStringList{root.filePath("plugins/a.so")});
+    EXPECT_TRUE(empty.isEmpty());
+}

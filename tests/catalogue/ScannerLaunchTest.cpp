@@ -2,6 +2,7 @@
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
 #include "Core/BaseLib/KriticalSection.h"
+#include "Platform/FileLock.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,8 +37,9 @@ protected:
     std::unique_ptr<ScannerWorker> StartWorker(const QString& program)
     {
         ScannerWorker::Hooks hooks{[this] { ++m_requests; }, [this] { ++m_reloads; }};
-        return std::make_unique<ScannerWorker>(program, QStringList{Effects("FXScan.xml")}, Effects(), m_lock,
-                                               std::move(hooks));
+        ScannerWorker::Settings settings{
+            program, {Effects("FXScan.xml")}, Effects(), {"FXConfiguration.xml"}};
+        return std::make_unique<ScannerWorker>(std::move(settings), m_lock, std::move(hooks));
     }
 
     QTemporaryDir m_folder;
@@ -62,6 +64,44 @@ TEST_F(ScannerLaunchTest, ScannerRestartsWhileMarkersRemainThenReloads)
         EXPECT_EQ(m_requests, expected) << crashes;
         EXPECT_EQ(m_reloads, 1) << crashes;
         EXPECT_EQ(ScannerWorker::MarkersRemain(Effects()), crashes >= ScannerWorker::kMaxRuns) << crashes;
+    }
+}
+
+// A failed run blames no plug-in and is not run again; what it left broken
+// goes back to what it was, what it wrote whole is kept.
+TEST_F(ScannerLaunchTest, ARunThatFailsWithoutAMarkerEndsTheScanAndLeavesTheResults)
+{
+    const struct
+    {
+        int crashes;
+        const char* words;
+        int runs;
+        std::optional<ScannerWorker::Failure> failure;
+        const char* results;
+    } cases[] = {{0, "exit=3 scribble", 1, ScannerWorker::Failure{false, 3}, "before"},
+                 {0, "signal=15 scribble", 1, ScannerWorker::Failure{true, 15}, "before"},
+                 {2, "exit=4 scribble", 3, ScannerWorker::Failure{false, 4}, "before"},
+                 {0, "signal=9 found", 1, ScannerWorker::Failure{true, 9}, "<Effects/>"},
+                 {0, "scribble", 1, std::nullopt, "scribbled"}};
+    for (const auto& run : cases)
+    {
+        SCOPED_TRACE(run.words);
+        QFile::remove(Effects("runs.log"));
+        WriteFile(Effects("FXConfiguration.xml"), "before");
+        Control(run.crashes, run.words);
+        m_reloads = 0;
+        const std::unique_ptr<ScannerWorker> worker = StartWorker(QStringLiteral(TEST_SCANNER));
+        ASSERT_TRUE(WaitUntil([&worker] { return worker->Finished(); }));
+        EXPECT_EQ(ScannerRuns(), run.runs);
+        const std::optional<ScannerWorker::Failure> failure = worker->LastFailure();
+        ASSERT_EQ(failure.has_value(), run.failure.has_value());
+        EXPECT_EQ(m_reloads, failure ? 0 : 1);
+        EXPECT_EQ(ReadFile(Effects("FXConfiguration.xml")), run.results);
+        if (failure)
+        {
+            EXPECT_EQ(failure->signalled, run.failure->signalled);
+            EXPECT_EQ(failure->code, run.failure->code);
+        }
     }
 }
 
@@ -116,5 +156,48 @@ TEST_F(ScannerLaunchTest, CatalogueRunsTheScannerBesideItAndKeepsReporting)
     EXPECT_FALSE(host->IsScannerRunning());
     EXPECT_FALSE(ScannerAlive());
     SetCurrentVUI(nullptr);
+    host->SetScannerPath({});
+}
+
+// Another process's scan keeps the catalogue waiting; the catalogue's own scan
+// keeps the others out until it ends, and so does a host's hold.
+TEST_F(ScannerLaunchTest, TheScanLockMakesProcessesOfOneFolderTakeTurns)
+{
+    using Outcome = Platform::FileLock::Outcome;
+    PluginHost* host = PluginHost::GetInstance();
+    host->SetScannerPath(QStringLiteral(TEST_SCANNER));
+    host->Initialise(m_folder.path().toStdWString(), L"", 48000, 1024);
+    const std::string lockPath = QFile::encodeName(Effects("FXScan.lock")).toStdString();
+    Control(0, "hang");
+    {
+        Platform::FileLock other(lockPath);
+        ASSERT_EQ(other.TryLock(), Outcome::Locked);
+        std::vector<int> waits;
+        host->SetScanLockWait(
+            [&waits](int waitedMs)
+            {
+                waits.push_back(waitedMs);
+                return waits.size() < 3;
+            });
+        EXPECT_FALSE(host->LaunchScanner(true, false));
+        EXPECT_EQ(waits, (std::vector<int>{0, 100, 200}));
+        EXPECT_FALSE(QFileInfo::exists(Effects("runs.log"))) << "no scanner started";
+        host->SetScanLockWait({});
+    }
+
+    ASSERT_TRUE(host->LaunchScanner(true, false));
+    ASSERT_TRUE(WaitUntil([this] { return ScannerRuns() == 1 && ScannerAlive(); }));
+    Platform::FileLock other(lockPath);
+    EXPECT_EQ(other.TryLock(), Outcome::Busy) << "held while the scanner runs";
+    host->InterruptScan();
+    ASSERT_TRUE(WaitUntil([host] { return !host->IsScannerRunning(); }));
+    {
+        Platform::FileLock after(lockPath);
+        EXPECT_EQ(after.TryLock(), Outcome::Locked) << "let go when the scan ended";
+    }
+    ASSERT_TRUE(host->HoldScanLock());
+    EXPECT_EQ(other.TryLock(), Outcome::Busy) << "held for the host until it shuts down";
+    host->Shutdown();
+    EXPECT_EQ(other.TryLock(), Outcome::Locked);
     host->SetScannerPath({});
 }

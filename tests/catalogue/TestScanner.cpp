@@ -5,13 +5,17 @@
 //  - deletes the markers it finds, as the real scanner records them and moves on;
 //  - reads "testscanner.txt": the number of runs that crash, and optional
 //    words "hang" (run until killed) and "hold" (a crashing run keeps its
-//    marker in place until a file "release" appears, and takes it away).
+//    marker in place until a file "release" appears, and takes it away);
+//    a run past the crashing ones ends as "exit=N" or "signal=N" says, or
+//    with 0, after overwriting FXConfiguration.xml with text that is no XML
+//    if "scribble" is given, or with a whole result file if "found" is.
 // A crashing run leaves a marker naming "Crashing Plugin <run>" and exits
 // abnormally.
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QThread>
+#include <csignal>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -28,6 +32,22 @@ void Write(const QString& path, const QByteArray& bytes, QIODevice::OpenMode mod
     QFile file(path);
     if (file.open(mode))
         file.write(bytes);
+}
+
+int Finish(const QDir& effects, const QList<QByteArray>& control)
+{
+    if (control.contains("scribble"))
+        Write(effects.filePath("FXConfiguration.xml"), "scribbled", QIODevice::WriteOnly);
+    if (control.contains("found"))
+        Write(effects.filePath("FXConfiguration.xml"), "<Effects/>", QIODevice::WriteOnly);
+    for (const QByteArray& word : control)
+    {
+        if (word.startsWith("exit="))
+            return word.mid(5).toInt();
+        if (word.startsWith("signal="))
+            std::raise(word.mid(7).toInt());
+    }
+    return 0;
 }
 
 void WaitFor(const QString& path)
@@ -52,7 +72,7 @@ int main(int argc, char* argv[])
     if (control.contains("hang"))
         QThread::sleep(600);
     if (run > control.value(0).toInt())
-        return 0;
+        return Finish(effects, control);
     const QString name = QString("Crashing Plugin %1").arg(run);
     Write(effects.filePath(name + ".scan"),
           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +

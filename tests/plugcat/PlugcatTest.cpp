@@ -172,3 +172,32 @@ TEST_F(PlugcatTest, DefaultPreferencesLieInTheUsersConfigurationFolder)
     EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
     EXPECT_TRUE(QFileInfo(m_dir.filePath("xdg/" + tail + "/Effects")).isDir());
 }
+
+// A scanner that dies without a crash marker blames no plug-in and proves
+// nothing: plugcat says so, and the results and the catalogue stay.
+TEST_F(PlugcatTest, AFailedScannerIsReportedAndChangesNothing)
+{
+    const QByteArray results = "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects version=\"1.4\">\n"
+                               "\t<Effect>\n\t\t<Path>/vst/Kept.so</Path>\n\t\t<Name>Kept</Name>\n"
+                               "\t\t<ID>Kept:1</ID>\n\t\t<Category>1</Category>\n\t</Effect>\n</Effects>\n";
+    WriteFile(Prefs("Effects/FXConfiguration.xml"), results);
+    const ProcessResult before = RunWithPrefs({"list"});
+    ASSERT_TRUE(before.out.contains("Kept:1")) << before.out.toStdString();
+    const struct
+    {
+        const char* control;
+        const char* message;
+    } cases[] = {{"0 exit=3 scribble", "plugcat: the scanner failed: exit 3\n"},
+                 {"0 signal=9 scribble", "plugcat: the scanner failed: killed by signal 9\n"}};
+    for (const auto& failing : cases)
+    {
+        SCOPED_TRACE(failing.control);
+        WriteFile(Prefs("Effects/testscanner.txt"), failing.control);
+        const ProcessResult scan = RunWithPrefs({"scan", Empty()});
+        EXPECT_EQ(scan.exitCode, 1);
+        EXPECT_TRUE(scan.err.contains(failing.message)) << scan.err.toStdString();
+        EXPECT_TRUE(scan.out.isEmpty()) << scan.out.toStdString();
+        EXPECT_EQ(ReadFile(Prefs("Effects/FXConfiguration.xml")), results);
+        EXPECT_EQ(RunWithPrefs({"list"}).out, before.out);
+    }
+}

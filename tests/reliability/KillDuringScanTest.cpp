@@ -13,8 +13,8 @@
 #include <set>
 
 // SIGKILL on the scanner at random instants of a scan of the installed
-// plug-ins: the result files stay whole and keep what they held, and the
-// restart loop still finishes the scan.
+// plug-ins: the result files stay whole, and the restart loop, or the next
+// scan after a run that failed, finishes the scan with everything found.
 namespace
 {
 constexpr int kTrials = 5;
@@ -62,13 +62,18 @@ TEST(KillDuringScan, ResultFilesSurviveAndTheScanFinishes)
             ++kills;
         std::set<QString> after;
         ASSERT_TRUE(ReadIds(effects, after)) << "trial " << trial;
-        for (const QString& id : before)
-            EXPECT_TRUE(after.count(id)) << "trial " << trial << " lost " << id.toStdString();
 
         ASSERT_TRUE(plugcat.waitForFinished(120000));
-        EXPECT_EQ(plugcat.exitCode(), 0) << plugcat.readAllStandardError().toStdString();
-        // A kill while no probe ran leaves no marker, so the loop may stop early;
-        // the next scan completes whatever is left.
+        // A kill while no probe ran leaves no marker: that run failed, its
+        // results are kept, and the next scan goes on.
+        const QString err = QString::fromUtf8(plugcat.readAllStandardError());
+        EXPECT_TRUE(plugcat.exitCode() == 0 ||
+                    err.contains("plugcat: the scanner failed: killed by signal 9\n"))
+            << err.toStdString();
+        std::set<QString> ended;
+        ASSERT_TRUE(ReadIds(effects, ended)) << "trial " << trial;
+        for (const QString& id : before)
+            EXPECT_TRUE(ended.count(id)) << "trial " << trial << " lost " << id.toStdString();
         EXPECT_EQ(TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat", arguments).exitCode, 0);
         EXPECT_TRUE(QDir(effects).entryList({"*.scan", "*.scan3"}, QDir::Files).isEmpty());
         std::set<QString> whole;

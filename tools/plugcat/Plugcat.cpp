@@ -9,7 +9,6 @@
 #include "Interfaces/EngineContext.h"
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
-#include "Platform/FileLock.h"
 #include "Platform/StandardStreams.h"
 #include "tools/plugcat/CataloguePrinter.h"
 #include "tools/plugcat/LoadAudio.h"
@@ -32,7 +31,6 @@
 namespace
 {
 constexpr unsigned long kProgressIntervalMs = 100;
-const QString kLockFileName = QStringLiteral("FXScan.lock");
 } // namespace
 
 Plugcat::Plugcat(PlugcatOptions options, std::FILE* out)
@@ -97,36 +95,25 @@ bool Plugcat::OpenCatalogue(const QStringList& pluginFolders)
         Fail(QStringLiteral("cannot write to the preferences folder %1").arg(root));
         return false;
     }
-    if (!LockPreferences(root, effects))
-        return false;
     m_interface = std::make_unique<PlugcatInterface>(root.toStdWString(), pluginFolders, m_options.verbose);
     EngineContext::Instance().SetInterface(m_interface.get());
     m_host = PluginHost::GetInstance();
     AudioPluginHost::SetCurrent(m_host);
     m_host->Initialise(root.toStdWString(), std::wstring(), 48000, 1024);
+    m_host->SetScanLockWait([this, root](int waitedMs) { return WaitForLock(root, waitedMs); });
     return true;
 }
 
-bool Plugcat::LockPreferences(const QString& root, const QString& effectsFolder)
+// Told while another scan or edit holds the preferences folder; a scan can
+// be interrupted while it waits.
+bool Plugcat::WaitForLock(const QString& root, int waitedMs)
 {
-    using Outcome = Platform::FileLock::Outcome;
-    const QString path = effectsFolder + QLatin1Char('/') + kLockFileName;
-    m_lock = std::make_unique<Platform::FileLock>(QFile::encodeName(path).toStdString());
-    Outcome outcome = m_lock->TryLock();
-    if (outcome == Outcome::Busy)
+    if (waitedMs == 0)
     {
         m_err << "plugcat: waiting for another scan or edit of " << root << " to finish\n";
         m_err.flush();
     }
-    for (; outcome == Outcome::Busy; outcome = m_lock->TryLock())
-    {
-        if (ScanInterrupt::Received())
-            return false;
-        QThread::msleep(kProgressIntervalMs);
-    }
-    if (outcome == Outcome::Unavailable)
-        m_err << "plugcat: warning: cannot lock " << path << "; nothing keeps another plugcat out\n";
-    return true;
+    return !ScanInterrupt::Received();
 }
 
 // The shell's convention for a program ended by a signal.
@@ -138,11 +125,13 @@ int Plugcat::Interrupted(int signal)
     return 128 + signal;
 }
 
-bool Plugcat::LoadCatalogue()
+bool Plugcat::LoadCatalogue(bool holdLock)
 {
     const QString request =
         m_options.preferencesRoot + QStringLiteral("/Effects/") + ScanRequestFile::kFileName;
     if (!OpenCatalogue(ScanRequestFile::Read(request.toStdWString())))
+        return false;
+    if (holdLock && !m_host->HoldScanLock())
         return false;
     m_host->LaunchScanner(false, false);
     m_host->RefreshPluginList();
@@ -158,12 +147,13 @@ int Plugcat::Scan()
         return Fail(QStringLiteral("the scanner %1 is missing; it must lie beside plugcat").arg(scanner));
     const ScanInterrupt interrupt;
     if (!OpenCatalogue(folders))
-        return ScanInterrupt::Received() ? Interrupted(ScanInterrupt::Received()) : kExitFailure;
+        return kExitFailure;
     m_host->SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
     m_err << "Scanning "
           << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
     const ScanSummary summary(m_host->EffectsFolder());
-    m_host->LaunchScanner(true, false);
+    if (!m_host->LaunchScanner(true, false))
+        return Interrupted(ScanInterrupt::Received());
     ScanProgress progress(m_host->EffectsFolder(), folders, m_err, Platform::TerminalColumns(stderr));
     while (m_host->IsScannerRunning())
     {
@@ -178,6 +168,10 @@ int Plugcat::Scan()
         return Interrupted(signal);
     if (m_host->ScannerRuns() == 0)
         return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
+    if (const std::optional<ScannerWorker::Failure> failure = m_host->ScannerFailure())
+        return Fail(QString::fromLatin1(failure->signalled ? "the scanner failed: killed by signal %1"
+                                                           : "the scanner failed: exit %1")
+                        .arg(failure->code));
     m_err << summary.Text(progress.Seconds());
     m_err.flush();
     m_host->RefreshPluginList();
@@ -187,7 +181,7 @@ int Plugcat::Scan()
 
 int Plugcat::List()
 {
-    if (!LoadCatalogue())
+    if (!LoadCatalogue(false))
         return kExitFailure;
     PrintCatalogue();
     return kExitOk;
@@ -219,7 +213,7 @@ int Plugcat::Menu()
         model.SetGlobalSetting(StudioModel::kPluginWidthFiltering, 1);
     }
     model.SetSampleRate(m_options.sampleRate);
-    if (!LoadCatalogue())
+    if (!LoadCatalogue(false))
         return kExitFailure;
     const std::unique_ptr<QMenu> menu(m_host->BuildPluginMenu(0, 0, nullptr, true));
     const QString tree = CataloguePrinter::MenuTree(*menu);
@@ -270,7 +264,7 @@ bool Plugcat::FindPlugin(const QString& text, PluginRef& found) const
 // reporting why it cannot be edited.
 bool Plugcat::FindEditablePlugin(PluginRef& plugin, const QString& chainRefusal)
 {
-    if (!LoadCatalogue())
+    if (!LoadCatalogue(true))
         return false;
     if (!FindPlugin(m_options.arguments[0], plugin))
     {

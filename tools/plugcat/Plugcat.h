@@ -11,11 +11,6 @@
 class AudioPlugin;
 class PluginHost;
 
-namespace Platform
-{
-class FileLock;
-}
-
 // The host-side catalogue tool: runs one command of its command line against
 // the catalogue kept in a preferences root.
 class Plugcat
@@ -41,14 +36,14 @@ private:
     // Installs the host interface and initialises the catalogue; false, with
     // the message printed, when the preferences folder cannot be written.
     bool OpenCatalogue(const QStringList& pluginFolders);
-    // Waits while another plugcat works on the same preferences folder: two
-    // at once would take each other's crash markers for crashes and overwrite
-    // each other's result files. False when a scan was interrupted meanwhile.
-    bool LockPreferences(const QString& root, const QString& effectsFolder);
+    // The catalogue's wait for another process that scans or edits the same
+    // preferences folder; false gives up.
+    bool WaitForLock(const QString& root, int waitedMs);
     int Interrupted(int signal);
     // Opens the catalogue with the results of the last scan, keeping the
-    // folders of its request.
-    bool LoadCatalogue();
+    // folders of its request. With holdLock no other process scans or edits
+    // the folder until plugcat ends, so that an edit never meets a scan.
+    bool LoadCatalogue(bool holdLock);
     int Fail(const QString& message);
     bool Refuse(const QString& message);
     int Scan();
@@ -70,7 +65,6 @@ private:
     const PlugcatOptions m_options;
     QTextStream m_out;
     QTextStream m_err;
-    std::unique_ptr<Platform::FileLock> m_lock;
     std::unique_ptr<PlugcatInterface> m_interface;
     PluginHost* m_host = nullptr;
 };

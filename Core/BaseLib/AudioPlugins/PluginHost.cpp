@@ -7,12 +7,13 @@
 #include "Core/BaseLib/AudioPlugins/Event.h"
 #include "Core/BaseLib/AudioPlugins/PlaceholderIdentifier.h"
 #include "Core/BaseLib/AudioPlugins/PluginMenuBuilder.h"
-#include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
 #include "Core/BaseLib/AudioPlugins/TFDAudioPluginHost.h"
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "Main/Actions/Actions.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/VstConfigurationFile.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3ConfigurationFile.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
@@ -107,9 +108,18 @@ std::array<AudioPluginHost*, 4> PluginHost::ScanOrder()
 bool PluginHost::Initialise(const std::wstring& preferencesRoot, const std::wstring& legacyRoot,
                             std::uint32_t sampleRate, std::int32_t blockSize)
 {
+    return InitialiseIn(preferencesRoot + L"/Effects", preferencesRoot, legacyRoot, sampleRate, blockSize);
+}
+
+bool PluginHost::InitialiseIn(const std::wstring& effectsFolder, const std::wstring& preferencesRoot,
+                              const std::wstring& legacyRoot, std::uint32_t sampleRate,
+                              std::int32_t blockSize)
+{
     SetPreferencesRoot(preferencesRoot);
-    m_effectsFolder = preferencesRoot + L"/Effects";
-    QDir().mkpath(EffectsFolder());
+    m_effectsFolder = effectsFolder;
+    if (!QDir().mkpath(EffectsFolder()) || !QFileInfo(EffectsFolder()).isWritable())
+        DebugOut(L"PluginHost - The effects folder %ls cannot be written: no scan can keep its results there",
+                 m_effectsFolder.c_str());
     MoveLegacyConfiguration(legacyRoot);
     TAutoLockCS lock(&m_lock);
     for (const auto& device : m_fixedDevices)
@@ -148,6 +158,7 @@ bool PluginHost::Shutdown()
         m_scanComplete.reset();
     }
     StopScannerWorker();
+    m_heldScanLock.reset();
     ReleaseAllPlaceholders();
     Vst2()->Shutdown();
     Vst3()->Shutdown();
@@ -593,8 +604,27 @@ void PluginHost::WriteScanRequest()
     ScanRequestFile::Write(ScanRequestPath().toStdWString(), folders);
 }
 
+std::shared_ptr<ScanLock> PluginHost::TakeScanLock()
+{
+    std::shared_ptr<ScanLock> lock = m_scanLock.lock();
+    if (!lock)
+        m_scanLock = lock = ScanLock::Take(EffectsFolder(), m_scanLockWait);
+    return lock;
+}
+
+bool PluginHost::HoldScanLock()
+{
+    m_heldScanLock = TakeScanLock();
+    return m_heldScanLock != nullptr;
+}
+
 bool PluginHost::LaunchScanner(bool scan, bool inProcess)
 {
+    // Reloading takes crash markers over and rewrites results: never while
+    // another process scans the same folder.
+    std::shared_ptr<ScanLock> folderLock = inProcess ? nullptr : TakeScanLock();
+    if (!inProcess && !folderLock)
+        return false;
     if (!m_scanComplete)
         m_scanComplete = std::make_unique<qmx::Event>();
     m_scanComplete->Reset();
@@ -607,7 +637,7 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
         for (AudioPluginHost* host : ScanOrder())
             host->LaunchScanner(false, true);
         Actions::Instance().DoAsyncAction(Actions::kPluginListChanged);
-        StartScannerWorker();
+        StartScannerWorker(std::move(folderLock));
     }
     else if (!separateProcess)
     {
@@ -621,12 +651,23 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
     return true;
 }
 
-void PluginHost::StartScannerWorker()
+void PluginHost::StartScannerWorker(std::shared_ptr<ScanLock> folderLock)
 {
     m_worker.reset();
+    ScannerWorker::Settings settings{
+        ScannerPath(),
+        QStringList{ScanRequestPath()},
+        EffectsFolder(),
+        {QLatin1String(VstConfigurationFile::kFileName), QLatin1String(VST3ConfigurationFile::kFileName)},
+        m_probeTimeoutMs};
     ScannerWorker::Hooks hooks{[this] { WriteScanRequest(); }, [this] { ReloadChangedConfigurations(); }};
-    m_worker = std::make_unique<ScannerWorker>(ScannerPath(), QStringList{ScanRequestPath()}, EffectsFolder(),
-                                               m_scannerLock, std::move(hooks), m_probeTimeoutMs);
+    m_worker = std::make_unique<ScannerWorker>(std::move(settings), m_scannerLock, std::move(hooks),
+                                               std::move(folderLock));
+}
+
+std::optional<ScannerWorker::Failure> PluginHost::ScannerFailure() const
+{
+    return m_worker ? m_worker->LastFailure() : std::nullopt;
 }
 
 void PluginHost::InterruptScan()

@@ -3,6 +3,8 @@
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Core/BaseLib/AudioPlugins/PluginMenuData.h"
 #include "Core/BaseLib/AudioPlugins/PluginMetadata.h"
+#include "Core/BaseLib/AudioPlugins/ScanLock.h"
+#include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
 #include "Core/BaseLib/KriticalSection.h"
 #include "Main/StudioModel/IntParameterHandler.h"
 
@@ -10,12 +12,12 @@
 #include <array>
 #include <map>
 #include <memory>
+#include <optional>
 #include <set>
 #include <thread>
 #include <vector>
 
 class DummyAudioPlugin;
-class ScannerWorker;
 class TFDAudioPluginHost;
 class VST3Host;
 class VSTHost;
@@ -44,6 +46,10 @@ public:
 
     bool Initialise(const std::wstring& preferencesRoot, const std::wstring& legacyRoot,
                     std::uint32_t sampleRate, std::int32_t blockSize) override;
+    // The same with the results and crash markers in effectsFolder rather
+    // than under the preferences root.
+    bool InitialiseIn(const std::wstring& effectsFolder, const std::wstring& preferencesRoot,
+                      const std::wstring& legacyRoot, std::uint32_t sampleRate, std::int32_t blockSize);
     bool Shutdown() override;
     QMenu* BuildPluginMenu(std::int32_t track, std::int32_t channelSetting, QWidget* parent,
                            bool includeChainPresets) override;
@@ -66,6 +72,10 @@ public:
     std::uint32_t CategoryMaskOf(const std::string& typeKey, const std::wstring& id) override;
     bool CanInsertPlugin(const std::wstring& identifier, const PluginPlacement& placement,
                          std::wstring& message) override;
+    // Outside the scanner process this holds the effects folder's scan lock
+    // (see ScanLock) while it reloads, and the scanner worker it starts holds
+    // it until the scan ends; the scanner process scans under its host's lock.
+    // False, having done nothing, when the wait for the lock was given up.
     bool LaunchScanner(bool scan, bool inProcess) override;
     bool StopScan() override;
     bool Poll() override;
@@ -99,6 +109,14 @@ public:
     void SetProbeTimeout(int milliseconds) { m_probeTimeoutMs = milliseconds; }
     // Ends the scanner worker's scan early; see ScannerWorker::Interrupt.
     void InterruptScan();
+    // How the last scanner run failed, when it did; see ScannerWorker::Failure.
+    std::optional<ScannerWorker::Failure> ScannerFailure() const;
+    // Asked while another process holds the scan lock; without it the
+    // catalogue waits as long as it takes.
+    void SetScanLockWait(ScanLock::Wait wait) { m_scanLockWait = std::move(wait); }
+    // Keeps the scan lock from now until Shutdown, so that edits of the
+    // results never meet another process's scan. False when the wait was given up.
+    bool HoldScanLock();
     // Scanner processes the current or last worker started.
     int ScannerRuns() const;
     // An edit re-enabled a plug-in that must be probed again.
@@ -120,7 +138,9 @@ private:
     bool OnProcessingThread() const;
     void MoveLegacyConfiguration(const std::wstring& legacyRoot) const;
     void WriteScanRequest();
-    void StartScannerWorker();
+    void StartScannerWorker(std::shared_ptr<ScanLock> folderLock);
+    // The lock this process holds, or a newly taken one; null when the wait was given up.
+    std::shared_ptr<ScanLock> TakeScanLock();
     void ReloadChangedConfigurations();
     void StopScannerWorker();
     AudioPlugin* LoadChainPlugin(const std::wstring& rest, std::uint32_t blockSize,
@@ -144,6 +164,10 @@ private:
     std::unique_ptr<qmx::Event> m_scanComplete;
     std::unique_ptr<ScannerWorker> m_worker;
     KriticalSection m_scannerLock;
+    // Whoever holds a reference holds the lock: a launch, its worker, HoldScanLock.
+    std::weak_ptr<ScanLock> m_scanLock;
+    std::shared_ptr<ScanLock> m_heldScanLock;
+    ScanLock::Wait m_scanLockWait;
     PluginMetadata m_metadata;
     PluginMenuData m_menuData;
     std::set<std::wstring> m_refused;

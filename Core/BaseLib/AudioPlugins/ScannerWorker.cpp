@@ -1,11 +1,17 @@
 #include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
 
+#include "Core/BaseLib/AudioPlugins/ScanLock.h"
 #include "Core/BaseLib/Debug.h"
+#include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/KriticalSection.h"
+#include "Core/BaseLib/XML/XMLDocument.h"
+#include "Core/BaseLib/XML/XMLException.h"
 #include "Platform/ChildProcess.h"
 
 #include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <iterator>
 
 namespace
 {
@@ -20,11 +26,10 @@ protected:
 };
 } // namespace
 
-ScannerWorker::ScannerWorker(QString program, QStringList arguments, QString effectsFolder,
-                             KriticalSection& scannerLock, Hooks hooks, int probeTimeoutMs)
-    : m_program(std::move(program)), m_arguments(std::move(arguments)),
-      m_effectsFolder(std::move(effectsFolder)), m_scannerLock(scannerLock), m_hooks(std::move(hooks)),
-      m_probeTimeoutMs(probeTimeoutMs), m_thread([this] { Run(); })
+ScannerWorker::ScannerWorker(Settings settings, KriticalSection& scannerLock, Hooks hooks,
+                             std::shared_ptr<ScanLock> folderLock)
+    : m_settings(std::move(settings)), m_scannerLock(scannerLock), m_hooks(std::move(hooks)),
+      m_folderLock(std::move(folderLock)), m_thread([this] { Run(); })
 {
 }
 
@@ -40,6 +45,12 @@ void ScannerWorker::Stop()
         m_thread.join();
 }
 
+std::optional<ScannerWorker::Failure> ScannerWorker::LastFailure() const
+{
+    std::lock_guard<std::mutex> lock(m_failureLock);
+    return m_failure;
+}
+
 bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
 {
     return !QDir(effectsFolder).entryList(kMarkerPatterns, QDir::Files).isEmpty();
@@ -48,28 +59,90 @@ bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
 ScannerWorker::MarkerTimes ScannerWorker::Markers() const
 {
     MarkerTimes markers;
-    for (const QFileInfo& marker : QDir(m_effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
+    for (const QFileInfo& marker : QDir(m_settings.effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
         markers.insert(marker.fileName(), marker.lastModified());
+    return markers;
+}
+
+ScannerWorker::MarkerTimes ScannerWorker::MarkersOfThisRun(const MarkerTimes& leftovers) const
+{
+    MarkerTimes markers = Markers();
+    for (auto marker = markers.begin(); marker != markers.end();)
+        marker = leftovers.value(marker.key()) == marker.value() ? markers.erase(marker) : std::next(marker);
     return markers;
 }
 
 bool ScannerWorker::ProbeOverdue(const MarkerTimes& leftovers) const
 {
-    if (m_probeTimeoutMs <= 0)
+    if (m_settings.probeTimeoutMs <= 0)
         return false;
     const QDateTime now = QDateTime::currentDateTime();
-    const MarkerTimes markers = Markers();
-    for (auto marker = markers.begin(); marker != markers.end(); ++marker)
-        if (leftovers.value(marker.key()) != marker.value() && marker.value().msecsTo(now) > m_probeTimeoutMs)
+    for (const QDateTime& written : MarkersOfThisRun(leftovers))
+        if (written.msecsTo(now) > m_settings.probeTimeoutMs)
             return true;
     return false;
 }
 
 void ScannerWorker::RemoveMarkers() const
 {
-    QDir folder(m_effectsFolder);
+    QDir folder(m_settings.effectsFolder);
     for (const QString& marker : folder.entryList(kMarkerPatterns, QDir::Files))
         folder.remove(marker);
+}
+
+ScannerWorker::Snapshot ScannerWorker::ResultFiles() const
+{
+    Snapshot files;
+    for (const QString& name : m_settings.resultFiles)
+    {
+        QFile file(QDir(m_settings.effectsFolder).filePath(name));
+        if (file.open(QIODevice::ReadOnly))
+            files.insert(name, file.readAll());
+    }
+    return files;
+}
+
+// The scanner replaces its result files whole, so what a failed run left
+// that still parses holds what it found and is kept: a run killed between two
+// probes loses nothing. Only a file it left broken goes back to what it was.
+void ScannerWorker::Restore(const Snapshot& before) const
+{
+    const Snapshot after = ResultFiles();
+    for (const QString& name : m_settings.resultFiles)
+    {
+        const QString path = QDir(m_settings.effectsFolder).filePath(name);
+        if (!after.contains(name) || (before.contains(name) && after[name] == before[name]) || IsWhole(path))
+            continue;
+        if (before.contains(name))
+            FileUtilities::WriteAtomically(path, before[name]);
+        else
+            QFile::remove(path);
+    }
+}
+
+bool ScannerWorker::IsWhole(const QString& path)
+{
+    try
+    {
+        XMLDocument document;
+        document.Load(path.toStdWString().c_str());
+        return true;
+    }
+    catch (const XMLException&)
+    {
+        return false;
+    }
+}
+
+void ScannerWorker::RecordFailure(const QProcess& process, const Snapshot& before)
+{
+    const Failure failure{process.exitStatus() == QProcess::CrashExit, process.exitCode()};
+    DebugOut(failure.signalled ? "ScannerWorker - The scanner failed: killed by signal %d"
+                               : "ScannerWorker - The scanner failed: exit %d",
+             failure.code);
+    Restore(before);
+    std::lock_guard<std::mutex> lock(m_failureLock);
+    m_failure = failure;
 }
 
 void ScannerWorker::Run()
@@ -87,6 +160,7 @@ void ScannerWorker::Run()
     {
         DebugOut("ScannerWorker - Caught an exception");
     }
+    m_folderLock.reset();
     m_finished = true;
 }
 
@@ -96,23 +170,24 @@ void ScannerWorker::RunWithRestarts()
     for (int attempt = 0; attempt < kMaxRuns && !Ending();)
     {
         m_hooks.writeRequest();
-        if (!RunScanner())
+        if (!RunScanner() || LastFailure())
             break;
         ++attempt;
-        if (!MarkersRemain(m_effectsFolder))
+        if (!MarkersRemain(m_settings.effectsFolder))
             break;
     }
-    if (!Ending())
+    if (!Ending() && !LastFailure())
         m_hooks.reloadChanged();
 }
 
 bool ScannerWorker::RunScanner()
 {
     const MarkerTimes leftovers = Markers();
+    const Snapshot results = ResultFiles();
     ScannerProcess process;
     process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
     process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(m_program, m_arguments, QIODevice::ReadWrite);
+    process.start(m_settings.program, m_settings.arguments, QIODevice::ReadWrite);
     if (!process.waitForStarted(kStartTimeoutMs))
     {
         // The attempt ends here: there is no process to wait for.
@@ -126,7 +201,7 @@ bool ScannerWorker::RunScanner()
         if (process.state() != QProcess::NotRunning && ProbeOverdue(leftovers))
         {
             DebugOut("ScannerWorker - A probe took longer than %d ms, stopping the scanner",
-                     m_probeTimeoutMs);
+                     m_settings.probeTimeoutMs);
             break;
         }
     }
@@ -139,5 +214,8 @@ bool ScannerWorker::RunScanner()
         if (m_interrupt)
             RemoveMarkers();
     }
+    else if ((process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) &&
+             MarkersOfThisRun(leftovers).isEmpty())
+        RecordFailure(process, results);
     return !Ending();
 }

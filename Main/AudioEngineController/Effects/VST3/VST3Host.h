@@ -2,6 +2,7 @@
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Core/BaseLib/KriticalSection.h"
+#include "Core/BaseLib/Utf16Order.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3EffectRecord.h"
 
@@ -94,7 +95,8 @@ private:
         VST3EffectRecord record;
         QByteArray lines;
     };
-    using ScanResults = std::map<std::wstring, ScanResult>;
+    // Keyed by class id text, in the file's order.
+    using ScanResults = std::map<std::wstring, ScanResult, Utf16Order>;
 
     bool ReadConfiguration();
     bool ReadCrashMarkers();

@@ -1,0 +1,113 @@
+#include "Core/BaseLib/FileUtilities.h"
+#include "support/TestSupport.h"
+#include "vst2/PlugSweepRunner.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+// What the real scanner writes for plug-in files that test its orderings and
+// its crash bookkeeping, read from the files as they lie on disk.
+namespace
+{
+class ScanOutcomeTest : public ::testing::Test
+{
+protected:
+    QString Plugins(const QString& name = QString()) const
+    {
+        return m_root.filePath(name.isEmpty() ? QStringLiteral("plugins") : "plugins/" + name);
+    }
+    QString Effects(const QString& name) const { return m_runner.EffectsFolder() + "/" + name; }
+    QByteArray Read(const QString& name) const { return TestSupport::ReadFile(Effects(name)); }
+    QByteArray FileTime(const QString& path) const { return FileUtilities::FileTimeText(path).toUtf8(); }
+
+    QTemporaryDir m_root;
+    PlugSweepRunner m_runner{m_root.filePath("prefs")};
+};
+
+// The file's ID lines in the order the file has them, as bytes.
+QByteArrayList IdLines(const QByteArray& file)
+{
+    QByteArrayList lines;
+    for (const QByteArray& line : file.split('\n'))
+        if (line.startsWith("\t\t<ID>"))
+            lines << line;
+    return lines;
+}
+
+QByteArray Marker(const QString& path, const QByteArray& created, const QByteArray& name,
+                  const QByteArray& subId = QByteArray())
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>" + path.toUtf8() +
+           "</Path>\n\t<Created>" + created + "</Created>\n\t<Name>" + name + "</Name>\n" +
+           (subId.isEmpty() ? QByteArray() : "\t<SubID>" + subId + "</SubID>\n") + "</CrashedPlugin>\n";
+}
+} // namespace
+
+// U+00E9, U+1F600 and U+FF21: by UTF-16 code unit the surrogate pair of the
+// second comes before the third, by code point (and in UTF-8 bytes) after it.
+TEST_F(ScanOutcomeTest, NonAsciiIdentifiersAreWrittenInUtf16CodeUnitOrder)
+{
+    const QStringList names{QString::fromUtf8("\xEF\xBC\xA1"), QString::fromUtf8("\xC3\xA9"),
+                            QString::fromUtf8("\xF0\x9F\x98\x80")};
+    for (const QString& name : names)
+        for (const QString suffix : {".so", ".vst3"})
+            TestSupport::WriteFile(Plugins(name + suffix), "not a library");
+    m_runner.RunOnce({Plugins()});
+
+    const QByteArrayList expected{"\t\t<ID>\xC3\xA9</ID>", "\t\t<ID>\xF0\x9F\x98\x80</ID>",
+                                  "\t\t<ID>\xEF\xBC\xA1</ID>"};
+    EXPECT_EQ(IdLines(Read("FXConfiguration.xml")), expected) << Read("FXConfiguration.xml").toStdString();
+    EXPECT_EQ(IdLines(Read("VST3Configuration.xml")), expected)
+        << Read("VST3Configuration.xml").toStdString();
+}
+
+// While a shell creates a sub-plug-in, the shell's marker and the
+// sub-plug-in's lie side by side; a crash leaves both for the next run.
+TEST_F(ScanOutcomeTest, AShellWhoseSubPluginCrashesLeavesBothMarkersForTheNextRun)
+{
+    TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/shellcrash/CrashingShell.so", Plugins());
+    const QString shell = Plugins("CrashingShell.so");
+    const QByteArray created = FileTime(shell);
+    QHash<QString, QByteArray> firstMarkers;
+    const int runs = m_runner.ScanUntilNoMarkers({Plugins()},
+                                                 [&]
+                                                 {
+                                                     if (firstMarkers.isEmpty())
+                                                         for (const QString& marker : m_runner.Markers())
+                                                             firstMarkers[QFileInfo(marker).fileName()] =
+                                                                 TestSupport::ReadFile(marker);
+                                                 });
+
+    ASSERT_EQ(firstMarkers.keys().size(), 2) << QStringList(firstMarkers.keys()).join(", ").toStdString();
+    EXPECT_EQ(firstMarkers["CrashingShell.scan"], Marker(shell, created, "CrashingShell"));
+    // The identifier 0xF0000001 is written as a signed 32-bit number.
+    EXPECT_EQ(firstMarkers["Shell Crasher.scan"], Marker(shell, created, "Shell Crasher", "-268435455"));
+    EXPECT_EQ(runs, 2) << "one restart, then the shell is known as crashed";
+    EXPECT_TRUE(m_runner.Markers().isEmpty());
+    const QByteArray results = Read("FXConfiguration.xml");
+    EXPECT_TRUE(
+        results.contains("\t\t<Path>" + shell.toUtf8() + "</Path>\n\t\t<FileTime>" + created + "</FileTime>"))
+        << results.toStdString();
+    EXPECT_EQ(results.count("<Enabled>0</Enabled>\n\t\t<Working>0</Working>"), 1) << results.toStdString();
+}
+
+// Half a real plug-in: the loader maps past the end of the file and the
+// process dies of SIGBUS inside dlopen, before any plug-in code runs.
+TEST_F(ScanOutcomeTest, ATruncatedPluginCostsARestartAndIsRecordedAsNotWorking)
+{
+    QFile whole("/usr/lib/vst/ZamComp-vst.so");
+    if (!whole.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "zam-plugins is not installed";
+    const QByteArray bytes = whole.readAll();
+    TestSupport::WriteFile(Plugins("Half.so"), bytes.left(bytes.size() / 2));
+
+    EXPECT_EQ(m_runner.ScanUntilNoMarkers({Plugins()}), 2);
+    EXPECT_TRUE(m_runner.Markers().isEmpty());
+    const QByteArray results = Read("FXConfiguration.xml");
+    EXPECT_TRUE(results.contains("\t\t<Path>" + Plugins("Half.so").toUtf8() + "</Path>"))
+        << results.toStdString();
+    EXPECT_TRUE(results.contains("\t\t<ID>Half</ID>"));
+    EXPECT_TRUE(results.contains("<Enabled>0</Enabled>\n\t\t<Working>0</Working>"));
+}
