@@ -246,3 +246,25 @@ TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentif
     EXPECT_EQ(sub->GetBlockSize(), 128u);
     EXPECT_TRUE(scanned.ReleasePlugin(sub));
 }
+
+TEST_F(VstScanStateTest, AfterACrashTheFindsAheadOfItAreWrittenOneByOne)
+{
+    const QString plugins = Folder("plugins");
+    Copy("good/FixtureEffect.so", plugins, "A1.so");
+    Copy("good/FixtureInstrument.so", plugins, "A2.so");
+    const QString crashed = Copy("probe/FixtureProbe.so", plugins, "B.so");
+    Copy("good/FixtureLegacy.so", plugins, "C.so");
+    VstCrashMarker(EffectsFolder(), crashed, FileUtilities::FileTimeText(crashed), "B", 0);
+
+    // The run before found A1 and A2 and died on B before it wrote them:
+    // this run must not lose them again, whenever it dies.
+    VSTHost& host = StartHost({plugins});
+    host.LoadKnownPlugins();
+    std::vector<std::size_t> writtenBefore;
+    m_ui->OnMessage([this, &writtenBefore] { writtenBefore.push_back(Configuration().size()); });
+    host.LaunchScanner(true, true);
+    EXPECT_EQ(m_ui->Probed(), QStringList({"A1.so", "A2.so", "C.so"}));
+    EXPECT_EQ(writtenBefore, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(Configuration().size(), 4u);
+    EXPECT_FALSE(Entry(L"B")->working);
+}
