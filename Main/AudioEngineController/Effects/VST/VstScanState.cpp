@@ -4,6 +4,7 @@
 #include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/FolderListing.h"
 #include "Core/BaseLib/RewriteSchedule.h"
+#include "Core/BaseLib/ScanFolder.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ICorvaneInterface.h"
 #include "Main/AudioEngineController/Effects/VST/HostCallback.h"
@@ -176,6 +177,12 @@ bool VstScanState::LaunchScanner(bool scan)
 void VstScanState::Triage(FolderListing& listing, const std::wstring& folder, std::set<QString>& seen,
                           std::vector<Candidate>& candidates)
 {
+    const ScanFolder scanFolder(QString::fromStdWString(folder));
+    if (scanFolder.Unavailable())
+    {
+        KeepKnownIn(scanFolder, seen);
+        return;
+    }
     const QStringList files = listing.List(QString::fromStdWString(folder), {kPluginPattern}, true);
     const VRef<VProgressDisplay> progress = VUICreateProgressDisplay(false);
     if (progress)
@@ -191,6 +198,23 @@ void VstScanState::Triage(FolderListing& listing, const std::wstring& folder, st
         TriageFile(path, candidates);
         if (m_writeThroughBefore == 0 && m_crashedFiles.count(fileName) != 0)
             m_writeThroughBefore = candidates.size();
+    }
+}
+
+// The plug-ins of a folder that cannot be looked at stay as they were, and
+// like found files they win over copies of the same name in later folders.
+void VstScanState::KeepKnownIn(const ScanFolder& folder, std::set<QString>& seen)
+{
+    std::set<QString> kept;
+    for (const auto& [fileName, record] : m_known)
+    {
+        if (!folder.Holds(QString::fromStdWString(record.path)))
+            continue;
+        if (kept.count(fileName) != 0 || seen.insert(fileName).second)
+        {
+            kept.insert(fileName);
+            Add(record);
+        }
     }
 }
 

@@ -14,6 +14,7 @@
 
 class FolderListing;
 class RewriteSchedule;
+class ScanFolder;
 class VSTPlugin;
 
 // The VST 2 folder scan. Keeps the known plug-ins of the configuration file,
@@ -60,6 +61,7 @@ private:
     void Triage(FolderListing& listing, const std::wstring& folder, std::set<QString>& seen,
                 std::vector<Candidate>& candidates);
     void TriageFile(const QString& path, std::vector<Candidate>& candidates);
+    void KeepKnownIn(const ScanFolder& folder, std::set<QString>& seen);
     bool ProbeAll(const std::vector<Candidate>& candidates, RewriteSchedule& schedule);
     bool Probe(const Candidate& candidate);
     bool RecordLoaded(VSTPlugin& plugin, const Candidate& candidate);

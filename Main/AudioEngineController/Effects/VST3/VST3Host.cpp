@@ -4,6 +4,7 @@
 #include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/FolderListing.h"
 #include "Core/BaseLib/RewriteSchedule.h"
+#include "Core/BaseLib/ScanFolder.h"
 #include "Core/BaseLib/XML/XMLException.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ICorvaneInterface.h"
@@ -271,6 +272,12 @@ std::vector<VST3Host::ScanCandidate> VST3Host::Triage()
     FolderListing listing(kBundleSuffix);
     for (const std::wstring& folder : m_folders)
     {
+        const ScanFolder scanFolder(QString::fromStdWString(folder));
+        if (scanFolder.Unavailable())
+        {
+            KeepKnownIn(scanFolder, seen);
+            continue;
+        }
         QStringList found;
         FindFiles(listing, found, QString::fromStdWString(folder), {kModulePattern});
         for (const QString& path : found)
@@ -284,6 +291,24 @@ std::vector<VST3Host::ScanCandidate> VST3Host::Triage()
         }
     }
     return queue;
+}
+
+// The modules of a folder that cannot be looked at stay as they were, and
+// like found files they win over copies of the same name in later folders.
+void VST3Host::KeepKnownIn(const ScanFolder& folder, QSet<QString>& seen)
+{
+    QSet<QString> kept;
+    for (const auto& [fileName, record] : m_knownPlugins)
+    {
+        if (!folder.Holds(QString::fromStdString(record.path)))
+            continue;
+        if (kept.contains(fileName) || !seen.contains(fileName))
+        {
+            seen.insert(fileName);
+            kept.insert(fileName);
+            AddResult(record);
+        }
+    }
 }
 
 // A known module is probed again only when its time changed and its first

@@ -15,6 +15,7 @@
 
 class FolderListing;
 class RewriteSchedule;
+class ScanFolder;
 class VST3Plugin;
 
 // The host of every VST 3 plug-in in the process, and its folder scan: it
@@ -108,6 +109,7 @@ private:
     void Scan(RewriteSchedule& schedule);
     std::vector<ScanCandidate> Triage();
     void TriageCandidate(const QString& path, std::vector<ScanCandidate>& queue);
+    void KeepKnownIn(const ScanFolder& folder, QSet<QString>& seen);
     bool ProbeCandidate(const ScanCandidate& candidate, std::size_t queued);
     bool RecordClasses(const ScanCandidate& candidate, std::vector<VST3EffectRecord>& records,
                        std::size_t queued);
