@@ -329,6 +329,17 @@ TEST_F(VST3HostTest, CatalogueSeesStatesWidthsAndItsOwnEdits)
     EXPECT_EQ(Entries(setup.Configuration()).at(kDelayId).at("Enabled"), "0");
 }
 
+TEST_F(VST3HostTest, AClassNamedOnlyInUtf16IsRecordedInUtf8)
+{
+    EXPECT_TRUE(setup.Run({TestSupport::Vst3FixtureDir() + "/unicode"}));
+    const std::map<std::string, Entry> entries = Entries(setup.Configuration());
+    ASSERT_EQ(entries.size(), 1u) << "the module is not recorded as failed";
+    const Entry& delay = entries.begin()->second;
+    EXPECT_EQ(delay.at("Name"), "Fixture Ünïcode Delay 音 \xF0\x9D\x84\x9E");
+    EXPECT_EQ(delay.at("Vendor"), "Fixtures Ĳssel Ørsted");
+    EXPECT_EQ(delay.at("Enabled") + delay.at("Working"), "11");
+}
+
 TEST_F(VST3HostTest, AFolderThatCannotBeReadKeepsItsClassesAsTheyWere)
 {
     const QString disk = setup.Scratch("disk/vst3");
