@@ -2,6 +2,43 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QRegExp>
+#include <vector>
+
+namespace
+{
+// A name filter as QDir applies it: a wildcard, case-insensitive. The usual
+// "*.ext" is a plain suffix test; building a pattern per name would cost
+// more than listing the folder.
+struct NameFilter
+{
+    explicit NameFilter(const QString& filter)
+        : suffix(filter.mid(1)), pattern(filter, Qt::CaseInsensitive, QRegExp::Wildcard),
+          plainSuffix(filter.startsWith(QLatin1Char('*')) &&
+                      !suffix.contains(QRegExp(QStringLiteral("[*?\\[\\]]"))))
+    {
+    }
+    bool Matches(const QString& name) const
+    {
+        return plainSuffix ? name.endsWith(suffix, Qt::CaseInsensitive) : pattern.exactMatch(name);
+    }
+
+    QString suffix;
+    mutable QRegExp pattern;
+    bool plainSuffix;
+};
+
+// No filter at all lets every name through, as in QDir.
+bool MatchesAny(const std::vector<NameFilter>& filters, const QString& name)
+{
+    if (filters.empty())
+        return true;
+    for (const NameFilter& filter : filters)
+        if (filter.Matches(name))
+            return true;
+    return false;
+}
+} // namespace
 
 // A relative folder is taken from the working folder and listed absolutely,
 // so that the results name the same files wherever they are read.
@@ -22,14 +59,21 @@ void FolderListing::List(QStringList& out, const QString& relativeOrAbsolute, co
         return;
     m_visited.insert(real);
 
+    // One pass over the folder serves both the matches and the subfolders;
+    // a plug-in folder can hold thousands of entries. The matches keep the
+    // order of the whole listing, which is that of a filtered one.
     const QDir::SortFlags order = QDir::Name | QDir::IgnoreCase;
-    for (const QString& name : dir.entryList(nameFilters, QDir::AllEntries | QDir::NoDotAndDotDot, order))
-        out << folder + QLatin1Char('/') + name;
+    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, order);
+    const std::vector<NameFilter> filters(nameFilters.begin(), nameFilters.end());
+    for (const QFileInfo& entry : entries)
+        if (MatchesAny(filters, entry.fileName()))
+            out << folder + QLatin1Char('/') + entry.fileName();
     if (!recursive)
         return;
-    for (const QString& name : dir.entryList(QDir::Dirs | QDir::NoDotAndDotDot, order))
+    for (const QFileInfo& entry : entries)
     {
-        if (!m_skipSuffix.isEmpty() && name.endsWith(m_skipSuffix, Qt::CaseInsensitive))
+        const QString name = entry.fileName();
+        if (!entry.isDir() || (!m_skipSuffix.isEmpty() && name.endsWith(m_skipSuffix, Qt::CaseInsensitive)))
             continue;
         List(out, folder + QLatin1Char('/') + name, nameFilters, recursive);
     }

@@ -95,3 +95,26 @@ TEST_F(PlugcatEndToEndTest, CrashesCostOneRunEachAndLoseNothing)
     EXPECT_EQ(Read("FXConfiguration.xml"), vst2);
     EXPECT_EQ(Read("VST3Configuration.xml"), vst3);
 }
+
+TEST_F(PlugcatEndToEndTest, AFolderThatIsGoneKeepsItsResultsAndAMistypedOneChangesNothing)
+{
+    ASSERT_EQ(Plugcat({"scan", Vst2Folder(), Vst3Folder()}).exitCode, 0);
+    ASSERT_EQ(Plugcat({"disable", "Fixture Delay"}).exitCode, 0);
+    const QByteArray vst2 = Read("FXConfiguration.xml");
+    const QByteArray vst3 = Read("VST3Configuration.xml");
+
+    const TestSupport::ProcessResult mistyped = Plugcat({"scan", root.filePath("nonexistent")});
+    EXPECT_EQ(mistyped.exitCode, 1);
+    EXPECT_TRUE(mistyped.err.contains("does not exist")) << mistyped.err.toStdString();
+    EXPECT_EQ(Read("FXConfiguration.xml"), vst2);
+    EXPECT_EQ(Read("VST3Configuration.xml"), vst3);
+
+    // As if the disk that holds the VST 3 folder were not mounted.
+    ASSERT_TRUE(QDir().rename(Vst3Folder(), root.filePath("unmounted")));
+    const TestSupport::ProcessResult unmounted = Plugcat({"scan", Vst2Folder(), Vst3Folder()});
+    EXPECT_EQ(unmounted.exitCode, 0) << unmounted.err.toStdString();
+    EXPECT_TRUE(unmounted.err.contains("warning: folder " + Vst3Folder() + " does not exist"));
+    EXPECT_FALSE(unmounted.err.contains("probing")) << unmounted.err.toStdString();
+    EXPECT_EQ(Read("FXConfiguration.xml"), vst2);
+    EXPECT_EQ(Read("VST3Configuration.xml"), vst3) << "neither probed nor dropped, the user's choice kept";
+}

@@ -246,3 +246,55 @@ TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentif
     EXPECT_EQ(sub->GetBlockSize(), 128u);
     EXPECT_TRUE(scanned.ReleasePlugin(sub));
 }
+
+TEST_F(VstScanStateTest, AfterACrashTheFindsAheadOfItAreWrittenOneByOne)
+{
+    const QString plugins = Folder("plugins");
+    Copy("good/FixtureEffect.so", plugins, "A1.so");
+    Copy("good/FixtureInstrument.so", plugins, "A2.so");
+    const QString crashed = Copy("probe/FixtureProbe.so", plugins, "B.so");
+    Copy("good/FixtureLegacy.so", plugins, "C.so");
+    VstCrashMarker(EffectsFolder(), crashed, FileUtilities::FileTimeText(crashed), "B", 0);
+
+    // The run before found A1 and A2 and died on B before it wrote them:
+    // this run must not lose them again, whenever it dies.
+    VSTHost& host = StartHost({plugins});
+    host.LoadKnownPlugins();
+    std::vector<std::size_t> writtenBefore;
+    m_ui->OnMessage([this, &writtenBefore] { writtenBefore.push_back(Configuration().size()); });
+    host.LaunchScanner(true, true);
+    EXPECT_EQ(m_ui->Probed(), QStringList({"A1.so", "A2.so", "C.so"}));
+    EXPECT_EQ(writtenBefore, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(Configuration().size(), 4u);
+    EXPECT_FALSE(Entry(L"B")->working);
+}
+
+TEST_F(VstScanStateTest, AFolderThatCannotBeReadKeepsItsEntriesAsTheyWere)
+{
+    const QString local = Folder("plugins");
+    const QString disk = Folder("disk/vst");
+    Copy("good/FixtureEffect.so", local);
+    const QString gone = Copy("good/FixtureInstrument.so", local);
+    Copy("probe/FixtureProbe.so", disk);
+    Copy("good/FixtureLegacy.so", disk);
+    Scan({local, disk});
+    ASSERT_EQ(Configuration().size(), 4u);
+    bool rescanNeeded = false;
+    VSTHost::GetInstance()->ApplyCatalogueEdits(
+        {{L"Fixture Legacy:1004", Edit(L"Fixture Legacy", 1, 0x20, true)}}, rescanNeeded);
+    const VstEffectRecord legacy = *Entry(L"Fixture Legacy:1004");
+
+    // The disk is not mounted; a file that left a folder that is there still goes.
+    ASSERT_TRUE(QDir().rename(m_root.filePath("disk"), m_root.filePath("away")));
+    QFile::remove(gone);
+    Scan({local, disk});
+    EXPECT_EQ(m_ui->Probed().size(), 4) << "nothing probed";
+    EXPECT_EQ(Configuration().size(), 3u);
+    EXPECT_EQ(Entry(L"FixtureInstrument:1002"), nullptr);
+    EXPECT_TRUE(*Entry(L"Fixture Legacy:1004") == legacy) << "flags and choices kept";
+    EXPECT_NE(Entry(L"Fixture Probe:1301"), nullptr);
+
+    // A folder taken off the list gives up its entries.
+    Scan({local});
+    EXPECT_EQ(Configuration().size(), 1u);
+}

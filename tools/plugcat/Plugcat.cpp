@@ -145,6 +145,8 @@ int Plugcat::Scan()
     const QString scanner = PluginHost::GetInstance()->ScannerPath();
     if (!QFileInfo(scanner).isExecutable())
         return Fail(QStringLiteral("the scanner %1 is missing; it must lie beside plugcat").arg(scanner));
+    if (!CheckFolders(m_options.arguments))
+        return kExitFailure;
     const ScanInterrupt interrupt;
     if (!OpenCatalogue(folders))
         return kExitFailure;
@@ -177,6 +179,25 @@ int Plugcat::Scan()
     m_host->RefreshPluginList();
     PrintCatalogue();
     return kExitOk;
+}
+
+bool Plugcat::CheckFolders(const QStringList& folders)
+{
+    QStringList missing;
+    for (const QString& folder : folders)
+        if (!QFileInfo(folder).isDir())
+            missing << folder;
+    if (!folders.isEmpty() && missing.size() == folders.size())
+    {
+        for (const QString& folder : missing)
+            Fail(QStringLiteral("folder %1 does not exist").arg(folder));
+        return false;
+    }
+    for (const QString& folder : missing)
+        m_err << "plugcat: warning: folder " << folder
+              << " does not exist; what the last scan found there is kept\n";
+    m_err.flush();
+    return true;
 }
 
 int Plugcat::List()

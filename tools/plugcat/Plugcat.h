@@ -47,6 +47,10 @@ private:
     int Fail(const QString& message);
     bool Refuse(const QString& message);
     int Scan();
+    // A mistyped folder, or folders that are all missing, must not empty the
+    // catalogue: false, with the message printed, when no given folder
+    // exists; otherwise a warning for each missing one.
+    bool CheckFolders(const QStringList& folders);
     int List();
     int Menu();
     int SetEnabled(bool enabled);

@@ -5,6 +5,8 @@
 
 #include <QString>
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -44,22 +46,28 @@ void PluginMenuData::Add(int typeIndex, const std::wstring& id, const PluginList
             m_categories[bit][typeIndex].push_back({id, entry});
 }
 
+// Each item's keys are made once: a catalogue of thousands of plug-ins is
+// compared tens of thousands of times.
 void PluginMenuData::SortAndDeduplicate(PluginMenuItems& items)
 {
     if (items.size() < 2)
         return;
+    std::vector<std::pair<QString, PluginMenuItem>> keyed;
+    keyed.reserve(items.size());
+    for (PluginMenuItem& item : items)
+        keyed.emplace_back(Upper(item.id), std::move(item));
+    const auto byKey = [](const auto& a, const auto& b) { return a.first < b.first; };
     // Stable, so of two ids that differ only in case the first in list order stays.
-    std::stable_sort(items.begin(), items.end(),
-                     [](const PluginMenuItem& a, const PluginMenuItem& b)
-                     { return Upper(a.id) < Upper(b.id); });
-    items.erase(std::unique(items.begin(), items.end(),
-                            [](const PluginMenuItem& a, const PluginMenuItem& b)
-                            { return Upper(a.id) == Upper(b.id); }),
-                items.end());
-    std::stable_sort(items.begin(), items.end(),
-                     [](const PluginMenuItem& a, const PluginMenuItem& b)
-                     {
-                         return QString::fromStdWString(a.entry.name)
-                                    .compare(QString::fromStdWString(b.entry.name), Qt::CaseInsensitive) < 0;
-                     });
+    std::stable_sort(keyed.begin(), keyed.end(), byKey);
+    keyed.erase(std::unique(keyed.begin(), keyed.end(),
+                            [](const auto& a, const auto& b) { return a.first == b.first; }),
+                keyed.end());
+    for (auto& [key, item] : keyed)
+        key = QString::fromStdWString(item.entry.name);
+    std::stable_sort(keyed.begin(), keyed.end(),
+                     [](const auto& a, const auto& b)
+                     { return a.first.compare(b.first, Qt::CaseInsensitive) < 0; });
+    items.clear();
+    for (auto& keyedItem : keyed)
+        items.push_back(std::move(keyedItem.second));
 }

@@ -4,10 +4,25 @@
 #include "Core/BaseLib/XML/XMLNodes.h"
 #include "Core/BaseLib/XML/XMLText.h"
 
+#include <algorithm>
+#include <cstring>
+
 namespace
 {
+// Element names and most texts are ASCII; a result file of ten thousand
+// entries asks for a name or a text about three hundred thousand times.
+bool IsAscii(const char* text)
+{
+    for (; *text; ++text)
+        if (static_cast<unsigned char>(*text) >= 0x80)
+            return false;
+    return true;
+}
+
 std::string Utf8(const std::wstring& text)
 {
+    if (std::all_of(text.begin(), text.end(), [](wchar_t c) { return c < 0x80; }))
+        return std::string(text.begin(), text.end());
     return QString::fromStdWString(text).toStdString();
 }
 
@@ -75,6 +90,9 @@ const char* XMLNode::RawText() const
 
 std::wstring XMLNode::GetText() const
 {
+    const char* text = RawText();
+    if (IsAscii(text))
+        return std::wstring(text, text + std::strlen(text));
     return GetQText().toStdWString();
 }
 

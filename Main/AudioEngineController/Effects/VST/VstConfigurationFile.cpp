@@ -165,14 +165,17 @@ VstEffectRecord VstConfigurationFile::ReadEffect(const XMLNode& effect, double v
 }
 
 // One entry per file, except that a shell's sub-plug-ins share their file.
-void VstConfigurationFile::Insert(VstKnownList& known, const VstEffectRecord& record, bool subPlugin)
+void VstConfigurationFile::Insert(VstKnownList& known, VstEffectRecord record, bool subPlugin)
 {
-    const QString key = VstFileNameOf(QString::fromStdWString(record.path));
+    // Only the file name is converted: a file of ten thousand entries is read in one go.
+    const std::size_t slash = record.path.rfind(L'/');
+    const QString key =
+        QString::fromStdWString(slash == std::wstring::npos ? record.path : record.path.substr(slash + 1));
     const auto same = known.equal_range(key);
     if (!subPlugin && same.first != same.second)
         return;
     for (auto it = same.first; it != same.second; ++it)
         if (it->second.id == record.id)
             return;
-    known.emplace(key, record);
+    known.emplace(key, std::move(record));
 }

@@ -34,7 +34,7 @@ private:
     const QByteArray& Format(const VstActiveList& active);
     static QByteArray FormatEffect(const VstEffectRecord& record);
     static VstEffectRecord ReadEffect(const XMLNode& effect, double version, bool& rewriteNeeded);
-    static void Insert(VstKnownList& known, const VstEffectRecord& record, bool subPlugin);
+    static void Insert(VstKnownList& known, VstEffectRecord record, bool subPlugin);
 
     QString m_path;
     // A scan rewrites the file after every plug-in it finds; entries already

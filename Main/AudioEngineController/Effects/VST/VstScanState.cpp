@@ -3,6 +3,8 @@
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/FolderListing.h"
+#include "Core/BaseLib/RewriteSchedule.h"
+#include "Core/BaseLib/ScanFolder.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ICorvaneInterface.h"
 #include "Main/AudioEngineController/Effects/VST/HostCallback.h"
@@ -99,6 +101,7 @@ bool VstScanState::LoadKnownPlugins()
 {
     ClearActive();
     m_known.clear();
+    m_crashedFiles.clear();
     m_dirty = false;
     m_file.Read(m_known, m_dirty);
     const QStringList markers = FolderListing().List(m_effectsFolder, {kMarkerPattern}, true);
@@ -121,10 +124,11 @@ void VstScanState::TakeOverCrashMarker(const QString& markerPath)
 {
     VstEffectRecord crashed = VstCrashMarker::Read(markerPath);
     QFile::remove(markerPath);
+    const QString key = VstFileNameOf(QString::fromStdWString(crashed.path));
+    m_crashedFiles.insert(key);
     // Shell sub-plug-ins of this family are listed again by their shell.
     if (crashed.name.find(kWaveShell) != std::wstring::npos && crashed.subId != 0)
         return;
-    const QString key = VstFileNameOf(QString::fromStdWString(crashed.path));
     const auto first = m_known.lower_bound(key);
     if (first != m_known.end() && first->first == key)
     {
@@ -156,17 +160,29 @@ bool VstScanState::LaunchScanner(bool scan)
     FolderListing listing(kVst3Bundle);
     std::set<QString> seen;
     std::vector<Candidate> candidates;
+    m_writeThroughBefore = 0;
     for (const std::wstring& folder : m_folders)
         Triage(listing, folder, seen, candidates);
     bool written = false;
-    if (ProbeAll(candidates, written) && (m_active.size() != m_known.size() || m_known.empty()))
-        written = WriteConfiguration() || written;
+    RewriteSchedule schedule([this, &written] { written = WriteConfiguration() || written; });
+    schedule.Start(m_writeThroughBefore);
+    const bool completed = ProbeAll(candidates, schedule);
+    if (completed && (m_active.size() != m_known.size() || m_known.empty()))
+        schedule.Rewrite();
+    // A stopped scan keeps what it found, as a finished one does.
+    schedule.Flush();
     return written;
 }
 
 void VstScanState::Triage(FolderListing& listing, const std::wstring& folder, std::set<QString>& seen,
                           std::vector<Candidate>& candidates)
 {
+    const ScanFolder scanFolder(QString::fromStdWString(folder));
+    if (scanFolder.Unavailable())
+    {
+        KeepKnownIn(scanFolder, seen);
+        return;
+    }
     const QStringList files = listing.List(QString::fromStdWString(folder), {kPluginPattern}, true);
     const VRef<VProgressDisplay> progress = VUICreateProgressDisplay(false);
     if (progress)
@@ -175,8 +191,31 @@ void VstScanState::Triage(FolderListing& listing, const std::wstring& folder, st
     // markers are: a copy in a later folder, or one reached through a link,
     // would only offer what the first one gave, so it is not loaded.
     for (const QString& path : files)
-        if (seen.insert(VstFileNameOf(path)).second)
-            TriageFile(path, candidates);
+    {
+        const QString fileName = VstFileNameOf(path);
+        if (!seen.insert(fileName).second)
+            continue;
+        TriageFile(path, candidates);
+        if (m_writeThroughBefore == 0 && m_crashedFiles.count(fileName) != 0)
+            m_writeThroughBefore = candidates.size();
+    }
+}
+
+// The plug-ins of a folder that cannot be looked at stay as they were, and
+// like found files they win over copies of the same name in later folders.
+void VstScanState::KeepKnownIn(const ScanFolder& folder, std::set<QString>& seen)
+{
+    std::set<QString> kept;
+    for (const auto& [fileName, record] : m_known)
+    {
+        if (!folder.Holds(QString::fromStdWString(record.path)))
+            continue;
+        if (kept.count(fileName) != 0 || seen.insert(fileName).second)
+        {
+            kept.insert(fileName);
+            Add(record);
+        }
+    }
 }
 
 // Unchanged files are taken from the known list without loading them, and
@@ -209,21 +248,19 @@ void VstScanState::TriageFile(const QString& path, std::vector<Candidate>& candi
 }
 
 // False when the scan was stopped before every candidate was probed.
-bool VstScanState::ProbeAll(const std::vector<Candidate>& candidates, bool& written)
+bool VstScanState::ProbeAll(const std::vector<Candidate>& candidates, RewriteSchedule& schedule)
 {
     const VRef<VProgressDisplay> progress = VUICreateProgressDisplay(false);
     if (!progress)
         return false;
     progress->Start(std::int32_t(candidates.size()), std::wstring());
-    std::int32_t counter = 1;
-    for (const Candidate& candidate : candidates)
+    for (std::size_t index = 0; index < candidates.size(); ++index)
     {
-        // Written after every find, so that a crash later in the run loses nothing.
-        if (Probe(candidate))
-            written = WriteConfiguration() || written;
+        if (Probe(candidates[index]))
+            schedule.Changed(index);
         if (Cancelled(progress))
             return false;
-        progress->SetValue(counter++);
+        progress->SetValue(std::int32_t(index + 1));
     }
     return true;
 }

@@ -13,6 +13,8 @@
 #include <vector>
 
 class FolderListing;
+class RewriteSchedule;
+class ScanFolder;
 class VSTPlugin;
 
 // The VST 2 folder scan. Keeps the known plug-ins of the configuration file,
@@ -59,7 +61,8 @@ private:
     void Triage(FolderListing& listing, const std::wstring& folder, std::set<QString>& seen,
                 std::vector<Candidate>& candidates);
     void TriageFile(const QString& path, std::vector<Candidate>& candidates);
-    bool ProbeAll(const std::vector<Candidate>& candidates, bool& written);
+    void KeepKnownIn(const ScanFolder& folder, std::set<QString>& seen);
+    bool ProbeAll(const std::vector<Candidate>& candidates, RewriteSchedule& schedule);
     bool Probe(const Candidate& candidate);
     bool RecordLoaded(VSTPlugin& plugin, const Candidate& candidate);
     bool RecordUnloadable(const Candidate& candidate);
@@ -80,4 +83,8 @@ private:
     VstConfigurationFile m_file;
     std::atomic<bool> m_abort{false};
     bool m_dirty = false;
+    // File names of the plug-ins that ended the run before; finds ahead of
+    // the first of them in this run are written at once.
+    std::set<QString> m_crashedFiles;
+    std::size_t m_writeThroughBefore = 0;
 };

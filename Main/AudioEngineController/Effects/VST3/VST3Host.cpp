@@ -3,6 +3,8 @@
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/FolderListing.h"
+#include "Core/BaseLib/RewriteSchedule.h"
+#include "Core/BaseLib/ScanFolder.h"
 #include "Core/BaseLib/XML/XMLException.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ICorvaneInterface.h"
@@ -16,7 +18,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSet>
 #include <cstdio>
 #include <memory>
 
@@ -98,6 +99,7 @@ bool VST3Host::LoadKnownPlugins()
 {
     TAutoLockCS lock(&m_lock);
     m_knownPlugins.clear();
+    m_crashedModules.clear();
     bool rewrite = false;
     try
     {
@@ -164,9 +166,10 @@ bool VST3Host::ReadCrashMarkers()
 // the user enables it again.
 bool VST3Host::MergeCrashMarker(const VST3EffectRecord& marker)
 {
+    const QString key = FileNameOf(QString::fromStdString(marker.path));
+    m_crashedModules.insert(key);
     if (marker.name.find(QString::fromLatin1(kWaveShell).toStdWString()) != std::wstring::npos)
         return false;
-    const QString key = FileNameOf(QString::fromStdString(marker.path));
     const auto first = m_knownPlugins.lower_bound(key);
     if (first != m_knownPlugins.end() && first->first == key)
     {
@@ -211,46 +214,50 @@ bool VST3Host::LaunchScanner(bool scan, bool)
         return false;
     }
     bool written = false;
+    RewriteSchedule schedule(
+        [this, &written]
+        {
+            WriteConfiguration();
+            written = true;
+        });
     try
     {
-        Scan(written);
+        Scan(schedule);
     }
     catch (const std::exception& e)
     {
         DebugOut("VST3Host::LaunchScanner - %s", e.what());
     }
+    // A stopped scan keeps what it found, as a finished one does.
+    schedule.Flush();
     return written;
 }
 
-void VST3Host::Scan(bool& written)
+void VST3Host::Scan(RewriteSchedule& schedule)
 {
     // Faults in a module's code become exceptions on whichever thread scans.
     Platform::InstallFaultTranslator();
     m_stopRequested = false;
     const std::vector<ScanCandidate> queue = Triage();
+    schedule.Start(m_writeThroughBefore);
     const VRef<VProgressDisplay> progress = VUICreateProgressDisplay(true);
     if (progress)
         progress->Start(std::int32_t(queue.size()), std::wstring());
-    std::int32_t counter = 1;
-    for (const ScanCandidate& candidate : queue)
+    bool changed = false;
+    for (std::size_t index = 0; index < queue.size(); ++index)
     {
-        // Written after every module, so that a crash later in the scan
-        // loses nothing found before it.
-        if (ProbeCandidate(candidate, queue.size()))
+        if (ProbeCandidate(queue[index], queue.size()))
         {
-            WriteConfiguration();
-            written = true;
+            changed = true;
+            schedule.Changed(index);
         }
         if (m_stopRequested || (progress && progress->IsCancelled()))
             return;
         if (progress)
-            progress->SetValue(counter++);
+            progress->SetValue(std::int32_t(index + 1));
     }
-    if (written || m_scanResults.size() != m_knownPlugins.size() || m_knownPlugins.empty())
-    {
-        WriteConfiguration();
-        written = true;
-    }
+    if (changed || m_scanResults.size() != m_knownPlugins.size() || m_knownPlugins.empty())
+        schedule.Rewrite();
 }
 
 std::vector<VST3Host::ScanCandidate> VST3Host::Triage()
@@ -260,10 +267,17 @@ std::vector<VST3Host::ScanCandidate> VST3Host::Triage()
     // markers are: a copy in a later folder, or one reached through a link,
     // would only offer classes that the first one gave, so it is not loaded.
     QSet<QString> seen;
+    m_writeThroughBefore = 0;
     // A bundle is a module of its own; nothing inside it is looked at.
     FolderListing listing(kBundleSuffix);
     for (const std::wstring& folder : m_folders)
     {
+        const ScanFolder scanFolder(QString::fromStdWString(folder));
+        if (scanFolder.Unavailable())
+        {
+            KeepKnownIn(scanFolder, seen);
+            continue;
+        }
         QStringList found;
         FindFiles(listing, found, QString::fromStdWString(folder), {kModulePattern});
         for (const QString& path : found)
@@ -272,9 +286,29 @@ std::vector<VST3Host::ScanCandidate> VST3Host::Triage()
                 continue;
             seen.insert(FileNameOf(path));
             TriageCandidate(path, queue);
+            if (m_writeThroughBefore == 0 && m_crashedModules.contains(FileNameOf(path)))
+                m_writeThroughBefore = queue.size();
         }
     }
     return queue;
+}
+
+// The modules of a folder that cannot be looked at stay as they were, and
+// like found files they win over copies of the same name in later folders.
+void VST3Host::KeepKnownIn(const ScanFolder& folder, QSet<QString>& seen)
+{
+    QSet<QString> kept;
+    for (const auto& [fileName, record] : m_knownPlugins)
+    {
+        if (!folder.Holds(QString::fromStdString(record.path)))
+            continue;
+        if (kept.contains(fileName) || !seen.contains(fileName))
+        {
+            seen.insert(fileName);
+            kept.insert(fileName);
+            AddResult(record);
+        }
+    }
 }
 
 // A known module is probed again only when its time changed and its first

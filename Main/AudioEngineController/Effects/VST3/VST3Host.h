@@ -8,12 +8,15 @@
 
 #include <QByteArray>
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 #include <atomic>
 #include <map>
 #include <set>
 
 class FolderListing;
+class RewriteSchedule;
+class ScanFolder;
 class VST3Plugin;
 
 // The host of every VST 3 plug-in in the process, and its folder scan: it
@@ -105,9 +108,10 @@ private:
     void AddKnownPlugins();
     void ClearResults();
 
-    void Scan(bool& written);
+    void Scan(RewriteSchedule& schedule);
     std::vector<ScanCandidate> Triage();
     void TriageCandidate(const QString& path, std::vector<ScanCandidate>& queue);
+    void KeepKnownIn(const ScanFolder& folder, QSet<QString>& seen);
     bool ProbeCandidate(const ScanCandidate& candidate, std::size_t queued);
     bool RecordClasses(const ScanCandidate& candidate, std::vector<VST3EffectRecord>& records,
                        std::size_t queued);
@@ -140,5 +144,9 @@ private:
     std::set<std::wstring> m_resultNames;
     std::map<std::wstring, std::int32_t> m_metadataWidths;
     std::atomic<bool> m_stopRequested{false};
+    // File names of the modules that ended the run before; finds ahead of
+    // the first of them in this run are written at once.
+    QSet<QString> m_crashedModules;
+    std::size_t m_writeThroughBefore = 0;
     QDateTime m_configurationTime;
 };

@@ -82,8 +82,15 @@ std::string FactoryVendor(vst3::IPluginFactory* factory)
     return Text(info.vendor);
 }
 
+template <std::size_t N> QString Utf16Text(const vst3::char16 (&text)[N])
+{
+    const std::size_t length = std::find(text, text + N, vst3::char16(0)) - text;
+    return QString::fromUtf16(text, int(length));
+}
+
 // The Unicode record is asked for as a host does; nothing of it is used.
-vst3::PClassInfo2 ExtendedClassInfo(vst3::IPluginFactory* factory, vst3::int32 index)
+void ExtendedClassInfo(vst3::IPluginFactory* factory, vst3::int32 index, std::string& subCategories,
+                       std::string& vendor)
 {
     vst3::PClassInfo2 info{};
     if (vst3::IPluginFactory2* factory2 = Query<vst3::IPluginFactory2>(factory))
@@ -97,7 +104,21 @@ vst3::PClassInfo2 ExtendedClassInfo(vst3::IPluginFactory* factory, vst3::int32 i
         Platform::GuardedCall([&] { return factory3->getClassInfoUnicode(index, &wide); });
         Release(factory3);
     }
-    return info;
+    subCategories = Text(info.subCategories);
+    vendor = Text(info.vendor);
+}
+
+// Some factories describe their classes only in UTF-16; false when this one
+// cannot either.
+bool UnicodeClassInfo(vst3::IPluginFactory* factory, vst3::int32 index, vst3::PClassInfoW& wide)
+{
+    vst3::IPluginFactory3* factory3 = Query<vst3::IPluginFactory3>(factory);
+    if (!factory3)
+        return false;
+    const vst3::tresult result =
+        Platform::GuardedCall([&] { return factory3->getClassInfoUnicode(index, &wide); });
+    Release(factory3);
+    return result == vst3::kResultOk;
 }
 } // namespace
 
@@ -152,24 +173,48 @@ void VST3Plugin::ProbeClasses(const std::string& path, bool& hasFactory, ModuleP
 
 void VST3Plugin::ProbeClass(ModuleProbe& probe, vst3::int32 index)
 {
-    vst3::PClassInfo info{};
-    Platform::GuardedCall([&] { return probe.factory->getClassInfo(index, &info); });
-    if (Text(info.category) != vst3::kVstAudioEffectClass)
+    ClassTexts texts;
+    if (!ReadAudioClass(probe, index, texts))
         return;
-    const std::wstring name = WideText(info.name);
-    if (!probe.names.insert(name).second)
-        return;
-    const vst3::PClassInfo2 info2 = ExtendedClassInfo(probe.factory, index);
-    std::memcpy(m_classId, info.cid, sizeof m_classId);
-    VUISetMessage(VUI::kStatusMessage, L"Scanning: %ls", name.c_str());
+    VUISetMessage(VUI::kStatusMessage, L"Scanning: %ls", texts.name.c_str());
     if (CreateComponent(probe.factory))
     {
-        probe.records.push_back(Describe(name, info2, probe.factoryVendor));
+        probe.records.push_back(Describe(texts, probe.factoryVendor));
         ReleaseComponent();
     }
     // A new module, or one big enough to take a while, is worth showing.
     if (probe.isNew || probe.classCount > 6)
         VUIRequestShow(VUI::kShowAll);
+}
+
+// False for a class that is no audio class or whose name an earlier class
+// took. Classes that the narrow record describes are read as always; the
+// wide record stands in only where the narrow one fails.
+bool VST3Plugin::ReadAudioClass(ModuleProbe& probe, vst3::int32 index, ClassTexts& texts)
+{
+    vst3::PClassInfo info{};
+    vst3::PClassInfoW wide{};
+    if (Platform::GuardedCall([&] { return probe.factory->getClassInfo(index, &info); }) == vst3::kResultOk ||
+        !UnicodeClassInfo(probe.factory, index, wide))
+    {
+        if (Text(info.category) != vst3::kVstAudioEffectClass)
+            return false;
+        texts.name = WideText(info.name);
+        if (!probe.names.insert(texts.name).second)
+            return false;
+        ExtendedClassInfo(probe.factory, index, texts.subCategories, texts.vendor);
+        std::memcpy(m_classId, info.cid, sizeof m_classId);
+        return true;
+    }
+    if (Text(wide.category) != vst3::kVstAudioEffectClass)
+        return false;
+    texts.name = Utf16Text(wide.name).toStdWString();
+    if (!probe.names.insert(texts.name).second)
+        return false;
+    texts.subCategories = Text(wide.subCategories);
+    texts.vendor = Utf16Text(wide.vendor).toStdString();
+    std::memcpy(m_classId, wide.cid, sizeof m_classId);
+    return true;
 }
 
 bool VST3Plugin::CreateComponent(vst3::IPluginFactory* factory)
@@ -196,19 +241,18 @@ void VST3Plugin::ReleaseComponent()
     Release(component);
 }
 
-VST3EffectRecord VST3Plugin::Describe(const std::wstring& name, const vst3::PClassInfo2& info,
-                                      const std::string& factoryVendor)
+VST3EffectRecord VST3Plugin::Describe(const ClassTexts& texts, const std::string& factoryVendor)
 {
     const CategoryTable& categories = CategoryTable::Instance();
     VST3EffectRecord record;
-    record.name = name;
+    record.name = texts.name;
     record.id = VST3ClassId::ToText(m_classId);
     record.inputs = GetNumInputs();
     record.outputs = GetNumOutputs();
-    record.categories = Text(info.subCategories);
+    record.categories = texts.subCategories;
     std::string categoryText = record.categories;
     record.categoryMask = categories.CategoryMaskFromText(categoryText);
-    record.vendor = Text(info.vendor);
+    record.vendor = texts.vendor;
     if (record.vendor.empty())
         record.vendor = factoryVendor;
     // A class that declares no active main bus still processes a track.

@@ -21,7 +21,6 @@ namespace vst3
 {
 class IPluginFactory;
 class IPlugView;
-struct PClassInfo2;
 } // namespace vst3
 
 class VST3EffectEditor;
@@ -150,6 +149,14 @@ private:
         std::vector<VST3EffectRecord> records;
     };
 
+    // What a probe records of a class, whichever record of the factory told it.
+    struct ClassTexts
+    {
+        std::wstring name;
+        std::string subCategories;
+        std::string vendor;
+    };
+
     // The buffers of one direction's buses, made when the arrangements are
     // known so that a block only points them at the caller's channels.
     struct Buses
@@ -163,8 +170,8 @@ private:
 
     void ProbeClasses(const std::string& path, bool& hasFactory, ModuleProbe& probe);
     void ProbeClass(ModuleProbe& probe, vst3::int32 index);
-    VST3EffectRecord Describe(const std::wstring& name, const vst3::PClassInfo2& info,
-                              const std::string& factoryVendor);
+    bool ReadAudioClass(ModuleProbe& probe, vst3::int32 index, ClassTexts& texts);
+    VST3EffectRecord Describe(const ClassTexts& texts, const std::string& factoryVendor);
     bool CreateComponent(vst3::IPluginFactory* factory);
     void ReleaseComponent();
     std::int32_t CountChannels(vst3::int32 direction);
