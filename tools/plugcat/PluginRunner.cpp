@@ -50,11 +50,10 @@ PluginRunner::Report PluginRunner::Run(double seconds)
     // The plug-in may process in place, so every block gets fresh copies of
     // the input; channels beyond either side's count still get a buffer in
     // case the plug-in's channel order maps onto them.
-    const std::uint32_t channels = std::max({m_inputs, m_outputs, 1u});
-    std::vector<std::vector<float>> in(channels, std::vector<float>(m_blockSize));
-    std::vector<std::vector<float>> out(channels, std::vector<float>(m_blockSize));
-    std::vector<float*> inPointers(channels);
-    std::vector<float*> outPointers(channels);
+    std::vector<std::vector<float>> in;
+    std::vector<std::vector<float>> out;
+    std::vector<float*> inPointers;
+    std::vector<float*> outPointers;
     TransportRecord transport;
     transport.rolling = true;
     transport.state = 1;
@@ -62,6 +61,15 @@ PluginRunner::Report PluginRunner::Run(double seconds)
     for (std::uint32_t block = 0; block < report.blocks; ++block)
     {
         const std::uint32_t start = block * m_blockSize;
+        // As a listener to its I/O changes would: a plug-in may change its
+        // channel counts between blocks.
+        const std::uint32_t channels = std::max({std::uint32_t(std::max(0, m_plugin.GetNumInputs())),
+                                                 std::uint32_t(std::max(0, m_plugin.GetNumOutputs())),
+                                                 m_outputs, 1u, std::uint32_t(in.size())});
+        in.resize(channels, std::vector<float>(m_blockSize));
+        out.resize(channels, std::vector<float>(m_blockSize));
+        inPointers.resize(channels);
+        outPointers.resize(channels);
         for (std::uint32_t channel = 0; channel < channels; ++channel)
         {
             std::copy_n(m_input.begin() + start, m_blockSize, in[channel].begin());
