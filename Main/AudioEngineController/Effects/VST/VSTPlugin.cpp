@@ -668,7 +668,7 @@ template <class Notify> void VSTPlugin::TellListeners(Notify notify)
 // holds it already and is answered at once.
 void VSTPlugin::OnAutomate(std::int32_t index, float value)
 {
-    if (m_busy || index < 0 || index >= m_parameterCount)
+    if (m_busy)
         return;
     value = VSTBounds::Normalised(value);
     TAutoLockCS plugin(&m_pluginLock, true);
@@ -727,7 +727,7 @@ VstIntPtr VSTPlugin::OnSizeWindow(std::int32_t width, std::int32_t height)
 
 void VSTPlugin::ParameterGesture(std::int32_t index, bool begin)
 {
-    if (m_busy || index < 0 || index >= m_parameterCount)
+    if (m_busy)
         return;
     TellListeners([&](AudioPluginListener* listener) { listener->OnParameterGesture(index, begin, this); });
 }
