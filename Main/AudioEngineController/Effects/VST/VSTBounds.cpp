@@ -106,11 +106,15 @@ bool VSTBounds::CopyChunk(const void* chunk, VstIntPtr size, QByteArray& copy)
         DebugOut("VST 2 plug-in chunk of %lld bytes refused: a chunk holds 1 byte to 2 GiB", (long long)size);
         return false;
     }
+    // Every page is tried before anything is allocated for a size that may
+    // be a lie.
+    if (!Readable(chunk, std::size_t(size)))
+    {
+        DebugOut("VST 2 plug-in chunk of %lld bytes cannot be read", (long long)size);
+        return false;
+    }
     try
     {
-        // Every page is tried before anything is allocated for a size that
-        // may be a lie.
-        Platform::GuardedCall([&] { TouchPages(chunk, std::size_t(size)); });
         QByteArray bytes(int(size), Qt::Uninitialized);
         Platform::GuardedCall([&] { CopyBytes(chunk, bytes.data(), std::size_t(size)); });
         copy = bytes;
@@ -119,6 +123,21 @@ bool VSTBounds::CopyChunk(const void* chunk, VstIntPtr size, QByteArray& copy)
     catch (...)
     {
         DebugOut("VST 2 plug-in chunk of %lld bytes cannot be read", (long long)size);
+        return false;
+    }
+}
+
+bool VSTBounds::Readable(const void* memory, std::size_t size)
+{
+    if (!memory || size == 0)
+        return false;
+    try
+    {
+        Platform::GuardedCall([&] { TouchPages(memory, size); });
+        return true;
+    }
+    catch (...)
+    {
         return false;
     }
 }

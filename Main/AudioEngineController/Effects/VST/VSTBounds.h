@@ -47,6 +47,8 @@ public:
     // Copies a chunk the plug-in answered; false, with a trace line, for a
     // size past the limit or memory that cannot be read that far.
     static bool CopyChunk(const void* chunk, VstIntPtr size, QByteArray& copy);
+    // False when the plug-in's memory cannot be read that far.
+    static bool Readable(const void* memory, std::size_t size);
     // False when the rectangle cannot be read.
     static bool ReadRect(const ERect* rect, ERect& copy);
 };

@@ -199,6 +199,9 @@ AEffect* VSTPlugin::RunEntryPoint(const QString& path, audioMasterCallback callb
 
 bool VSTPlugin::Accept(AEffect* effect, const QString& path)
 {
+    // An answer that is no readable effect counts as none.
+    if (effect && !VSTBounds::Readable(effect, sizeof *effect))
+        effect = nullptr;
     if (effect && effect->magic == kEffectMagic)
     {
         _plugin = effect;
