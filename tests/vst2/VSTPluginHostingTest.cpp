@@ -326,6 +326,15 @@ TEST_F(VSTPluginHostingTest, TheEditorDrawsInTheWidgetsWindowAtTheSizeItAsksFor)
     ASSERT_EQ(plugin.GetEditorRect(rect, bypassLike), 1);
     EXPECT_EQ(rect.size(), QSize(400, 300));
     EXPECT_FALSE(bypassLike);
+    // Sizes and rectangles the plug-in makes up change nothing.
+    EXPECT_EQ(plugin.OnSizeWindow(0, 1 << 30), 0);
+    Platform::InstallFaultTranslator();
+    m_state->lyingRect = 1;
+    EXPECT_EQ(plugin.GetEditorRect(rect, bypassLike), 0);
+    QSize size = window.size();
+    plugin.GetEditorSize(size);
+    EXPECT_EQ(size, QSize(400, 300));
+    m_state->lyingRect = 0;
     const int before = m_state->opcodeCount;
     plugin.Idle();
     EXPECT_EQ(OpcodesSince(before), std::vector<int>{effEditIdle});

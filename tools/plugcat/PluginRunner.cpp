@@ -61,11 +61,10 @@ PluginRunner::Report PluginRunner::Run(const Channels& input, const MidiTimeline
     // The plug-in may process in place, so every block gets fresh copies of
     // the input; channels beyond either side's count still get a buffer in
     // case the plug-in's channel order maps onto them.
-    const std::size_t channels = std::max<std::size_t>({input.size(), m_inputs, m_outputs, 1u});
-    Channels in(channels, std::vector<float>(m_blockSize));
-    m_out.assign(channels, std::vector<float>(m_blockSize));
-    std::vector<float*> inPointers(channels);
-    std::vector<float*> outPointers(channels);
+    Channels in;
+    m_out.clear();
+    std::vector<float*> inPointers;
+    std::vector<float*> outPointers;
     std::vector<const float*> produced(m_outputs);
     std::vector<MidiMessage> messages;
     Sums sums{std::vector<double>(m_outputs), std::vector<double>(m_outputs)};
@@ -77,6 +76,15 @@ PluginRunner::Report PluginRunner::Run(const Channels& input, const MidiTimeline
     {
         const std::uint32_t start = block * m_blockSize;
         const std::uint32_t frames = std::min(m_blockSize, report.frames - std::min(report.frames, start));
+        // As a listener to its I/O changes would: a plug-in may change its
+        // channel counts between blocks, and is given a buffer for each.
+        const std::size_t channels = std::max<std::size_t>(
+            {input.size(), std::size_t(std::max(0, m_plugin.GetNumInputs())),
+             std::size_t(std::max(0, m_plugin.GetNumOutputs())), m_inputs, m_outputs, 1u, in.size()});
+        in.resize(channels, std::vector<float>(m_blockSize));
+        m_out.resize(channels, std::vector<float>(m_blockSize));
+        inPointers.resize(channels);
+        outPointers.resize(channels);
         for (std::size_t channel = 0; channel < channels; ++channel)
         {
             std::fill(in[channel].begin(), in[channel].end(), 0.0f);

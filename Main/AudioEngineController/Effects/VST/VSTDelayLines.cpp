@@ -3,9 +3,9 @@
 #include <algorithm>
 
 VSTDelayLines::VSTDelayLines(std::int32_t inputs, std::int32_t latency)
-    : m_lines(std::size_t(std::max(0, inputs))), m_latency(latency),
-      m_length(std::min(std::uint32_t(std::max(0, latency)), kCapacity - 1))
+    : m_lines(std::size_t(std::max(0, inputs)))
 {
+    Follow(latency);
     for (Line& line : m_lines)
         line.samples.assign(kCapacity, 0.0f);
 }
@@ -17,6 +17,12 @@ void VSTDelayLines::Clear()
         std::fill(line.samples.begin(), line.samples.end(), 0.0f);
         line.write = 0;
     }
+}
+
+void VSTDelayLines::Follow(std::int32_t latency)
+{
+    m_latency = latency;
+    m_length = std::min(std::uint32_t(std::max(0, latency)), kCapacity - 1);
 }
 
 void VSTDelayLines::Push(std::int32_t channel, const float* input, std::uint32_t frames)

@@ -20,6 +20,9 @@ public:
     // The latency the lines were made for, before the cut.
     std::int32_t Latency() const { return m_latency; }
     void Clear();
+    // A latency the plug-in settled on later: the lines stay, only how far
+    // back they read changes.
+    void Follow(std::int32_t latency);
     // Stores a block without answering anything: keeps the line warm while
     // the plug-in processes.
     void Push(std::int32_t channel, const float* input, std::uint32_t frames);
@@ -34,6 +37,6 @@ private:
     };
 
     std::vector<Line> m_lines;
-    std::int32_t m_latency;
-    std::uint32_t m_length;
+    std::int32_t m_latency = 0;
+    std::uint32_t m_length = 0;
 };

@@ -5,7 +5,9 @@
 #include "Core/BaseLib/AudioPlugins/CategoryTable.h"
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/SDebug.h"
+#include "Main/AudioEngineController/Effects/VST/VSTBounds.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/VSTText.h"
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Main/VLib/VUI.h"
@@ -15,21 +17,13 @@
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
-#include <cwchar>
 #include <iostream>
 #include <stdexcept>
 
 namespace
 {
-constexpr const wchar_t* kSource = L"Main\\AudioEngineController\\Effects\\VST\\VSTPlugin";
-// The lines the dispatch preconditions have always been reported with.
-constexpr unsigned kDispatchLine = 1951;
-constexpr unsigned kDispatchPointerLine = 1967;
-constexpr unsigned kDispatchValueLine = 1990;
-constexpr unsigned kDispatchFloatLine = 2013;
-
-// Buffers larger than the published limits, which plug-ins are known to
-// overrun; texts are read only up to the buffer's end.
+// How much of each text is taken: more than the published limits, which
+// plug-ins are known to overrun.
 constexpr size_t kEffectNameBytes = 1024;
 constexpr size_t kVendorBytes = 256;
 constexpr size_t kShellNameBytes = 1024;
@@ -61,13 +55,22 @@ constexpr int kWideNameCharacters = 32;
 constexpr std::uint32_t kSixChannelFallback[] = {13, 6, 6, 13, 13, 13, 6, 13, 13, 6, 6, 13, 13};
 constexpr std::uint32_t kEightChannelFallback[] = {14, 8, 8, 14, 14, 14, 8, 14, 14, 8, 8, 14, 14};
 
-std::wstring Latin1(const char* text, size_t capacity)
+// Room past the structure for plug-ins that write more than it holds.
+struct PropertiesRoom
 {
-    const size_t length = strnlen(text, capacity);
-    std::wstring wide(length, L'\0');
-    for (size_t i = 0; i < length; ++i)
-        wide[i] = wchar_t(static_cast<unsigned char>(text[i]));
-    return wide;
+    VstParameterProperties properties{};
+    char slack[VSTBounds::kTextRoom] = {};
+};
+
+template <class Action> struct OnExit
+{
+    Action action;
+    ~OnExit() { action(); }
+};
+
+template <class Action> OnExit<Action> Finally(Action action)
+{
+    return {action};
 }
 
 // The file name up to its first ".".
@@ -119,65 +122,6 @@ VSTPlugin::~VSTPlugin()
     if (m_opened && _plugin)
         Dispatch(effClose);
     _plugin = nullptr;
-}
-
-template <class Call> VstIntPtr VSTPlugin::Guarded(Call call)
-{
-    try
-    {
-        return Platform::GuardedCall(call);
-    }
-    catch (...)
-    {
-        // Whatever a plug-in throws, the wrapper answers 0 and stays usable.
-        return 0;
-    }
-}
-
-VstIntPtr VSTPlugin::Dispatch(VstInt32 opcode)
-{
-    if (!_plugin)
-    {
-        ReportAssertion(L"0 != _plugin", kSource, kDispatchLine);
-        return 0;
-    }
-    return Guarded([&] { return _plugin->dispatcher(_plugin, opcode, 0, 0, nullptr, 0.0f); });
-}
-
-VstIntPtr VSTPlugin::Dispatch(VstInt32 opcode, void* ptr)
-{
-    if (!_plugin)
-    {
-        ReportAssertion(L"0 != _plugin", kSource, kDispatchPointerLine);
-        return 0;
-    }
-    if (TraceDispatch())
-        g_vstDispatchDebug.Debug("VST Plugin Dispatch(%d,%p);", opcode, ptr);
-    return Guarded([&] { return _plugin->dispatcher(_plugin, opcode, 0, 0, ptr, 0.0f); });
-}
-
-VstIntPtr VSTPlugin::Dispatch(VstInt32 opcode, VstIntPtr value)
-{
-    if (!_plugin)
-    {
-        ReportAssertion(L"0 != _plugin", kSource, kDispatchValueLine);
-        return 0;
-    }
-    if (TraceDispatch())
-        g_vstDispatchDebug.Debug("VST Plugin Dispatch(%d,%d);", opcode, int(value));
-    return Guarded([&] { return _plugin->dispatcher(_plugin, opcode, 0, value, nullptr, 0.0f); });
-}
-
-VstIntPtr VSTPlugin::Dispatch(VstInt32 opcode, float opt)
-{
-    if (!_plugin)
-    {
-        ReportAssertion(L"0 != _plugin", kSource, kDispatchFloatLine);
-        return 0;
-    }
-    if (TraceDispatch())
-        g_vstDispatchDebug.Debug("VST Plugin Dispatch(%d,%f);", opcode, double(opt));
-    return Guarded([&] { return _plugin->dispatcher(_plugin, opcode, 0, 0, nullptr, opt); });
 }
 
 bool VSTPlugin::Load(const VstEffectRecord& description, audioMasterCallback callback, bool reload)
@@ -255,9 +199,13 @@ AEffect* VSTPlugin::RunEntryPoint(const QString& path, audioMasterCallback callb
 
 bool VSTPlugin::Accept(AEffect* effect, const QString& path)
 {
+    // An answer that is no readable effect counts as none.
+    if (effect && !VSTBounds::Readable(effect, sizeof *effect))
+        effect = nullptr;
     if (effect && effect->magic == kEffectMagic)
     {
         _plugin = effect;
+        CaptureCounts();
         return true;
     }
     if (effect)
@@ -272,7 +220,7 @@ bool VSTPlugin::ReportsOwnName()
 {
     if (m_shellId != 0)
         return true;
-    if (_plugin->numInputs == 0)
+    if (m_inputCount == 0)
         return false;
     return Dispatch(effGetPlugCategory) != kPlugCategSynth;
 }
@@ -282,11 +230,12 @@ void VSTPlugin::Name(const QString& path)
     bool named = false;
     if (ReportsOwnName())
     {
-        char buffer[kEffectNameBytes] = {};
-        const VstIntPtr answer = Dispatch(effGetEffectName, static_cast<void*>(buffer));
-        named = answer != 0 || buffer[0] != '\0';
+        VSTText text;
+        const VstIntPtr answer = Dispatch(effGetEffectName, text.Room());
+        const std::wstring name = text.Read(kEffectNameBytes);
+        named = answer != 0 || !name.empty();
         if (named)
-            m_name = Latin1(buffer, sizeof buffer);
+            m_name = name;
     }
     if (!named)
         m_name = NameFromFileName(path);
@@ -296,14 +245,13 @@ void VSTPlugin::Name(const QString& path)
 
 void VSTPlugin::Describe(VstEffectRecord& record)
 {
-    const bool instrument =
-        _plugin->numInputs == 0 || CategoryTable::Instance().IsInstrumentMask(m_categoryMask);
+    const bool instrument = m_inputCount == 0 || CategoryTable::Instance().IsInstrumentMask(m_categoryMask);
     record.category = instrument ? VstEffectRecord::kInstrument : std::uint32_t(Dispatch(effGetPlugCategory));
-    char vendor[kVendorBytes] = {};
-    Dispatch(effGetVendorString, static_cast<void*>(vendor));
-    record.vendor = Latin1(vendor, sizeof vendor);
-    record.width = _plugin->numOutputs;
-    record.latency = _plugin->initialDelay;
+    VSTText vendor;
+    Dispatch(effGetVendorString, vendor.Room());
+    record.vendor = vendor.Read(kVendorBytes);
+    record.width = m_outputCount;
+    record.latency = GetLatency();
     record.name = m_name;
     record.id = m_identifierKey;
     record.favourite = false;
@@ -312,38 +260,24 @@ void VSTPlugin::Describe(VstEffectRecord& record)
 
 void VSTPlugin::EnumerateShellPlugins(std::map<std::wstring, std::int32_t>& subPlugins)
 {
-    for (;;)
+    for (std::int32_t entry = 0; entry < VSTBounds::kMaxShellPlugins; ++entry)
     {
-        char name[kShellNameBytes] = {};
-        const auto id = std::int32_t(Dispatch(effShellGetNextPlugin, static_cast<void*>(name)));
+        VSTText name;
+        const auto id = std::int32_t(Dispatch(effShellGetNextPlugin, name.Room()));
         if (id == 0)
             return;
-        subPlugins[Latin1(name, sizeof name)] = id;
+        subPlugins[name.Read(kShellNameBytes)] = id;
     }
+    DebugOut("VSTPlugin::EnumerateShellPlugins - more than %d sub-plug-ins; the rest are left out",
+             VSTBounds::kMaxShellPlugins);
 }
 
-// With an index, for the parameter and chunk opcodes; a fault or exception
-// answers 0 like the other wrappers.
-VstIntPtr VSTPlugin::DispatchAt(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr)
+void VSTPlugin::CaptureCounts()
 {
-    if (!_plugin)
-        return 0;
-    try
-    {
-        return Ask(opcode, index, value, ptr);
-    }
-    catch (...)
-    {
-        return 0;
-    }
-}
-
-// Throws what the plug-in throws, and its faults translated, for the callers
-// that must tell a failure from an answer of 0.
-VstIntPtr VSTPlugin::Ask(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr)
-{
-    return Platform::GuardedCall([&]
-                                 { return _plugin->dispatcher(_plugin, opcode, index, value, ptr, 0.0f); });
+    VSTBounds::TraceCaps(*_plugin);
+    m_inputCount = VSTBounds::Channels(_plugin->numInputs);
+    m_outputCount = VSTBounds::Channels(_plugin->numOutputs);
+    m_parameterCount = VSTBounds::Parameters(_plugin->numParams);
 }
 
 bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement)
@@ -354,6 +288,10 @@ bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const Plug
     SendStreamSettings(sampleRate);
     m_opened = true;
     Dispatch(effOpen);
+    // The counts a plug-in reports once it is open are the ones it runs with.
+    CaptureCounts();
+    if (Refuse())
+        return false;
     m_arrangementEnabled = true;
     // Some plug-ins forget what they were told before they were opened.
     SendStreamSettings(sampleRate);
@@ -367,10 +305,22 @@ bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const Plug
     m_wantsMidi = Dispatch(effCanDo, const_cast<char*>("receiveVstMidiEvent")) == 1;
     DetectSoftBypass();
     if (m_channelSelection.empty())
-        for (std::int32_t channel = 0; channel < _plugin->numInputs; ++channel)
+        for (std::int32_t channel = 0; channel < m_inputCount; ++channel)
             m_channelSelection.push_back(std::uint32_t(channel));
     UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
     BuildParameterTable();
+    return true;
+}
+
+// A plug-in that reports more than the wrapper can run is not run at all, and
+// the user is told why.
+bool VSTPlugin::Refuse()
+{
+    const std::wstring refusal = VSTBounds::Refusal(*_plugin);
+    if (refusal.empty())
+        return false;
+    DebugOut(L"VSTPlugin::Initialise - %ls", refusal.c_str());
+    SetFailure(refusal);
     return true;
 }
 
@@ -398,80 +348,58 @@ void VSTPlugin::DetectSoftBypass()
 bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float** outputs,
                         std::uint32_t frames)
 {
+    TAutoLockCS lock(&m_pluginLock);
+    if (!_plugin || m_buffers.Frames() == 0)
+        return false;
     m_processing = true;
+    const auto processed = Finally([this] { m_processing = false; });
+    if (frames == 0)
+        frames = m_blockSize;
+    // A block longer than the buffers goes through in pieces: nothing is
+    // allocated here.
+    TransportRecord piece = transport;
+    for (std::uint32_t offset = 0; offset < frames;)
     {
-        TAutoLockCS lock(&m_pluginLock);
-        if (!_plugin)
-        {
-            m_processing = false;
-            return false;
-        }
-        if (frames == 0)
-            frames = m_blockSize;
-        PrepareBuffers(frames);
-        MapChannels(inputs, outputs);
-        if (m_isInstrument)
-            for (float* input : m_pluginInputs)
-                Clear(input, frames);
-        FollowTransport(transport);
-        Flush(frames);
-        if (m_midiActive && !m_eventBuffer.IsEmpty())
-        {
-            Dispatch(effProcessEvents, static_cast<void*>(m_eventBuffer.Events()));
-            m_eventBuffer.Clear();
-        }
-        m_expectedPosition = transport.position + std::int64_t(frames) * m_ticksPerFrame;
-
-        FollowLatency();
-        const bool ownBypass = !m_softBypass;
-        // Taken before the plug-in runs: it may process in place.
-        if (ownBypass && m_crossfadePending)
-            TakeDry(frames);
-        else if (ownBypass && !m_bypassed && m_delayLines)
-            for (std::int32_t channel = 0; channel < m_delayLines->Channels(); ++channel)
-                m_delayLines->Push(channel, m_pluginInputs[size_t(channel)], frames);
-
-        if (!ownBypass || !m_bypassed || m_crossfadePending)
-            RunPlugin(m_pluginInputs.data(), m_pluginOutputs.data(), frames);
-        if (ownBypass && m_crossfadePending)
-            Crossfade(frames);
-        else if (ownBypass && m_bypassed)
-            BypassDry(frames);
+        const std::uint32_t length = std::min(frames - offset, m_buffers.Frames());
+        ProcessBlock(piece, inputs, outputs, offset, length);
+        offset += length;
+        piece.position = transport.position + std::int64_t(offset) * m_ticksPerFrame;
     }
-    m_processing = false;
     return true;
 }
 
-// Sized once for the block; only a larger block or new channel counts
-// allocate again.
-void VSTPlugin::PrepareBuffers(std::uint32_t frames)
+void VSTPlugin::ProcessBlock(const TransportRecord& transport, float** inputs, float** outputs,
+                             std::uint32_t offset, std::uint32_t frames)
 {
-    const size_t inputs = size_t(std::max(0, _plugin->numInputs));
-    const size_t outputs = size_t(std::max(0, _plugin->numOutputs));
-    if (m_pluginInputs.size() == inputs && m_pluginOutputs.size() == outputs && !m_dry.empty() &&
-        m_dry.front().size() >= frames)
-        return;
-    m_pluginInputs.assign(inputs, nullptr);
-    m_pluginOutputs.assign(outputs, nullptr);
-    m_scratch.assign((inputs + outputs) * frames, 0.0f);
-    m_scratchInputs.resize(inputs);
-    m_scratchOutputs.resize(outputs);
-    for (size_t channel = 0; channel < inputs; ++channel)
-        m_scratchInputs[channel] = m_scratch.data() + channel * frames;
-    for (size_t channel = 0; channel < outputs; ++channel)
-        m_scratchOutputs[channel] = m_scratch.data() + (inputs + channel) * frames;
-    m_dry.assign(std::max<size_t>(inputs, 1), std::vector<float>(frames, 0.0f));
-}
+    m_buffers.Map(inputs, outputs, m_inputMap, m_outputMap, offset);
+    float** pluginInputs = m_buffers.Inputs();
+    if (m_isInstrument)
+        for (std::int32_t channel = 0; channel < m_buffers.InputCount(); ++channel)
+            Clear(pluginInputs[channel], frames);
+    FollowTransport(transport);
+    Flush(frames);
+    if (m_midiActive)
+    {
+        Dispatch(effProcessEvents, static_cast<void*>(m_eventBuffer.Events()));
+        m_eventBuffer.Clear();
+    }
+    m_expectedPosition = transport.position + std::int64_t(frames) * m_ticksPerFrame;
 
-// The engine's channel order differs from the plug-in's for some layouts;
-// the maps say which engine channel feeds each plug-in channel.
-void VSTPlugin::MapChannels(float** inputs, float** outputs)
-{
-    for (size_t channel = 0; channel < m_pluginInputs.size(); ++channel)
-        m_pluginInputs[channel] = inputs[channel < m_inputMap.size() ? size_t(m_inputMap[channel]) : channel];
-    for (size_t channel = 0; channel < m_pluginOutputs.size(); ++channel)
-        m_pluginOutputs[channel] =
-            outputs[channel < m_outputMap.size() ? size_t(m_outputMap[channel]) : channel];
+    FollowLatency();
+    const bool ownBypass = !m_softBypass;
+    // Taken before the plug-in runs: it may process in place.
+    if (ownBypass && m_crossfadePending)
+        TakeDry(frames);
+    else if (ownBypass && !m_bypassed && m_delayLines)
+        for (std::int32_t channel = 0; channel < m_delayLines->Channels(); ++channel)
+            m_delayLines->Push(channel, pluginInputs[channel], frames);
+
+    if (!ownBypass || !m_bypassed || m_crossfadePending)
+        RunPlugin(pluginInputs, m_buffers.Outputs(), frames);
+    if (ownBypass && m_crossfadePending)
+        Crossfade(frames);
+    else if (ownBypass && m_bypassed)
+        BypassDry(frames);
 }
 
 // A plug-in with a very long latency is restarted when playback jumps,
@@ -480,7 +408,7 @@ void VSTPlugin::FollowTransport(const TransportRecord& transport)
 {
     if (transport.position != m_expectedPosition)
         m_positionJump = true;
-    if (_plugin->initialDelay > StudioModel::kLatencyThreshold && transport.rolling && m_positionJump &&
+    if (GetLatency() > StudioModel::kLatencyThreshold && transport.rolling && m_positionJump &&
         transport.speed == 1.0)
     {
         m_positionJump = false;
@@ -513,20 +441,26 @@ void VSTPlugin::Flush(std::uint32_t frames)
         if (RestartsOnPositionJump())
             RestartProcessing();
         else
-            for (std::int32_t left = _plugin->initialDelay; left > 0; left -= std::int32_t(frames))
+            for (std::int32_t left = GetLatency(); left > 0; left -= std::int32_t(frames))
             {
                 const std::uint32_t chunk = std::min(std::uint32_t(left), frames);
-                for (float* input : m_scratchInputs)
-                    Clear(input, chunk);
-                RunPlugin(m_scratchInputs.data(), m_scratchOutputs.data(), chunk);
+                RunPlugin(m_buffers.SilentInputs(chunk), m_buffers.DiscardedOutputs(), chunk);
             }
-        m_positionJump = false;
     }
     m_flushRequested = false;
 }
 
 void VSTPlugin::RunPlugin(float** inputs, float** outputs, std::uint32_t frames)
 {
+    const auto silence = [&]
+    {
+        for (std::int32_t channel = 0; channel < m_buffers.OutputCount(); ++channel)
+            Clear(outputs[channel], frames);
+    };
+    if (VSTBounds::ChannelsOutgrown(*_plugin))
+        return silence();
+    if (VSTBounds::Channels(_plugin->numInputs) > m_buffers.InputCount())
+        m_buffers.ClearSpareInputs(frames);
     try
     {
         Platform::GuardedCall(
@@ -539,29 +473,30 @@ void VSTPlugin::RunPlugin(float** inputs, float** outputs, std::uint32_t frames)
                 }
                 // The old call adds to what the outputs hold.
                 if (!m_bypassed)
-                    for (std::int32_t channel = 0; channel < _plugin->numOutputs; ++channel)
-                        Clear(outputs[channel], frames);
+                    silence();
                 _plugin->process(_plugin, inputs, outputs, VstInt32(frames));
             });
     }
-    catch (const std::exception&)
+    catch (...)
     {
         DebugOut(L"Exception Caught in VST Plugin");
+        // What it wrote before it failed is no signal.
+        silence();
     }
 }
 
 // The input, as late as the plug-in's output would have been.
 void VSTPlugin::BypassDry(std::uint32_t frames)
 {
-    const size_t channels = std::min(m_pluginInputs.size(), m_pluginOutputs.size());
-    for (size_t channel = 0; channel < channels; ++channel)
+    const std::int32_t channels = std::min(m_buffers.InputCount(), m_buffers.OutputCount());
+    for (std::int32_t channel = 0; channel < channels; ++channel)
     {
-        float* input = m_pluginInputs[channel];
-        float* output = m_pluginOutputs[channel];
+        float* input = m_buffers.Inputs()[channel];
+        float* output = m_buffers.Outputs()[channel];
         if (output != input)
             Clear(output, frames);
         if (m_delayLines)
-            m_delayLines->Delay(std::int32_t(channel), input, output, frames);
+            m_delayLines->Delay(channel, input, output, frames);
         else if (output != input)
             std::copy_n(input, frames, output);
     }
@@ -569,13 +504,12 @@ void VSTPlugin::BypassDry(std::uint32_t frames)
 
 void VSTPlugin::TakeDry(std::uint32_t frames)
 {
-    for (size_t channel = 0; channel < m_pluginInputs.size(); ++channel)
+    for (std::int32_t channel = 0; channel < m_buffers.InputCount(); ++channel)
     {
         if (m_delayLines)
-            m_delayLines->Delay(std::int32_t(channel), m_pluginInputs[channel], m_dry[channel].data(),
-                                frames);
+            m_delayLines->Delay(channel, m_buffers.Inputs()[channel], m_buffers.Dry(channel), frames);
         else
-            std::copy_n(m_pluginInputs[channel], frames, m_dry[channel].begin());
+            std::copy_n(m_buffers.Inputs()[channel], frames, m_buffers.Dry(channel));
     }
 }
 
@@ -583,12 +517,12 @@ void VSTPlugin::TakeDry(std::uint32_t frames)
 // the other way when it went off.
 void VSTPlugin::Crossfade(std::uint32_t frames)
 {
-    const size_t channels = std::min(m_pluginInputs.size(), m_pluginOutputs.size());
+    const std::int32_t channels = std::min(m_buffers.InputCount(), m_buffers.OutputCount());
     const float step = 1.0f / float(frames);
-    for (size_t channel = 0; channel < channels; ++channel)
+    for (std::int32_t channel = 0; channel < channels; ++channel)
     {
-        float* output = m_pluginOutputs[channel];
-        const float* dry = m_dry[channel].data();
+        float* output = m_buffers.Outputs()[channel];
+        const float* dry = m_buffers.Dry(channel);
         for (std::uint32_t frame = 0; frame < frames; ++frame)
         {
             const float toDry = m_bypassed ? float(frame) * step : 1.0f - float(frame) * step;
@@ -607,12 +541,12 @@ void VSTPlugin::RequestFlush(bool resetPosition)
 
 std::int32_t VSTPlugin::GetNumInputs()
 {
-    return _plugin ? _plugin->numInputs : 0;
+    return _plugin ? m_inputCount : 0;
 }
 
 std::int32_t VSTPlugin::GetNumOutputs()
 {
-    return _plugin ? _plugin->numOutputs : 0;
+    return _plugin ? m_outputCount : 0;
 }
 
 bool VSTPlugin::SetBlockSize(std::uint32_t frames)
@@ -640,12 +574,12 @@ bool VSTPlugin::HasEditor()
 
 std::int32_t VSTPlugin::GetLatency()
 {
-    return _plugin ? _plugin->initialDelay : 0;
+    return _plugin ? VSTBounds::Latency(_plugin->initialDelay) : 0;
 }
 
 std::int32_t VSTPlugin::GetChannelKind()
 {
-    return !_plugin || _plugin->numInputs != 0 ? 2 : 0;
+    return !_plugin || m_inputCount != 0 ? 2 : 0;
 }
 
 void VSTPlugin::SetTotalSamples(std::int64_t samples)
@@ -679,18 +613,22 @@ bool VSTPlugin::StopProcessing()
     return Dispatch(effMainsChanged, VstIntPtr(0)) == 0;
 }
 
-// Only a plug-in that cannot bypass itself and has a latency needs delay
-// lines. Some plug-ins settle their latency only once they process, and do
-// not report the change: the lines are made again then, once.
+// A plug-in that cannot bypass itself gets delay lines even before it has
+// a latency: some settle theirs only once they process, without reporting
+// it, and nothing may be allocated then.
+void VSTPlugin::PrepareDelayLines()
+{
+    if (m_softBypass || m_inputCount == 0)
+        m_delayLines.reset();
+    else if (!m_delayLines || m_delayLines->Channels() != m_inputCount)
+        m_delayLines = std::make_unique<VSTDelayLines>(m_inputCount, GetLatency());
+}
+
 void VSTPlugin::FollowLatency()
 {
-    const std::int32_t latency = _plugin->initialDelay;
-    if (m_softBypass || _plugin->numInputs == 0 || (m_delayLines ? m_delayLines->Latency() : 0) == latency)
-        return;
-    if (latency < 1)
-        m_delayLines.reset();
-    else
-        m_delayLines = std::make_unique<VSTDelayLines>(_plugin->numInputs, latency);
+    const std::int32_t latency = GetLatency();
+    if (m_delayLines && m_delayLines->Latency() != latency)
+        m_delayLines->Follow(latency);
 }
 
 bool VSTPlugin::StartProcessing()
@@ -699,9 +637,8 @@ bool VSTPlugin::StartProcessing()
         return true;
     m_active = true;
     Dispatch(effMainsChanged, VstIntPtr(1));
-    if (!m_delayLines)
-        FollowLatency();
-    PrepareBuffers(m_blockSize);
+    m_buffers.Prepare(m_inputCount, m_outputCount, m_blockSize);
+    PrepareDelayLines();
     m_crossfadePending = true;
     return Dispatch(effStartProcess) == 0;
 }
@@ -736,6 +673,7 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
 {
     if (m_busy)
         return;
+    value = VSTBounds::Normalised(value);
     TAutoLockCS plugin(&m_pluginLock, true);
     if (plugin.Locked())
     {
@@ -747,21 +685,30 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
     m_pendingAutomation[index] = value;
 }
 
+// Reported from inside the plug-in's own processing call, the change waits
+// for the next idle call: the buffers in use stay as they are, and nothing
+// is allocated on the processing thread. From any other thread it waits for
+// the processing call to end.
 void VSTPlugin::OnIOChanged()
 {
     if (m_busy)
         return;
-    bool wasActive = false;
-    {
-        TAutoLockCS lock(&m_pluginLock);
-        wasActive = m_active;
-        StopProcessing();
-        m_delayLines.reset();
-        UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
-    }
-    TAutoLockCS lock(&m_listenerLock);
-    for (AudioPluginListener* listener : m_listeners)
-        listener->OnIOChanged(this);
+    TAutoLockCS lock(&m_pluginLock);
+    if (m_processing)
+        m_ioChangePending = true;
+    else
+        ApplyIOChange();
+}
+
+void VSTPlugin::ApplyIOChange()
+{
+    const bool wasActive = m_active;
+    StopProcessing();
+    m_delayLines.reset();
+    CaptureCounts();
+    UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
+    m_buffers.Prepare(m_inputCount, m_outputCount, m_blockSize);
+    TellListeners([this](AudioPluginListener* listener) { listener->OnIOChanged(this); });
     if (wasActive)
         StartProcessing();
 }
@@ -775,7 +722,7 @@ void VSTPlugin::OnUpdateDisplay()
 
 VstIntPtr VSTPlugin::OnSizeWindow(std::int32_t width, std::int32_t height)
 {
-    if (!m_editor)
+    if (!m_editor || !VSTBounds::EditorSizeAccepted(width, height))
         return 0;
     emit ResizeWindow(width, height);
     return 1;
@@ -803,6 +750,8 @@ void VSTPlugin::QueueMidi(const MidiMessage& message)
 
 void VSTPlugin::Idle()
 {
+    if (m_ioChangePending.exchange(false))
+        OnIOChanged();
     if (m_needsIdle)
         Dispatch(effIdle);
     if (m_editor)
@@ -853,9 +802,10 @@ std::intptr_t VSTPlugin::OpenEditor(QWidget* parent)
 
 void VSTPlugin::GetEditorSize(QSize& size)
 {
-    ERect* rect = nullptr;
-    if (Dispatch(effEditGetRect, static_cast<void*>(&rect)) && rect)
-        size = QSize(rect->right - rect->left, rect->bottom - rect->top);
+    ERect* own = nullptr;
+    ERect rect{};
+    if (Dispatch(effEditGetRect, static_cast<void*>(&own)) && VSTBounds::ReadRect(own, rect))
+        size = QSize(rect.right - rect.left, rect.bottom - rect.top);
     else if (m_editor)
         size = m_editor->size();
 }
@@ -874,33 +824,34 @@ std::int32_t VSTPlugin::GetEditorRect(QRect& rect, bool& bypassLike)
     QRect stored;
     AudioPlugin::GetEditorRect(stored, bypassLike);
     ERect* own = nullptr;
-    if (!Dispatch(effEditGetRect, static_cast<void*>(&own)) || !own)
+    ERect plugin{};
+    if (!Dispatch(effEditGetRect, static_cast<void*>(&own)) || !VSTBounds::ReadRect(own, plugin))
         return 0;
     if (stored.left() != -1 && stored.width() != 0)
         rect = stored;
     else
         // Width and height come out as the plug-in's own.
-        rect = QRect(QPoint(-1, -1), QPoint(own->right - own->left - 2, own->bottom - own->top - 2));
+        rect = QRect(QPoint(-1, -1), QPoint(plugin.right - plugin.left - 2, plugin.bottom - plugin.top - 2));
     return 1;
 }
 
 std::wstring VSTPlugin::GetProgramName()
 {
-    char name[kProgramNameBytes] = {};
-    Dispatch(effGetProgramName, static_cast<void*>(name));
-    return Latin1(name, sizeof name);
+    VSTText name;
+    Dispatch(effGetProgramName, name.Room());
+    return name.Read(kProgramNameBytes);
 }
 
 std::int32_t VSTPlugin::GetNumParameters()
 {
-    return _plugin ? _plugin->numParams : 0;
+    return _plugin ? m_parameterCount : 0;
 }
 
 std::wstring VSTPlugin::ParameterText(VstInt32 opcode, std::int32_t index)
 {
-    char text[kParameterTextBytes] = {};
-    DispatchAt(opcode, index, 0, text);
-    return Latin1(text, sizeof text);
+    VSTText text;
+    m_dispatcher.At(opcode, index, 0, text.Room());
+    return text.Read(kParameterTextBytes);
 }
 
 // Plug-ins that leave a name empty often name the parameter in its
@@ -910,9 +861,9 @@ std::wstring VSTPlugin::GetParameterName(std::int32_t index)
     std::wstring name = ParameterText(effGetParamName, index);
     if (name.empty() || name == L" ")
     {
-        VstParameterProperties properties{};
-        if (DispatchAt(effGetParameterProperties, index, 0, &properties))
-            name = Latin1(properties.shortLabel, sizeof properties.shortLabel);
+        PropertiesRoom room;
+        if (m_dispatcher.At(effGetParameterProperties, index, 0, &room.properties))
+            name = VSTText::Latin1(room.properties.shortLabel, sizeof room.properties.shortLabel);
         else
             name = L"Param" + std::to_wstring(index + 1);
     }
@@ -940,12 +891,14 @@ bool VSTPlugin::SetParameter(std::int32_t index, float value)
 {
     if (!_plugin || m_ignoredParameters.count(index))
         return true;
-    Guarded(
-        [&]
-        {
-            _plugin->setParameter(_plugin, index, value);
-            return VstIntPtr(0);
-        });
+    try
+    {
+        Platform::GuardedCall([&] { _plugin->setParameter(_plugin, index, value); });
+    }
+    catch (...)
+    {
+        // A plug-in that fails to take a value keeps the one it had.
+    }
     return true;
 }
 
@@ -955,7 +908,8 @@ float VSTPlugin::GetParameter(std::int32_t index)
         return 0.0f;
     try
     {
-        return Platform::GuardedCall([&] { return _plugin->getParameter(_plugin, index); });
+        return VSTBounds::Normalised(
+            Platform::GuardedCall([&] { return _plugin->getParameter(_plugin, index); }));
     }
     catch (...)
     {
@@ -967,26 +921,25 @@ std::wstring VSTPlugin::GetParameterDisplay(std::int32_t index, float)
 {
     if (!_plugin)
         return {};
-    char text[kParameterTextBytes] = {};
+    VSTText text;
     try
     {
-        Ask(effGetParamDisplay, index, 0, text);
+        m_dispatcher.Ask(effGetParamDisplay, index, 0, text.Room());
     }
-    catch (const std::exception&)
+    catch (...)
     {
         return L"-";
     }
-    std::wstring display = Latin1(text, sizeof text);
+    std::wstring display = text.Read(kParameterTextBytes);
     if (!display.empty())
         return display;
-    wchar_t value[32];
-    std::swprintf(value, 32, L"%4.2f", double(GetParameter(index)));
-    return value;
+    // Whatever the user's numeric locale: "0.50", never "0,50".
+    return QString::number(double(GetParameter(index)), 'f', 2).rightJustified(4).toStdWString();
 }
 
 void VSTPlugin::Refreshed(AudioPluginParameter& parameter, std::int32_t index)
 {
-    parameter.currentStep = std::uint32_t(float(parameter.stepCount) * GetParameter(index));
+    parameter.currentStep = VSTBounds::Steps(parameter.stepCount, GetParameter(index));
     parameter.currentDisplay = m_ignoredParameters.count(index) ? L"-" : GetParameterDisplay(index, 0.0f);
 }
 
@@ -1008,7 +961,7 @@ float VSTPlugin::StepsToValue(std::int32_t index, std::uint32_t steps)
 
 std::uint32_t VSTPlugin::ValueToSteps(std::int32_t index, float value)
 {
-    return IsListed(index) ? std::uint32_t(float(m_parameters[size_t(index)].stepCount) * value) : 0;
+    return IsListed(index) ? VSTBounds::Steps(m_parameters[size_t(index)].stepCount, value) : 0;
 }
 
 void VSTPlugin::GetParameterTable(std::vector<AudioPluginParameter>& table)
@@ -1058,7 +1011,7 @@ AudioPluginParameter VSTPlugin::DescribeParameter(std::int32_t index,
         parameter.stepCount = kContinuousSteps;
         break;
     }
-    parameter.defaultStep = std::uint32_t(float(parameter.stepCount) * value);
+    parameter.defaultStep = VSTBounds::Steps(parameter.stepCount, value);
     return parameter;
 }
 
@@ -1071,9 +1024,9 @@ void VSTPlugin::Classify(AudioPluginParameter& parameter, std::int32_t index,
         parameter.kind = AudioPluginParameter::Fixed;
         return;
     }
-    VstParameterProperties properties{};
-    if (DispatchAt(effGetParameterProperties, index, 0, &properties) &&
-        (properties.flags & kVstParameterIsSwitch))
+    PropertiesRoom room;
+    if (m_dispatcher.At(effGetParameterProperties, index, 0, &room.properties) &&
+        (room.properties.flags & kVstParameterIsSwitch))
     {
         parameter.kind = AudioPluginParameter::Switch;
         return;
@@ -1136,7 +1089,7 @@ bool VSTPlugin::StorePreset(PluginState& state)
         if (TraceDispatch())
             g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - EFFECT SUPPORTS CHUNKS");
         void* chunk = nullptr;
-        const VstIntPtr size = DispatchAt(effGetChunk, kProgramChunk, 0, &chunk);
+        const VstIntPtr size = m_dispatcher.At(effGetChunk, kProgramChunk, 0, &chunk);
         if (size < 2 && TraceDispatch())
             g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - FAILED");
         if (size == 0)
@@ -1146,7 +1099,11 @@ bool VSTPlugin::StorePreset(PluginState& state)
         }
         if (size >= 2 && chunk)
         {
-            state.data = QByteArray(static_cast<const char*>(chunk), int(size));
+            if (!VSTBounds::CopyChunk(chunk, size, state.data))
+            {
+                VUISetMessage(VUI::kStatusDone, L" ");
+                return false;
+            }
             state.isChunk = 1;
         }
     }
@@ -1174,13 +1131,13 @@ void VSTPlugin::StoreParameterList(PluginState& state)
 {
     const std::int32_t count = GetNumParameters();
     state.isChunk = 0;
-    state.data = QByteArray(8 + count * kParameterEntryBytes, '\0');
+    state.data = QByteArray(int(8 + size_t(count) * kParameterEntryBytes), '\0');
     char* bytes = state.data.data();
     const std::uint32_t header[2] = {kParameterListVersion, std::uint32_t(count)};
     std::memcpy(bytes, header, sizeof header);
     for (std::int32_t index = 0; index < count; ++index)
     {
-        char* entry = bytes + 8 + index * kParameterEntryBytes;
+        char* entry = bytes + 8 + size_t(index) * kParameterEntryBytes;
         const QByteArray name = QString::fromStdWString(GetParameterName(index)).toUtf8();
         std::memcpy(entry, name.constData(), std::min(name.size(), kParameterNameBytes - 1));
         const float value = GetParameter(index);
@@ -1196,6 +1153,7 @@ void VSTPlugin::StoreParameterList(PluginState& state)
 bool VSTPlugin::LoadPreset(const PluginState& state)
 {
     SetLoadingPreset(true);
+    const auto loadingDone = Finally([this] { SetLoadingPreset(false); });
     VUISetMessage(VUI::kStatusMessage, L"Loading %ls Preset", m_name.c_str());
     bool loaded = false;
     if (_plugin && state.isChunk == 1)
@@ -1205,7 +1163,6 @@ bool VSTPlugin::LoadPreset(const PluginState& state)
     if (loaded)
         RestoreStateFlags(state);
     VUISetMessage(VUI::kStatusDone, L" ");
-    SetLoadingPreset(false);
     return loaded;
 }
 
@@ -1217,12 +1174,13 @@ bool VSTPlugin::LoadChunk(const PluginState& state)
     try
     {
         StopProcessing();
-        Ask(effBeginSetProgram, 0, 0, nullptr);
-        Ask(effSetChunk, kProgramChunk, state.data.size(), const_cast<char*>(state.data.constData()));
-        Ask(effEndSetProgram, 0, 0, nullptr);
+        m_dispatcher.Ask(effBeginSetProgram, 0, 0, nullptr);
+        m_dispatcher.Ask(effSetChunk, kProgramChunk, state.data.size(),
+                         const_cast<char*>(state.data.constData()));
+        m_dispatcher.Ask(effEndSetProgram, 0, 0, nullptr);
         StartProcessing();
     }
-    catch (const std::exception&)
+    catch (...)
     {
         DebugOut(L"VST Plugin exception in %ls", m_name.c_str());
     }
@@ -1267,7 +1225,7 @@ bool VSTPlugin::LoadParameterList(const PluginState& state)
             continue;
         float value;
         std::memcpy(&value, entry + kParameterNameBytes, sizeof value);
-        SetParameter(std::int32_t(position), value);
+        SetParameter(std::int32_t(position), VSTBounds::Normalised(value));
     }
     OnUpdateDisplay();
     return true;
@@ -1287,18 +1245,19 @@ void VSTPlugin::RestoreStateFlags(const PluginState& state)
 bool VSTPlugin::SendArrangements(const SpeakerArrangementRecord& input,
                                  const SpeakerArrangementRecord& output)
 {
-    // Copies: a plug-in may write into what it is given.
+    // Copies: a plug-in may write into what it is given. A fault is no
+    // refusal: it ends the attempts rather than calling the plug-in again.
     SpeakerArrangementRecord in = input;
     SpeakerArrangementRecord out = output;
-    return DispatchAt(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out) != 0;
+    return m_dispatcher.Ask(effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&in), &out) != 0;
 }
 
 bool VSTPlugin::UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_t outputFormat, bool force)
 {
     if (!_plugin)
         return false;
-    const std::int32_t inputs = _plugin->numInputs;
-    const std::int32_t outputs = _plugin->numOutputs;
+    const std::int32_t inputs = m_inputCount;
+    const std::int32_t outputs = m_outputCount;
     force = force || inputs != m_lastInputs || outputs != m_lastOutputs;
     if (!force && !m_arrangementEnabled)
         return false;
@@ -1331,7 +1290,7 @@ bool VSTPlugin::UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_
             accepted = SendArrangementsFor(in, out);
         }
     }
-    catch (const std::exception&)
+    catch (...)
     {
         DebugOut(L"Exception Caught in VST Plugin");
     }
@@ -1361,8 +1320,8 @@ bool VSTPlugin::SendArrangementsFor(std::uint32_t in, std::uint32_t out)
     if (SendArrangements(input, output))
         return true;
 
-    const std::int32_t inputs = _plugin->numInputs;
-    const std::int32_t outputs = _plugin->numOutputs;
+    const std::int32_t inputs = m_inputCount;
+    const std::int32_t outputs = m_outputCount;
     if (inputs == outputs && (inputs == 6 || inputs == 8) && inputs > ChannelCountOf(in) && in <= 12 &&
         out <= 12)
     {

@@ -3,7 +3,9 @@
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
 #include "Core/BaseLib/DynamicLibrary.h"
 #include "Core/BaseLib/KriticalSection.h"
+#include "Main/AudioEngineController/Effects/VST/VSTChannelBuffers.h"
 #include "Main/AudioEngineController/Effects/VST/VSTDelayLines.h"
+#include "Main/AudioEngineController/Effects/VST/VSTDispatcher.h"
 #include "Main/AudioEngineController/Effects/VST/VSTEventBuffer.h"
 #include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
 #include "Main/AudioEngineController/Effects/VST/VstAbi.h"
@@ -24,8 +26,9 @@ class QSize;
 class AudioPluginListener;
 
 // One loaded VST 2 plug-in. Every call into plug-in code goes through the
-// dispatch wrappers, which survive a plug-in fault (the host translates
-// faults into exceptions on its thread) by answering 0. The scan uses a
+// dispatcher, which survives a plug-in fault (the host translates faults
+// into exceptions on its thread) by answering 0, and every number the
+// plug-in reports is taken in through VSTBounds. The scan uses a
 // reduced path (LoadModule, Describe, EnumerateShellPlugins) that only
 // describes the plug-in without running it.
 class VSTPlugin : public QObject, public AudioPlugin
@@ -36,12 +39,13 @@ public:
     VSTPlugin();
     ~VSTPlugin() override;
 
-    // Index 0 and the other arguments 0. Calling one without a loaded plug-in
-    // is a caller's error; it is reported and answered with 0.
-    VstIntPtr Dispatch(VstInt32 opcode);
-    VstIntPtr Dispatch(VstInt32 opcode, void* ptr);
-    VstIntPtr Dispatch(VstInt32 opcode, VstIntPtr value);
-    VstIntPtr Dispatch(VstInt32 opcode, float opt);
+    // The opcode alone, or with a pointer, an integer value or a float; index
+    // 0 and the other arguments 0. Calling it without a loaded plug-in is a
+    // caller's error; it is reported and answered with 0.
+    template <class... Argument> VstIntPtr Dispatch(VstInt32 opcode, Argument... argument)
+    {
+        return m_dispatcher.Dispatch(opcode, argument...);
+    }
 
     // Loads the plug-in the description names: its path, and its subId for a
     // sub-plug-in of a shell. With reload, the library and the plug-in loaded
@@ -136,9 +140,6 @@ signals:
     void ResizeWindow(int width, int height);
 
 private:
-    template <class Call> VstIntPtr Guarded(Call call);
-    VstIntPtr DispatchAt(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr);
-    VstIntPtr Ask(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr);
     bool OpenLibrary(const QString& path);
     AEffect* RunEntryPoint(const QString& path, audioMasterCallback callback, bool& isPluginModule);
     bool Accept(AEffect* effect, const QString& path);
@@ -146,10 +147,15 @@ private:
     bool ReportsOwnName();
     void DetectSoftBypass();
     void SendStreamSettings(float sampleRate);
+    bool Refuse();
+    // The counts the wrapper works with until the next accepted I/O change.
+    void CaptureCounts();
+    void ApplyIOChange();
     template <class Notify> void TellListeners(Notify notify);
 
     // Processing.
-    void MapChannels(float** inputs, float** outputs);
+    void ProcessBlock(const TransportRecord& transport, float** inputs, float** outputs, std::uint32_t offset,
+                      std::uint32_t frames);
     void FollowTransport(const TransportRecord& transport);
     void RestartProcessing();
     void FollowLatency();
@@ -158,7 +164,7 @@ private:
     void BypassDry(std::uint32_t frames);
     void TakeDry(std::uint32_t frames);
     void Crossfade(std::uint32_t frames);
-    void PrepareBuffers(std::uint32_t frames);
+    void PrepareDelayLines();
 
     // Parameters and presets.
     void BuildParameterTable();
@@ -183,6 +189,13 @@ private:
     KriticalSection m_pluginLock;
     DynamicLibrary m_library;
     AEffect* _plugin = nullptr;
+    VSTDispatcher m_dispatcher{_plugin};
+    std::int32_t m_inputCount = 0;
+    std::int32_t m_outputCount = 0;
+    std::int32_t m_parameterCount = 0;
+    // An I/O change the plug-in reported from inside its processing call,
+    // applied by the next idle call rather than under the processing thread.
+    std::atomic<bool> m_ioChangePending{false};
     std::int32_t m_shellId = 0;
     std::uint32_t m_channelFormat = 2;
     bool m_active = false;
@@ -202,8 +215,6 @@ private:
     std::vector<std::uint32_t> m_channelSelection;
     std::vector<std::int32_t> m_inputMap;
     std::vector<std::int32_t> m_outputMap;
-    // Silence fed in, and what the plug-in makes of it, while it is flushed.
-    std::vector<float> m_scratch;
     std::unique_ptr<VSTDelayLines> m_delayLines;
     bool m_crossfadePending = false;
     bool m_arrangementEnabled = false;
@@ -223,12 +234,7 @@ private:
     bool m_midiActive = false;
     VSTEventBuffer m_eventBuffer;
 
-    // Made once for the block size, so that processing allocates nothing.
     std::int64_t m_ticksPerFrame = 0;
-    std::vector<float*> m_pluginInputs;
-    std::vector<float*> m_pluginOutputs;
-    std::vector<float*> m_scratchInputs;
-    std::vector<float*> m_scratchOutputs;
-    // The dry input of a crossfaded block, delayed like the plug-in.
-    std::vector<std::vector<float>> m_dry;
+    // Made when processing starts, so that processing allocates nothing.
+    VSTChannelBuffers m_buffers;
 };
