@@ -219,6 +219,10 @@ bool VST3Host::LaunchScanner(bool scan, bool)
     {
         DebugOut("VST3Host::LaunchScanner - %s", e.what());
     }
+    catch (...)
+    {
+        DebugOut("VST3Host::LaunchScanner - unknown exception");
+    }
     return written;
 }
 
