@@ -28,13 +28,6 @@ std::string VST3Guard::FirstFault() const
     return m_firstFault;
 }
 
-void VST3Guard::Forget()
-{
-    std::lock_guard<std::mutex> lock(m_faultLock);
-    m_firstFault.clear();
-    m_faulted = false;
-}
-
 void VST3Guard::Note(const char* what, const char* reason)
 {
     DebugOut("VST3 - %s: %s", what, reason);

@@ -7,7 +7,6 @@
 #include <exception>
 #include <mutex>
 #include <string>
-#include <type_traits>
 
 // The one way into plug-in code. Every call runs under the fault guard; a
 // fault or any exception the plug-in raises is traced with what was asked and
@@ -61,8 +60,6 @@ public:
 
     bool Faulted() const { return m_faulted; }
     std::string FirstFault() const;
-    // A fresh start, as after the plug-in was brought up again.
-    void Forget();
 
 private:
     void Note(const char* what, const char* reason);
