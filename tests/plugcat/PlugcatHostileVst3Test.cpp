@@ -99,6 +99,7 @@ TEST_F(PlugcatHostileVst3, EveryVariantFailsAloneAndSaysWhy)
         {"Hostile Bogus Midi", set, 0},
         {"Hostile Editor", {}, 0},
         {"Hostile Placeholder Latency", {}, 0},
+        {"Hostile Reload When Active", store, 0},
     };
     for (const Variant& variant : variants)
     {

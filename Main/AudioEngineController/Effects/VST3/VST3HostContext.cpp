@@ -62,6 +62,11 @@ vst3::tresult VST3HostContext::restartComponent(vst3::int32 flags)
 {
     if (!m_owner)
         return vst3::kResultFalse;
+    if (m_restarting.exchange(true))
+    {
+        DebugOut("VST3HostContext::restartComponent - %d asked for during a restart; ignored", int(flags));
+        return vst3::kResultFalse;
+    }
     try
     {
         Restart(flags);
@@ -74,6 +79,7 @@ vst3::tresult VST3HostContext::restartComponent(vst3::int32 flags)
     {
         DebugOut("VST3HostContext::restartComponent - unknown exception");
     }
+    m_restarting = false;
     return vst3::kResultOk;
 }
 

@@ -3,6 +3,8 @@
 #include "Main/AudioEngineController/Effects/VST3/Abi/Host.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
 
+#include <atomic>
+
 class VST3HostAttributeList;
 class VST3Plugin;
 
@@ -63,5 +65,8 @@ private:
     void Restart(vst3::int32 flags);
 
     VST3Plugin* const m_owner;
+    // Set while a restart runs, so that one the plug-in asks for meanwhile
+    // (a reload from inside setActive, say) cannot recurse without end.
+    std::atomic<bool> m_restarting{false};
     VST3HostAttributeList* const m_attributes;
 };
