@@ -498,6 +498,9 @@ void VST3Plugin::TearDown()
     CloseEditor();
     if (m_componentInitialised)
     {
+        // Audio buses go while the component still knows them: it is
+        // inactive by now, and forgets its buses when terminated.
+        m_activeBuses.DeactivateAudio(m_guard, *m_component.Get());
         m_guard.Call("terminate", vst3::kResultFalse, [this] { return m_component->terminate(); });
         if (m_controllerInitialised)
         {
