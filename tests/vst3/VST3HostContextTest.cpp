@@ -62,12 +62,21 @@ TEST(VST3HostContextTest, PassesThePlugInsRequestsToItsOwnerInAFixedOrder)
 }
 
 // Answers hold references of their own; the own attribute list does not.
+// Plug-ins that ask are told of exactly the interfaces the host calls.
 TEST(VST3HostContextTest, InterfacesAreAnsweredWithReferencesOfTheirOwn)
 {
     auto* context = new VST3HostContext(nullptr);
     EXPECT_NE(Ask(context, vst3::IUnitHandler::iid, vst3::kResultOk), nullptr);
     EXPECT_EQ(Ask(context, vst3::IAttributeList::iid, vst3::kResultOk), context->AttributeList());
     EXPECT_EQ(Ask(context, vst3::IPlugFrame::iid, vst3::kNotImplemented), nullptr);
+    auto* support = static_cast<vst3::IPlugInterfaceSupport*>(
+        Ask(context, vst3::IPlugInterfaceSupport::iid, vst3::kResultOk));
+    ASSERT_NE(support, nullptr);
+    EXPECT_EQ(support->isPlugInterfaceSupported(vst3::IAudioProcessor::iid), vst3::kResultTrue);
+    EXPECT_EQ(support->isPlugInterfaceSupported(vst3::IMidiMapping::iid), vst3::kResultTrue);
+    EXPECT_EQ(support->isPlugInterfaceSupported(vst3::IUnitInfo::iid), vst3::kResultFalse);
+    EXPECT_EQ(support->isPlugInterfaceSupported(vst3::IPlugFrame::iid), vst3::kResultFalse);
+    EXPECT_EQ(context->release(), 2u);
     EXPECT_EQ(context->release(), 1u);
     EXPECT_EQ(context->release(), 0u);
 }

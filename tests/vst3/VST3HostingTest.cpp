@@ -248,8 +248,9 @@ TEST(VST3HostingTest, SideChainsHearSilenceAndTracksGetTheirArrangements)
     hosting.host->ReleasePlugin(six);
     hosting.host->ReleasePlugin(hosting.Load(HostingId(4), 256 + 8));
     hosting.host->ReleasePlugin(hosting.Load(HostingId(4), 2));
-    const std::vector<std::string> offered{"setBusArrangements 3F,3 / 3F", "setBusArrangements 3F,3 / 3F",
-                                           "setBusArrangements 3,3 / 3"};
+    // Eight channels are offered whole first; only the refusal brings the bus's own width.
+    const std::vector<std::string> offered{"setBusArrangements 3F,3 / 3F", "setBusArrangements FF,3 / FF",
+                                           "setBusArrangements 3F,3 / 3F", "setBusArrangements 3,3 / 3"};
     EXPECT_EQ(report.Lines("setBusArrangements"), offered);
 }
 

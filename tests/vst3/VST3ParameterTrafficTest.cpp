@@ -1,9 +1,11 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3EventList.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3MemoryStream.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterChangeTransfer.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterChanges.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterValueQueue.h"
 
 #include <gtest/gtest.h>
+#include <limits>
 
 TEST(VST3ParameterTrafficTest, QueuesKeepOnePointPerOffsetAndPoolsReuseTheirQueues)
 {
@@ -67,4 +69,42 @@ TEST(VST3ParameterTrafficTest, EventListsDropWhatDoesNotFit)
     list->Clear();
     EXPECT_EQ(list->EventAt(0), nullptr);
     list->release();
+}
+
+// Positions and sizes come from the plug-in: none may carry the stream past
+// its limit, and a write that would is refused, not cut short.
+TEST(VST3MemoryStreamTest, KeepsEveryPositionWithinItsLimit)
+{
+    constexpr vst3::int64 kFar = std::numeric_limits<vst3::int64>::max() - 10;
+    auto* stream = new VST3MemoryStream;
+    char bytes[8] = {1, 2, 3, 4, 5, 6, 7, 8};
+    ASSERT_EQ(stream->write(bytes, 8, nullptr), vst3::kResultOk);
+    const struct
+    {
+        vst3::int64 pos;
+        vst3::int32 mode;
+        vst3::tresult result;
+        vst3::int64 position;
+    } seeks[] = {
+        {kFar, vst3::IBStream::kIBSeekSet, vst3::kResultFalse, 8},
+        {4, vst3::IBStream::kIBSeekSet, vst3::kResultOk, 4},
+        {kFar, vst3::IBStream::kIBSeekCur, vst3::kResultFalse, 4},
+        {-9, vst3::IBStream::kIBSeekEnd, vst3::kResultFalse, 4},
+        {VST3MemoryStream::kMaxBytes + 1, vst3::IBStream::kIBSeekSet, vst3::kResultFalse, 4},
+        {VST3MemoryStream::kMaxBytes - 4, vst3::IBStream::kIBSeekSet, vst3::kResultOk,
+         VST3MemoryStream::kMaxBytes - 4},
+    };
+    for (const auto& seek : seeks)
+    {
+        vst3::int64 position = -1;
+        EXPECT_EQ(stream->seek(seek.pos, seek.mode, nullptr), seek.result) << seek.pos;
+        ASSERT_EQ(stream->tell(&position), vst3::kResultOk);
+        EXPECT_EQ(position, seek.position) << seek.pos;
+    }
+    vst3::int32 written = -1;
+    EXPECT_EQ(stream->write(bytes, 8, &written), vst3::kOutOfMemory);
+    EXPECT_EQ(written, 0);
+    EXPECT_TRUE(stream->Overflowed());
+    EXPECT_EQ(stream->Bytes().size(), 8) << "nothing was grown for the refused write";
+    stream->release();
 }

@@ -5,32 +5,6 @@ VST3EventList::VST3EventList(vst3::int32 capacity)
     SetMaximumSize(capacity);
 }
 
-vst3::tresult VST3EventList::queryInterface(const vst3::TUID interfaceId, void** obj)
-{
-    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) ||
-        vst3::uidEqual(interfaceId, vst3::IEventList::iid))
-    {
-        addRef();
-        *obj = static_cast<vst3::IEventList*>(this);
-        return vst3::kResultOk;
-    }
-    *obj = nullptr;
-    return vst3::kNoInterface;
-}
-
-vst3::uint32 VST3EventList::addRef()
-{
-    return ++m_refCount;
-}
-
-vst3::uint32 VST3EventList::release()
-{
-    const vst3::uint32 left = --m_refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 vst3::tresult VST3EventList::getEvent(vst3::int32 index, vst3::Event& e)
 {
     const vst3::Event* event = EventAt(index);

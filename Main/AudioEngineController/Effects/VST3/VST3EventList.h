@@ -1,23 +1,19 @@
 #pragma once
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Events.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
 
-#include <atomic>
 #include <memory>
 
 // The events of one block in a buffer of fixed size: events past its end
 // are dropped, so collecting them never allocates.
-class VST3EventList : public vst3::IEventList
+class VST3EventList : public VST3Object<vst3::IEventList>
 {
 public:
     explicit VST3EventList(vst3::int32 capacity);
     virtual ~VST3EventList() = default;
     VST3EventList(const VST3EventList&) = delete;
     VST3EventList& operator=(const VST3EventList&) = delete;
-
-    vst3::tresult queryInterface(const vst3::TUID interfaceId, void** obj) override;
-    vst3::uint32 addRef() override;
-    vst3::uint32 release() override;
 
     vst3::int32 getEventCount() override { return m_count; }
     vst3::tresult getEvent(vst3::int32 index, vst3::Event& e) override;
@@ -30,7 +26,6 @@ public:
     void Clear() { m_count = 0; }
 
 private:
-    std::atomic<vst3::uint32> m_refCount{1};
     std::unique_ptr<vst3::Event[]> m_events;
     vst3::int32 m_capacity = 0;
     vst3::int32 m_count = 0;

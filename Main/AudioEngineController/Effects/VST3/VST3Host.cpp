@@ -228,6 +228,10 @@ bool VST3Host::LaunchScanner(bool scan, bool)
     {
         DebugOut("VST3Host::LaunchScanner - %s", e.what());
     }
+    catch (...)
+    {
+        DebugOut("VST3Host::LaunchScanner - unknown exception");
+    }
     // A stopped scan keeps what it found, as a finished one does.
     schedule.Flush();
     return written;

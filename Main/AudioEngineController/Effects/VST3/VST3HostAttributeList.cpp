@@ -3,34 +3,6 @@
 #include <algorithm>
 #include <cstring>
 
-vst3::tresult VST3HostAttributeList::queryInterface(const vst3::TUID interfaceId, void** obj)
-{
-    if (!obj)
-        return vst3::kInvalidArgument;
-    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) ||
-        vst3::uidEqual(interfaceId, vst3::IAttributeList::iid))
-    {
-        addRef();
-        *obj = static_cast<vst3::IAttributeList*>(this);
-        return vst3::kResultOk;
-    }
-    *obj = nullptr;
-    return vst3::kNoInterface;
-}
-
-vst3::uint32 VST3HostAttributeList::addRef()
-{
-    return ++m_refCount;
-}
-
-vst3::uint32 VST3HostAttributeList::release()
-{
-    const vst3::uint32 left = --m_refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 vst3::tresult VST3HostAttributeList::Store(AttrID id, Value value)
 {
     if (!id)

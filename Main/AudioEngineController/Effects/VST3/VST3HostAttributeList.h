@@ -1,25 +1,21 @@
 #pragma once
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Message.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
 
-#include <atomic>
 #include <map>
 #include <memory>
 #include <string>
 
 // The attribute list the host hands to a plug-in: named integers, floats,
 // strings and byte blocks that a component and its controller exchange.
-class VST3HostAttributeList : public vst3::IAttributeList
+class VST3HostAttributeList : public VST3Object<vst3::IAttributeList>
 {
 public:
     VST3HostAttributeList() = default;
     virtual ~VST3HostAttributeList() = default;
     VST3HostAttributeList(const VST3HostAttributeList&) = delete;
     VST3HostAttributeList& operator=(const VST3HostAttributeList&) = delete;
-
-    vst3::tresult queryInterface(const vst3::TUID interfaceId, void** obj) override;
-    vst3::uint32 addRef() override;
-    vst3::uint32 release() override;
 
     vst3::tresult setInt(AttrID id, vst3::int64 value) override;
     vst3::tresult getInt(AttrID id, vst3::int64& value) override;
@@ -47,6 +43,5 @@ private:
     const Value* Find(AttrID id) const;
     static Value WithBuffer(const void* data, std::uint32_t size, std::size_t bytes, std::size_t capacity);
 
-    std::atomic<vst3::uint32> m_refCount{1};
     std::map<std::string, Value> m_values;
 };

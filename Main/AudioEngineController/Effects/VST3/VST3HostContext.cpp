@@ -1,7 +1,11 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3HostContext.h"
 
 #include "Core/BaseLib/Debug.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Component.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Controller.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Message.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/View.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
@@ -19,53 +23,20 @@ VST3HostContext::~VST3HostContext()
     m_attributes->release();
 }
 
-template <class Interface> bool VST3HostContext::Offer(const vst3::TUID interfaceId, void** obj)
-{
-    if (!vst3::uidEqual(interfaceId, Interface::iid))
-        return false;
-    addRef();
-    *obj = static_cast<Interface*>(this);
-    return true;
-}
-
 vst3::tresult VST3HostContext::queryInterface(const vst3::TUID interfaceId, void** obj)
 {
     if (!obj)
         return vst3::kInvalidArgument;
+    // The context's own list is lent, not shared: no reference is added.
     if (vst3::uidEqual(interfaceId, vst3::IAttributeList::iid))
     {
         *obj = static_cast<vst3::IAttributeList*>(m_attributes);
         return vst3::kResultOk;
     }
-    // FUnknown is answered through the primary interface.
-    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid))
-    {
-        addRef();
-        *obj = static_cast<vst3::IComponentHandler*>(this);
-        return vst3::kResultOk;
-    }
-    if (Offer<vst3::IComponentHandler>(interfaceId, obj) ||
-        Offer<vst3::IComponentHandler2>(interfaceId, obj) ||
-        Offer<vst3::IComponentHandler3>(interfaceId, obj) ||
-        Offer<vst3::IContextMenuTarget>(interfaceId, obj) ||
-        Offer<vst3::IHostApplication>(interfaceId, obj) || Offer<vst3::IUnitHandler>(interfaceId, obj) ||
-        Offer<vst3::IComponentHandlerBusActivation>(interfaceId, obj))
+    if (Offer(interfaceId, obj))
         return vst3::kResultOk;
     *obj = nullptr;
     return vst3::kNotImplemented;
-}
-
-vst3::uint32 VST3HostContext::addRef()
-{
-    return ++m_refCount;
-}
-
-vst3::uint32 VST3HostContext::release()
-{
-    const vst3::uint32 left = --m_refCount;
-    if (left == 0)
-        delete this;
-    return left;
 }
 
 vst3::tresult VST3HostContext::beginEdit(vst3::ParamID id)
@@ -91,6 +62,11 @@ vst3::tresult VST3HostContext::restartComponent(vst3::int32 flags)
 {
     if (!m_owner)
         return vst3::kResultFalse;
+    if (m_restarting.exchange(true))
+    {
+        DebugOut("VST3HostContext::restartComponent - %d asked for during a restart; ignored", int(flags));
+        return vst3::kResultFalse;
+    }
     try
     {
         Restart(flags);
@@ -99,6 +75,11 @@ vst3::tresult VST3HostContext::restartComponent(vst3::int32 flags)
     {
         DebugOut("VST3HostContext::restartComponent - %s", e.what());
     }
+    catch (...)
+    {
+        DebugOut("VST3HostContext::restartComponent - unknown exception");
+    }
+    m_restarting = false;
     return vst3::kResultOk;
 }
 
@@ -204,5 +185,16 @@ vst3::tresult VST3HostContext::notifyProgramListChange(vst3::ProgramListID, vst3
 vst3::tresult VST3HostContext::requestBusActivation(vst3::MediaType, vst3::BusDirection, vst3::int32,
                                                     vst3::TBool)
 {
+    return vst3::kResultFalse;
+}
+
+vst3::tresult VST3HostContext::isPlugInterfaceSupported(const vst3::TUID interfaceId)
+{
+    for (const vst3::Uid& used :
+         {vst3::IComponent::iid, vst3::IAudioProcessor::iid, vst3::IEditController::iid,
+          vst3::IConnectionPoint::iid, vst3::IMidiMapping::iid, vst3::IInfoListener::iid,
+          vst3::IPlugViewContentScaleSupport::iid})
+        if (vst3::uidEqual(interfaceId, used))
+            return vst3::kResultTrue;
     return vst3::kResultFalse;
 }

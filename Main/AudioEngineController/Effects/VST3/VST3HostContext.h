@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Host.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
 
 #include <atomic>
 
@@ -15,13 +16,10 @@ class VST3Plugin;
 // Plug-ins may keep references to the context for as long as they like; the
 // owner pointer is never cleared, so none may call a handler method after its
 // wrapper is gone.
-class VST3HostContext : public vst3::IComponentHandler,
-                        public vst3::IComponentHandler2,
-                        public vst3::IComponentHandler3,
-                        public vst3::IContextMenuTarget,
-                        public vst3::IHostApplication,
-                        public vst3::IUnitHandler,
-                        public vst3::IComponentHandlerBusActivation
+class VST3HostContext
+    : public VST3Object<vst3::IComponentHandler, vst3::IComponentHandler2, vst3::IComponentHandler3,
+                        vst3::IContextMenuTarget, vst3::IHostApplication, vst3::IUnitHandler,
+                        vst3::IComponentHandlerBusActivation, vst3::IPlugInterfaceSupport>
 {
 public:
     // The name every plug-in is told it runs in.
@@ -34,8 +32,6 @@ public:
     VST3HostContext& operator=(const VST3HostContext&) = delete;
 
     vst3::tresult queryInterface(const vst3::TUID interfaceId, void** obj) override;
-    vst3::uint32 addRef() override;
-    vst3::uint32 release() override;
 
     vst3::tresult beginEdit(vst3::ParamID id) override;
     vst3::tresult performEdit(vst3::ParamID id, vst3::ParamValue valueNormalized) override;
@@ -59,14 +55,18 @@ public:
     vst3::tresult requestBusActivation(vst3::MediaType type, vst3::BusDirection dir, vst3::int32 index,
                                        vst3::TBool state) override;
 
+    // Only the interfaces the wrapper asks for and calls.
+    vst3::tresult isPlugInterfaceSupported(const vst3::TUID interfaceId) override;
+
     // The context's own list, which the wrapper fills with the channel context.
     VST3HostAttributeList* AttributeList() const { return m_attributes; }
 
 private:
-    template <class Interface> bool Offer(const vst3::TUID interfaceId, void** obj);
     void Restart(vst3::int32 flags);
 
-    std::atomic<vst3::uint32> m_refCount{1};
     VST3Plugin* const m_owner;
+    // Set while a restart runs, so that one the plug-in asks for meanwhile
+    // (a reload from inside setActive, say) cannot recurse without end.
+    std::atomic<bool> m_restarting{false};
     VST3HostAttributeList* const m_attributes;
 };

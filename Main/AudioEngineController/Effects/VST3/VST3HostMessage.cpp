@@ -10,33 +10,6 @@ VST3HostMessage::~VST3HostMessage()
         m_attributes->release();
 }
 
-vst3::tresult VST3HostMessage::queryInterface(const vst3::TUID interfaceId, void** obj)
-{
-    if (!obj)
-        return vst3::kInvalidArgument;
-    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) || vst3::uidEqual(interfaceId, vst3::IMessage::iid))
-    {
-        addRef();
-        *obj = static_cast<vst3::IMessage*>(this);
-        return vst3::kResultOk;
-    }
-    *obj = nullptr;
-    return vst3::kNoInterface;
-}
-
-vst3::uint32 VST3HostMessage::addRef()
-{
-    return ++m_refCount;
-}
-
-vst3::uint32 VST3HostMessage::release()
-{
-    const vst3::uint32 left = --m_refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 vst3::FIDString VST3HostMessage::getMessageID()
 {
     return m_id.get();

@@ -2,32 +2,6 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
-
-vst3::tresult VST3MemoryStream::queryInterface(const vst3::TUID interfaceId, void** obj)
-{
-    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) || vst3::uidEqual(interfaceId, vst3::IBStream::iid))
-    {
-        addRef();
-        *obj = static_cast<vst3::IBStream*>(this);
-        return vst3::kResultOk;
-    }
-    *obj = nullptr;
-    return vst3::kNoInterface;
-}
-
-vst3::uint32 VST3MemoryStream::addRef()
-{
-    return ++m_refCount;
-}
-
-vst3::uint32 VST3MemoryStream::release()
-{
-    const vst3::uint32 left = --m_refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
 
 vst3::tresult VST3MemoryStream::read(void* buffer, vst3::int32 numBytes, vst3::int32* numBytesRead)
 {
@@ -46,11 +20,17 @@ vst3::tresult VST3MemoryStream::read(void* buffer, vst3::int32 numBytes, vst3::i
 // Writing past the end fills the gap with zeros.
 vst3::tresult VST3MemoryStream::write(void* buffer, vst3::int32 numBytes, vst3::int32* numBytesWritten)
 {
+    if (numBytesWritten)
+        *numBytesWritten = 0;
     if (numBytes < 0 || (numBytes > 0 && !buffer))
         return vst3::kInvalidArgument;
+    // The position never passes kMaxBytes, so the sum cannot overflow.
     const vst3::int64 end = m_position + numBytes;
-    if (end > std::numeric_limits<int>::max())
+    if (end > kMaxBytes)
+    {
+        m_overflowed = true;
         return vst3::kOutOfMemory;
+    }
     if (end > m_bytes.size())
         m_bytes.append(QByteArray(int(end - m_bytes.size()), '\0'));
     if (numBytes > 0)
@@ -63,14 +43,15 @@ vst3::tresult VST3MemoryStream::write(void* buffer, vst3::int32 numBytes, vst3::
 
 vst3::tresult VST3MemoryStream::seek(vst3::int64 pos, vst3::int32 mode, vst3::int64* result)
 {
-    vst3::int64 target = pos;
+    vst3::int64 base = 0;
     if (mode == kIBSeekCur)
-        target += m_position;
+        base = m_position;
     else if (mode == kIBSeekEnd)
-        target += m_bytes.size();
+        base = m_bytes.size();
     else if (mode != kIBSeekSet)
         return vst3::kInvalidArgument;
-    if (target < 0)
+    vst3::int64 target = 0;
+    if (__builtin_add_overflow(base, pos, &target) || target < 0 || target > kMaxBytes)
         return vst3::kResultFalse;
     m_position = target;
     if (result)

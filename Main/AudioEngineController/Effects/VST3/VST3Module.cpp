@@ -3,10 +3,9 @@
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/FileUtilities.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Factory.h"
-#include "Platform/FaultGuard.h"
 
 #include <QFileInfo>
-#include <stdexcept>
+#include <utility>
 
 namespace
 {
@@ -16,23 +15,6 @@ QString BundleLibrary(const QString& bundle)
            QStringLiteral(".so");
 }
 
-// Leaving a module must go on past a fault in any one step, so that the
-// library is still closed.
-template <class F> void TryToLeave(const char* step, F&& f)
-{
-    try
-    {
-        Platform::GuardedCall(f);
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Module::Unload - %s: %s", step, e.what());
-    }
-    catch (...)
-    {
-        DebugOut("VST3Module::Unload - %s: unknown exception", step);
-    }
-}
 } // namespace
 
 QString VST3Module::BinaryPath(const QString& path)
@@ -66,16 +48,8 @@ bool VST3Module::Load(const std::wstring& path)
     const auto entry = reinterpret_cast<vst3::ModuleEntryFunc>(m_library.Symbol(vst3::kModuleEntryName));
     if (!entry)
         return true;
-    try
-    {
-        void* handle = m_library.Handle();
-        return Platform::GuardedCall([&] { return entry(handle); });
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Module::Load - ModuleEntry: %s", e.what());
-        return false;
-    }
+    void* handle = m_library.Handle();
+    return m_guard.Call("ModuleEntry", false, [&] { return entry(handle); });
 }
 
 vst3::IPluginFactory* VST3Module::GetFactory()
@@ -85,7 +59,8 @@ vst3::IPluginFactory* VST3Module::GetFactory()
     const auto getFactory =
         reinterpret_cast<vst3::GetFactoryProc>(m_library.Symbol(vst3::kGetPluginFactoryName));
     if (getFactory)
-        m_factory = Platform::GuardedCall([&] { return getFactory(); });
+        m_factory = m_guard.Call("GetPluginFactory", static_cast<vst3::IPluginFactory*>(nullptr),
+                                 [&] { return getFactory(); });
     return m_factory;
 }
 
@@ -93,11 +68,12 @@ void VST3Module::Unload()
 {
     if (!m_loaded)
         return;
-    if (m_factory)
-        TryToLeave("release factory", [factory = m_factory] { factory->release(); });
-    m_factory = nullptr;
+    // Leaving goes on past a fault in any one step, so that the library is
+    // still closed.
+    if (vst3::IPluginFactory* factory = std::exchange(m_factory, nullptr))
+        m_guard.Run("release factory", [factory] { factory->release(); });
     if (const auto exit = reinterpret_cast<vst3::ModuleExitFunc>(m_library.Symbol(vst3::kModuleExitName)))
-        TryToLeave("ModuleExit", [exit] { exit(); });
+        m_guard.Run("ModuleExit", [exit] { exit(); });
     // Unguarded, like loading: the loader holds its own lock meanwhile.
     m_library.Unload();
     m_loaded = false;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BaseLib/DynamicLibrary.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Guard.h"
 
 #include <QString>
 #include <string>
@@ -11,8 +12,8 @@ class IPluginFactory;
 }
 
 // One loaded copy of a VST 3 module, owned by one wrapper. Every call into the
-// module runs under the fault guard, so a module that faults while it loads,
-// enters or leaves surfaces as an exception (or a false answer), not a crash.
+// module runs under the fault guard, so a module that faults while it enters
+// or leaves gives a false answer and a trace line, not a crash.
 class VST3Module
 {
 public:
@@ -38,6 +39,7 @@ public:
     static std::string FileTime(const QString& path);
 
 private:
+    VST3Guard m_guard;
     bool m_loaded = false;
     vst3::IPluginFactory* m_factory = nullptr;
     DynamicLibrary m_library;

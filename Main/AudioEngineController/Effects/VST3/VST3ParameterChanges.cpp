@@ -12,32 +12,6 @@ VST3ParameterChanges::~VST3ParameterChanges()
     Resize(0);
 }
 
-vst3::tresult VST3ParameterChanges::queryInterface(const vst3::TUID interfaceId, void** obj)
-{
-    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) ||
-        vst3::uidEqual(interfaceId, vst3::IParameterChanges::iid))
-    {
-        addRef();
-        *obj = static_cast<vst3::IParameterChanges*>(this);
-        return vst3::kResultOk;
-    }
-    *obj = nullptr;
-    return vst3::kNoInterface;
-}
-
-vst3::uint32 VST3ParameterChanges::addRef()
-{
-    return ++m_refCount;
-}
-
-vst3::uint32 VST3ParameterChanges::release()
-{
-    const vst3::uint32 left = --m_refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 vst3::IParamValueQueue* VST3ParameterChanges::getParameterData(vst3::int32 index)
 {
     return index >= 0 && index < m_used ? m_pool[std::size_t(index)] : nullptr;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
 
-#include <atomic>
 #include <vector>
 
 class VST3ParameterValueQueue;
@@ -10,17 +10,13 @@ class VST3ParameterValueQueue;
 // The parameter changes of one block. Queues are kept in a pool once made:
 // clearing only forgets how many are in use, so a block that changes no more
 // parameters than the pool holds allocates nothing.
-class VST3ParameterChanges : public vst3::IParameterChanges
+class VST3ParameterChanges : public VST3Object<vst3::IParameterChanges>
 {
 public:
     explicit VST3ParameterChanges(vst3::int32 size);
     virtual ~VST3ParameterChanges();
     VST3ParameterChanges(const VST3ParameterChanges&) = delete;
     VST3ParameterChanges& operator=(const VST3ParameterChanges&) = delete;
-
-    vst3::tresult queryInterface(const vst3::TUID interfaceId, void** obj) override;
-    vst3::uint32 addRef() override;
-    vst3::uint32 release() override;
 
     vst3::int32 getParameterCount() override { return m_used; }
     // The queues stay the container's: no reference is added.
@@ -32,7 +28,6 @@ public:
     void Clear() { m_used = 0; }
 
 private:
-    std::atomic<vst3::uint32> m_refCount{1};
     std::vector<VST3ParameterValueQueue*> m_pool;
     vst3::int32 m_used = 0;
 };

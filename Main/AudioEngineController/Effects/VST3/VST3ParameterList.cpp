@@ -1,6 +1,9 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterList.h"
 
-#include "Platform/FaultGuard.h"
+#include "Core/BaseLib/Debug.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Guard.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Limits.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Text.h"
 
 #include <QString>
 #include <algorithm>
@@ -9,19 +12,6 @@ namespace
 {
 constexpr std::uint32_t kContinuousRange = 10000;
 constexpr std::size_t kMaxTitle = 127;
-
-std::u16string Text(const vst3::String128 text)
-{
-    std::size_t length = 0;
-    while (length < 128 && text[length] != 0)
-        ++length;
-    return std::u16string(text, length);
-}
-
-std::wstring Wide(const std::u16string& text)
-{
-    return QString::fromUtf16(text.data(), int(text.size())).toStdWString();
-}
 
 bool Contains(const std::u16string& text, const char16_t* part)
 {
@@ -39,41 +29,58 @@ bool NamesASwitch(const std::u16string& title)
     return false;
 }
 
+// NaN counts as 0.
 std::uint32_t Steps(std::uint32_t range, double normalised)
 {
-    return std::uint32_t(range * std::clamp(normalised, 0.0, 1.0) + 0.5);
+    return normalised >= 0.0 ? std::uint32_t(range * std::min(normalised, 1.0) + 0.5) : 0;
 }
 
-std::wstring Display(vst3::IEditController& controller, vst3::ParamID id, double value)
+// What the list keeps of a parameter's record: its step count within ours.
+vst3::ParameterInfo Bounded(vst3::ParameterInfo info)
 {
-    vst3::String128 text = {};
-    const vst3::tresult result =
-        Platform::GuardedCall([&] { return controller.getParamStringByValue(id, value, text); });
-    return result == vst3::kResultOk ? Wide(Text(text)) : std::wstring();
+    if (info.stepCount > VST3Limits::kMaxSteps)
+        DebugOut("VST3 - parameter %u has %d steps; handled as continuous", unsigned(info.id),
+                 int(info.stepCount));
+    if (info.stepCount < 0 || info.stepCount > VST3Limits::kMaxSteps)
+        info.stepCount = 0;
+    return info;
 }
 } // namespace
 
-void VST3ParameterList::Build(vst3::IEditController& controller)
+std::wstring VST3ParameterList::Display(VST3Guard& guard, vst3::IEditController& controller, vst3::ParamID id,
+                                        double value)
+{
+    vst3::String128 text = {};
+    const vst3::tresult result =
+        guard.Call("getParamStringByValue", vst3::kResultFalse,
+                   [&] { return controller.getParamStringByValue(id, value, text); });
+    return result == vst3::kResultOk ? VST3Text::Wide(text) : std::wstring();
+}
+
+void VST3ParameterList::Build(VST3Guard& guard, vst3::IEditController& controller)
 {
     m_listed.clear();
     m_indices.clear();
     m_hasBypass = false;
     m_bypassId = vst3::kNoParamId;
-    const vst3::int32 count = Platform::GuardedCall([&] { return controller.getParameterCount(); });
-    for (vst3::int32 index = 0; index < count; ++index)
+    m_bypassOn = false;
+    const vst3::int32 count =
+        guard.Count("parameters", VST3Limits::kMaxParameters, [&] { return controller.getParameterCount(); });
+    for (vst3::int32 index = 0; index < count && !guard.Faulted(); ++index)
     {
         vst3::ParameterInfo info{};
-        if (Platform::GuardedCall([&] { return controller.getParameterInfo(index, info); }) !=
-            vst3::kResultOk)
+        if (guard.Call("getParameterInfo", vst3::kResultFalse,
+                       [&] { return controller.getParameterInfo(index, info); }) != vst3::kResultOk)
             continue;
         if (info.flags & vst3::ParameterInfo::kIsBypass)
         {
             m_hasBypass = true;
             m_bypassId = info.id;
-            m_bypassOn = Platform::GuardedCall([&] { return controller.getParamNormalized(info.id); }) == 1.0;
+            m_bypassOn = guard.Call("getParamNormalized", 0.0,
+                                    [&] { return controller.getParamNormalized(info.id); }) == 1.0;
         }
         else if (IsListed(info))
-            m_listed.push_back(info);
+            m_listed.push_back(Bounded(info));
     }
     std::stable_sort(m_listed.begin(), m_listed.end(),
                      [](const vst3::ParameterInfo& a, const vst3::ParameterInfo& b)
@@ -94,7 +101,7 @@ bool VST3ParameterList::IsListed(const vst3::ParameterInfo& info)
                                       vst3::ParameterInfo::kIsProgramChange | vst3::ParameterInfo::kIsBypass;
     if (info.flags & kUnlisted)
         return false;
-    const std::u16string title = Text(info.title);
+    const std::u16string title = VST3Text::Units(info.title);
     if (title.empty())
         return false;
     for (const char16_t* marker : {u"reserved", u"MIDI CC", u"MIDI Controller", u"dirty flag"})
@@ -116,7 +123,7 @@ std::u16string VST3ParameterList::ShortTitle(const std::u16string& title)
 
 std::wstring VST3ParameterList::Title(const vst3::ParameterInfo& info)
 {
-    return Wide(ShortTitle(Text(info.title)));
+    return VST3Text::Wide(ShortTitle(VST3Text::Units(info.title)));
 }
 
 std::uint32_t VST3ParameterList::Range(const vst3::ParameterInfo& info, std::uint32_t& kind)
@@ -126,7 +133,7 @@ std::uint32_t VST3ParameterList::Range(const vst3::ParameterInfo& info, std::uin
         kind = AudioPluginParameter::List;
         return std::uint32_t(info.stepCount);
     }
-    if (info.stepCount == 1 || NamesASwitch(Text(info.title)))
+    if (info.stepCount == 1 || NamesASwitch(ShortTitle(VST3Text::Units(info.title))))
     {
         kind = AudioPluginParameter::Switch;
         return 1;
@@ -135,22 +142,25 @@ std::uint32_t VST3ParameterList::Range(const vst3::ParameterInfo& info, std::uin
     return kContinuousRange;
 }
 
-AudioPluginParameter VST3ParameterList::Describe(std::int32_t index, vst3::IEditController& controller) const
+AudioPluginParameter VST3ParameterList::Describe(std::int32_t index, VST3Guard& guard,
+                                                 vst3::IEditController& controller) const
 {
     const vst3::ParameterInfo& info = Info(index);
     AudioPluginParameter parameter;
     parameter.name = Title(info);
-    parameter.label = Wide(Text(info.units));
+    parameter.label = VST3Text::Wide(info.units);
     parameter.identifier = info.id;
     parameter.stepCount = Range(info, parameter.kind);
-    const double current = Platform::GuardedCall([&] { return controller.getParamNormalized(info.id); });
+    const double current =
+        guard.Call("getParamNormalized", 0.0, [&] { return controller.getParamNormalized(info.id); });
     parameter.defaultStep = Steps(parameter.stepCount, info.defaultNormalizedValue);
     parameter.currentStep = Steps(parameter.stepCount, current);
-    parameter.currentDisplay = Display(controller, info.id, current);
-    parameter.displayAtMin = Display(controller, info.id, 0.0);
-    parameter.displayAtMax = Display(controller, info.id, 1.0);
+    parameter.currentDisplay = Display(guard, controller, info.id, current);
+    parameter.displayAtMin = Display(guard, controller, info.id, 0.0);
+    parameter.displayAtMax = Display(guard, controller, info.id, 1.0);
     if (parameter.kind == AudioPluginParameter::List)
-        for (std::uint32_t step = 0; step <= parameter.stepCount; ++step)
-            parameter.valueTexts.push_back(Display(controller, info.id, double(step) / parameter.stepCount));
+        for (std::uint32_t step = 0; step <= parameter.stepCount && !guard.Faulted(); ++step)
+            parameter.valueTexts.push_back(
+                Display(guard, controller, info.id, double(step) / parameter.stepCount));
     return parameter;
 }

@@ -3,6 +3,8 @@
 #include "Core/BaseLib/AudioPlugins/AudioPluginParameter.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Controller.h"
 
+class VST3Guard;
+
 #include <cstdint>
 #include <map>
 #include <string>
@@ -16,8 +18,10 @@
 class VST3ParameterList
 {
 public:
-    // Every call into the controller runs under the fault guard and may throw.
-    void Build(vst3::IEditController& controller);
+    // Every call into the controller runs through the guard. A parameter
+    // count past our limit is refused with a VST3Refusal; a step count past
+    // ours makes the parameter continuous.
+    void Build(VST3Guard& guard, vst3::IEditController& controller);
 
     std::int32_t Count() const { return std::int32_t(m_listed.size()); }
     // index must be below Count().
@@ -31,7 +35,11 @@ public:
 
     // The engine's descriptor of a listed parameter, with its current value
     // and display texts.
-    AudioPluginParameter Describe(std::int32_t index, vst3::IEditController& controller) const;
+    AudioPluginParameter Describe(std::int32_t index, VST3Guard& guard,
+                                  vst3::IEditController& controller) const;
+    // The controller's text for a value; empty when it has none.
+    static std::wstring Display(VST3Guard& guard, vst3::IEditController& controller, vst3::ParamID id,
+                                double value);
     // Steps of a parameter: 10000 for a continuous control, 1 for a switch,
     // n for a list of n + 1 values.
     static std::uint32_t Range(const vst3::ParameterInfo& info, std::uint32_t& kind);

@@ -11,32 +11,6 @@ VST3ParameterValueQueue::VST3ParameterValueQueue(vst3::ParamID id) : m_id(id)
     m_points.reserve(kReservedPoints);
 }
 
-vst3::tresult VST3ParameterValueQueue::queryInterface(const vst3::TUID interfaceId, void** obj)
-{
-    if (vst3::uidEqual(interfaceId, vst3::FUnknown::iid) ||
-        vst3::uidEqual(interfaceId, vst3::IParamValueQueue::iid))
-    {
-        addRef();
-        *obj = static_cast<vst3::IParamValueQueue*>(this);
-        return vst3::kResultOk;
-    }
-    *obj = nullptr;
-    return vst3::kNoInterface;
-}
-
-vst3::uint32 VST3ParameterValueQueue::addRef()
-{
-    return ++m_refCount;
-}
-
-vst3::uint32 VST3ParameterValueQueue::release()
-{
-    const vst3::uint32 left = --m_refCount;
-    if (left == 0)
-        delete this;
-    return left;
-}
-
 vst3::tresult VST3ParameterValueQueue::getPoint(vst3::int32 index, vst3::int32& sampleOffset,
                                                 vst3::ParamValue& value)
 {

@@ -1,23 +1,19 @@
 #pragma once
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
 
-#include <atomic>
 #include <vector>
 
 // The changes of one parameter within one block, sorted by sample offset
 // with at most one point per offset.
-class VST3ParameterValueQueue : public vst3::IParamValueQueue
+class VST3ParameterValueQueue : public VST3Object<vst3::IParamValueQueue>
 {
 public:
     explicit VST3ParameterValueQueue(vst3::ParamID id);
     virtual ~VST3ParameterValueQueue() = default;
     VST3ParameterValueQueue(const VST3ParameterValueQueue&) = delete;
     VST3ParameterValueQueue& operator=(const VST3ParameterValueQueue&) = delete;
-
-    vst3::tresult queryInterface(const vst3::TUID interfaceId, void** obj) override;
-    vst3::uint32 addRef() override;
-    vst3::uint32 release() override;
 
     vst3::ParamID getParameterId() override { return m_id; }
     vst3::int32 getPointCount() override { return vst3::int32(m_points.size()); }
@@ -36,7 +32,6 @@ private:
         vst3::int32 sampleOffset;
     };
 
-    std::atomic<vst3::uint32> m_refCount{1};
     vst3::ParamID m_id;
     std::vector<Point> m_points;
 };

@@ -11,12 +11,15 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3EventList.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostContext.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Limits.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3MemoryStream.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterChanges.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Refusal.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3SpeakerArrangement.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3StateStream.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Text.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Main/VLib/VUI.h"
-#include "Platform/FaultGuard.h"
 
 #include <QDataStream>
 #include <QSize>
@@ -29,59 +32,23 @@
 
 namespace
 {
-// A plug-in's fixed-size texts need not be terminated.
-template <std::size_t N> std::string Text(const char (&text)[N])
-{
-    return std::string(text, strnlen(text, N));
-}
-
-template <std::size_t N> std::wstring WideText(const char (&text)[N])
-{
-    return QString::fromUtf8(text, int(strnlen(text, N))).toStdWString();
-}
-
-// The interface with one reference the caller owns, or null.
-template <class Interface> Interface* Query(vst3::FUnknown* object)
-{
-    void* obj = nullptr;
-    const vst3::tresult result =
-        Platform::GuardedCall([&] { return object->queryInterface(Interface::iid, &obj); });
-    return result == vst3::kResultOk ? static_cast<Interface*>(obj) : nullptr;
-}
-
-void Release(vst3::FUnknown* object)
-{
-    Platform::GuardedCall([object] { object->release(); });
-}
-
-// Releases a held interface, if any, and forgets it.
-template <class Interface> void Drop(Interface*& object)
-{
-    if (Interface* held = std::exchange(object, nullptr))
-        Release(held);
-}
-
 // Sized so that the processing path allocates nothing in the common case.
 constexpr vst3::int32 kMaxParameterChanges = 1000;
 constexpr vst3::int32 kMaxEvents = 250;
-constexpr vst3::int32 kMaxEventBuses = 4;
-constexpr int kMidiChannels = 16;
 
-bool Answers(vst3::IPluginFactory* factory)
+bool Answers(VST3Guard& guard, vst3::IPluginFactory* factory)
 {
-    vst3::IPluginFactory* answered = Query<vst3::IPluginFactory>(factory);
-    if (answered)
-        Release(answered);
-    return answered != nullptr;
+    return bool(VST3Ptr<vst3::IPluginFactory>::QueryFrom(guard, factory));
 }
 
-std::string FactoryVendor(vst3::IPluginFactory* factory)
+std::string FactoryVendor(VST3Guard& guard, vst3::IPluginFactory* factory)
 {
     vst3::PFactoryInfo info{};
-    Platform::GuardedCall([&] { return factory->getFactoryInfo(&info); });
-    return Text(info.vendor);
+    guard.Call("getFactoryInfo", vst3::kResultFalse, [&] { return factory->getFactoryInfo(&info); });
+    return VST3Text::Narrow(info.vendor);
 }
 
+// UTF-16 text of a fixed-size field, read no further than the field.
 template <std::size_t N> QString Utf16Text(const vst3::char16 (&text)[N])
 {
     const std::size_t length = std::find(text, text + N, vst3::char16(0)) - text;
@@ -89,36 +56,38 @@ template <std::size_t N> QString Utf16Text(const vst3::char16 (&text)[N])
 }
 
 // The Unicode record is asked for as a host does; nothing of it is used.
-void ExtendedClassInfo(vst3::IPluginFactory* factory, vst3::int32 index, std::string& subCategories,
-                       std::string& vendor)
+void ExtendedClassInfo(VST3Guard& guard, vst3::IPluginFactory* factory, vst3::int32 index,
+                       std::string& subCategories, std::string& vendor)
 {
     vst3::PClassInfo2 info{};
-    if (vst3::IPluginFactory2* factory2 = Query<vst3::IPluginFactory2>(factory))
-    {
-        Platform::GuardedCall([&] { return factory2->getClassInfo2(index, &info); });
-        Release(factory2);
-    }
-    if (vst3::IPluginFactory3* factory3 = Query<vst3::IPluginFactory3>(factory))
+    if (auto factory2 = VST3Ptr<vst3::IPluginFactory2>::QueryFrom(guard, factory))
+        guard.Call("getClassInfo2", vst3::kResultFalse,
+                   [&] { return factory2->getClassInfo2(index, &info); });
+    if (auto factory3 = VST3Ptr<vst3::IPluginFactory3>::QueryFrom(guard, factory))
     {
         vst3::PClassInfoW wide{};
-        Platform::GuardedCall([&] { return factory3->getClassInfoUnicode(index, &wide); });
-        Release(factory3);
+        guard.Call("getClassInfoUnicode", vst3::kResultFalse,
+                   [&] { return factory3->getClassInfoUnicode(index, &wide); });
     }
-    subCategories = Text(info.subCategories);
-    vendor = Text(info.vendor);
+    subCategories = VST3Text::Narrow(info.subCategories);
+    vendor = VST3Text::Narrow(info.vendor);
 }
 
 // Some factories describe their classes only in UTF-16; false when this one
 // cannot either.
-bool UnicodeClassInfo(vst3::IPluginFactory* factory, vst3::int32 index, vst3::PClassInfoW& wide)
+bool UnicodeClassInfo(VST3Guard& guard, vst3::IPluginFactory* factory, vst3::int32 index,
+                      vst3::PClassInfoW& wide)
 {
-    vst3::IPluginFactory3* factory3 = Query<vst3::IPluginFactory3>(factory);
-    if (!factory3)
-        return false;
-    const vst3::tresult result =
-        Platform::GuardedCall([&] { return factory3->getClassInfoUnicode(index, &wide); });
-    Release(factory3);
-    return result == vst3::kResultOk;
+    const auto factory3 = VST3Ptr<vst3::IPluginFactory3>::QueryFrom(guard, factory);
+    return factory3 &&
+           guard.Call("getClassInfoUnicode", vst3::kResultFalse,
+                      [&] { return factory3->getClassInfoUnicode(index, &wide); }) == vst3::kResultOk;
+}
+
+// NaN counts as 0.
+double Normalised(double value)
+{
+    return value >= 0.0 ? std::min(value, 1.0) : 0.0;
 }
 } // namespace
 
@@ -127,8 +96,10 @@ VST3Plugin::VST3Plugin()
       m_inputChanges(new VST3ParameterChanges(kMaxParameterChanges)),
       m_outputChanges(new VST3ParameterChanges(kMaxParameterChanges)), m_inputTransfer(kMaxParameterChanges),
       m_outputTransfer(kMaxParameterChanges), m_eventLists{new VST3EventList(kMaxEvents),
-                                                           new VST3EventList(kMaxEvents)}
+                                                           new VST3EventList(kMaxEvents)},
+      m_noEvents(new VST3EventList(0))
 {
+    m_delivery.reserve(std::size_t(2 * kMaxParameterChanges));
 }
 
 VST3Plugin::~VST3Plugin()
@@ -138,6 +109,7 @@ VST3Plugin::~VST3Plugin()
     m_outputChanges->release();
     for (VST3EventList* list : m_eventLists)
         list->release();
+    m_noEvents->release();
 }
 
 std::vector<VST3EffectRecord> VST3Plugin::ProbeModule(const std::string& path, bool isNew, bool& hasFactory)
@@ -162,12 +134,15 @@ void VST3Plugin::ProbeClasses(const std::string& path, bool& hasFactory, ModuleP
         throw std::runtime_error("VST3 Exception: Failed to get load module:");
     hasFactory = false;
     probe.factory = m_module.GetFactory();
-    if (!probe.factory || !Answers(probe.factory))
+    if (!probe.factory || !Answers(m_guard, probe.factory))
         throw std::runtime_error("VST3 Exception: Failed to get factory function");
     hasFactory = true;
-    probe.factoryVendor = FactoryVendor(probe.factory);
-    probe.classCount = Platform::GuardedCall([&] { return probe.factory->countClasses(); });
-    for (vst3::int32 index = 0; index < probe.classCount; ++index)
+    probe.factoryVendor = FactoryVendor(m_guard, probe.factory);
+    probe.classCount = VST3Guard::Capped(
+        "classes", m_guard.Call("countClasses", 0, [&] { return probe.factory->countClasses(); }),
+        VST3Limits::kMaxClasses);
+    // A fault ends the probe as an exception would: what was described stands.
+    for (vst3::int32 index = 0; index < probe.classCount && !m_guard.Faulted(); ++index)
         ProbeClass(probe, index);
 }
 
@@ -179,7 +154,9 @@ void VST3Plugin::ProbeClass(ModuleProbe& probe, vst3::int32 index)
     VUISetMessage(VUI::kStatusMessage, L"Scanning: %ls", texts.name.c_str());
     if (CreateComponent(probe.factory))
     {
-        probe.records.push_back(Describe(texts, probe.factoryVendor));
+        VST3EffectRecord record = Describe(texts, probe.factoryVendor);
+        if (!m_guard.Faulted())
+            probe.records.push_back(std::move(record));
         ReleaseComponent();
     }
     // A new module, or one big enough to take a while, is worth showing.
@@ -194,24 +171,25 @@ bool VST3Plugin::ReadAudioClass(ModuleProbe& probe, vst3::int32 index, ClassText
 {
     vst3::PClassInfo info{};
     vst3::PClassInfoW wide{};
-    if (Platform::GuardedCall([&] { return probe.factory->getClassInfo(index, &info); }) == vst3::kResultOk ||
-        !UnicodeClassInfo(probe.factory, index, wide))
+    if (m_guard.Call("getClassInfo", vst3::kResultFalse,
+                     [&] { return probe.factory->getClassInfo(index, &info); }) == vst3::kResultOk ||
+        !UnicodeClassInfo(m_guard, probe.factory, index, wide))
     {
-        if (Text(info.category) != vst3::kVstAudioEffectClass)
+        if (VST3Text::Narrow(info.category) != vst3::kVstAudioEffectClass)
             return false;
-        texts.name = WideText(info.name);
+        texts.name = VST3Text::WideFromUtf8(info.name);
         if (!probe.names.insert(texts.name).second)
             return false;
-        ExtendedClassInfo(probe.factory, index, texts.subCategories, texts.vendor);
+        ExtendedClassInfo(m_guard, probe.factory, index, texts.subCategories, texts.vendor);
         std::memcpy(m_classId, info.cid, sizeof m_classId);
         return true;
     }
-    if (Text(wide.category) != vst3::kVstAudioEffectClass)
+    if (VST3Text::Narrow(wide.category) != vst3::kVstAudioEffectClass)
         return false;
     texts.name = Utf16Text(wide.name).toStdWString();
     if (!probe.names.insert(texts.name).second)
         return false;
-    texts.subCategories = Text(wide.subCategories);
+    texts.subCategories = VST3Text::Narrow(wide.subCategories);
     texts.vendor = Utf16Text(wide.vendor).toStdString();
     std::memcpy(m_classId, wide.cid, sizeof m_classId);
     return true;
@@ -220,25 +198,30 @@ bool VST3Plugin::ReadAudioClass(ModuleProbe& probe, vst3::int32 index, ClassText
 bool VST3Plugin::CreateComponent(vst3::IPluginFactory* factory)
 {
     void* obj = nullptr;
-    const vst3::tresult created = Platform::GuardedCall(
-        [&] { return factory->createInstance(m_classId, vst3::IComponent::iid, &obj); });
+    const vst3::tresult created =
+        m_guard.Call("createInstance", vst3::kResultFalse,
+                     [&] { return factory->createInstance(m_classId, vst3::IComponent::iid, &obj); });
     if (created != vst3::kResultOk || !obj)
         return false;
-    m_component = static_cast<vst3::IComponent*>(obj);
-    vst3::FUnknown* context = static_cast<vst3::IComponentHandler*>(m_hostContext);
+    m_component.Reset(static_cast<vst3::IComponent*>(obj));
     m_componentInitialised =
-        Platform::GuardedCall([&] { return m_component->initialize(context); }) == vst3::kResultOk;
+        m_guard.Call("initialize", vst3::kResultFalse, [&] { return m_component->initialize(Context()); }) ==
+        vst3::kResultOk;
     if (!m_componentInitialised)
         ReleaseComponent();
     return m_componentInitialised;
 }
 
+vst3::FUnknown* VST3Plugin::Context() const
+{
+    return static_cast<vst3::IComponentHandler*>(m_hostContext);
+}
+
 void VST3Plugin::ReleaseComponent()
 {
-    vst3::IComponent* component = std::exchange(m_component, nullptr);
     if (std::exchange(m_componentInitialised, false))
-        Platform::GuardedCall([component] { return component->terminate(); });
-    Release(component);
+        m_guard.Call("terminate", vst3::kResultFalse, [this] { return m_component->terminate(); });
+    m_component.Reset();
 }
 
 VST3EffectRecord VST3Plugin::Describe(const ClassTexts& texts, const std::string& factoryVendor)
@@ -284,26 +267,34 @@ std::int32_t VST3Plugin::CountChannels(vst3::int32 direction)
 {
     if (!m_component)
         return 0;
-    std::int32_t channels = 0;
     try
     {
-        const vst3::int32 buses =
-            Platform::GuardedCall([&] { return m_component->getBusCount(vst3::kAudio, direction); });
+        std::int32_t channels = 0;
+        const vst3::int32 buses = BusCount(direction);
         for (vst3::int32 index = 0; index < buses; ++index)
         {
             vst3::BusInfo bus{};
-            const vst3::tresult result = Platform::GuardedCall(
-                [&] { return m_component->getBusInfo(vst3::kAudio, direction, index, bus); });
+            const vst3::tresult result =
+                m_guard.Call("getBusInfo", vst3::kResultFalse,
+                             [&] { return m_component->getBusInfo(vst3::kAudio, direction, index, bus); });
             if (result == vst3::kResultOk && bus.busType == vst3::kMain &&
                 (bus.flags & vst3::BusInfo::kDefaultActive) != 0)
-                channels += bus.channelCount;
+                channels +=
+                    VST3Guard::Bounded("channels on a bus", bus.channelCount, VST3Limits::kMaxBusChannels);
         }
+        return channels;
     }
-    catch (const std::exception& e)
+    catch (const VST3Refusal& e)
     {
         DebugOut("VST3Plugin::CountChannels - %s", e.what());
+        return 0;
     }
-    return channels;
+}
+
+vst3::int32 VST3Plugin::BusCount(vst3::BusDirection direction)
+{
+    return m_guard.Count("audio buses", VST3Limits::kMaxBuses,
+                         [&] { return m_component->getBusCount(vst3::kAudio, direction); });
 }
 
 KriticalSection* VST3Plugin::ProcessingLock()
@@ -311,10 +302,10 @@ KriticalSection* VST3Plugin::ProcessingLock()
     return m_processingLockEnabled ? &m_lock : nullptr;
 }
 
-template <class Interface> Interface* VST3Plugin::Ask()
+template <class Interface> VST3Ptr<Interface> VST3Plugin::Ask()
 {
-    Interface* answered = m_component ? Query<Interface>(m_component) : nullptr;
-    return answered || !m_controller ? answered : Query<Interface>(m_controller);
+    VST3Ptr<Interface> answered = m_component.template Query<Interface>(m_guard);
+    return answered ? std::move(answered) : m_controller.template Query<Interface>(m_guard);
 }
 
 template <class Notify> void VST3Plugin::TellListeners(Notify notify)
@@ -333,8 +324,12 @@ bool VST3Plugin::Instantiate(const VST3EffectRecord& record)
     catch (const std::exception& e)
     {
         DebugOut("%s", e.what());
-        return false;
     }
+    catch (...)
+    {
+        DebugOut("VST3Plugin::Instantiate - unknown exception");
+    }
+    return false;
 }
 
 bool VST3Plugin::InstantiateClass(const VST3EffectRecord& record)
@@ -343,33 +338,35 @@ bool VST3Plugin::InstantiateClass(const VST3EffectRecord& record)
         throw std::runtime_error("VST3 Exception: Failed to get load module:");
     VST3ClassId::FromText(record.id, m_classId);
     vst3::IPluginFactory* factory = m_module.GetFactory();
-    if (!factory || !Answers(factory))
+    if (!factory || !Answers(m_guard, factory))
         throw std::runtime_error("VST3 Exception: Failed to get factory function");
-    vst3::FUnknown* context = static_cast<vst3::IComponentHandler*>(m_hostContext);
     void* obj = nullptr;
     vst3::tresult created = vst3::kResultFalse;
-    if (vst3::IPluginFactory3* factory3 = Query<vst3::IPluginFactory3>(factory))
+    if (auto factory3 = VST3Ptr<vst3::IPluginFactory3>::QueryFrom(m_guard, factory))
     {
-        Platform::GuardedCall([&] { return factory3->setHostContext(context); });
-        created = Platform::GuardedCall(
-            [&] { return factory3->createInstance(m_classId, vst3::IComponent::iid, &obj); });
-        Release(factory3);
+        m_guard.Call("setHostContext", vst3::kResultFalse,
+                     [&] { return factory3->setHostContext(Context()); });
+        created =
+            m_guard.Call("createInstance", vst3::kResultFalse,
+                         [&] { return factory3->createInstance(m_classId, vst3::IComponent::iid, &obj); });
     }
     else
-        created = Platform::GuardedCall(
-            [&] { return factory->createInstance(m_classId, vst3::IComponent::iid, &obj); });
+        created =
+            m_guard.Call("createInstance", vst3::kResultFalse,
+                         [&] { return factory->createInstance(m_classId, vst3::IComponent::iid, &obj); });
     if (created != vst3::kResultOk || !obj)
         return false;
-    m_component = static_cast<vst3::IComponent*>(obj);
-    Platform::GuardedCall([this] { return m_component->setIoMode(vst3::kAdvanced); });
-    if (Platform::GuardedCall([&] { return m_component->initialize(context); }) != vst3::kResultOk)
+    m_component.Reset(static_cast<vst3::IComponent*>(obj));
+    m_guard.Call("setIoMode", vst3::kResultFalse, [this] { return m_component->setIoMode(vst3::kAdvanced); });
+    if (m_guard.Call("initialize", vst3::kResultFalse, [&] { return m_component->initialize(Context()); }) !=
+        vst3::kResultOk)
         return false;
     m_componentInitialised = true;
     CreateController(factory);
     m_record = record;
     m_instrument = CategoryTable::Instance().IsInstrumentMask(record.categoryMask);
     if (m_record.vendor.empty())
-        m_record.vendor = FactoryVendor(factory);
+        m_record.vendor = FactoryVendor(m_guard, factory);
     return true;
 }
 
@@ -377,28 +374,29 @@ bool VST3Plugin::InstantiateClass(const VST3EffectRecord& record)
 // names the controller's class.
 void VST3Plugin::CreateController(vst3::IPluginFactory* factory)
 {
-    if ((m_controller = Query<vst3::IEditController>(m_component)))
+    if ((m_controller = m_component.Query<vst3::IEditController>(m_guard)))
     {
         m_controllerInitialised = true;
         m_singleComponent = true;
         return;
     }
     vst3::TUID controllerId = {};
-    if (Platform::GuardedCall([&] { return m_component->getControllerClassId(controllerId); }) !=
-        vst3::kResultOk)
+    if (m_guard.Call("getControllerClassId", vst3::kResultFalse,
+                     [&] { return m_component->getControllerClassId(controllerId); }) != vst3::kResultOk)
         return;
     void* obj = nullptr;
-    if (Platform::GuardedCall(
-            [&] { return factory->createInstance(controllerId, vst3::IEditController::iid, &obj); }) !=
-            vst3::kResultOk ||
+    if (m_guard.Call("createInstance", vst3::kResultFalse,
+                     [&] {
+                         return factory->createInstance(controllerId, vst3::IEditController::iid, &obj);
+                     }) != vst3::kResultOk ||
         !obj)
         return;
-    m_controller = static_cast<vst3::IEditController*>(obj);
-    vst3::FUnknown* context = static_cast<vst3::IComponentHandler*>(m_hostContext);
+    m_controller.Reset(static_cast<vst3::IEditController*>(obj));
     m_controllerInitialised =
-        Platform::GuardedCall([&] { return m_controller->initialize(context); }) == vst3::kResultOk;
+        m_guard.Call("initialize", vst3::kResultFalse, [&] { return m_controller->initialize(Context()); }) ==
+        vst3::kResultOk;
     if (!m_controllerInitialised)
-        Drop(m_controller);
+        m_controller.Reset();
 }
 
 bool VST3Plugin::Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement)
@@ -412,30 +410,39 @@ bool VST3Plugin::Initialise(float sampleRate, std::uint32_t blockSize, const Plu
     {
         BringUp();
     }
-    catch (const std::exception& e)
+    catch (const VST3Refusal& e)
     {
-        DebugOut("VST3Plugin::Initialise - %s", e.what());
-        return false;
+        Refuse(e.what());
     }
-    return m_processing;
+    if (m_guard.Faulted())
+        Refuse("it faulted in " + m_guard.FirstFault());
+    return m_processing && Usable();
+}
+
+// The first reason stands; the plug-in is not run again.
+void VST3Plugin::Refuse(const std::string& reason)
+{
+    DebugOut("VST3Plugin - %s", reason.c_str());
+    if (!m_refused)
+        SetFailure(QString::fromStdString(reason).toStdWString());
+    m_refused = true;
 }
 
 void VST3Plugin::BringUp()
 {
     if (m_controller)
-        Platform::GuardedCall(
-            [this] {
-                return m_controller->setComponentHandler(
-                    static_cast<vst3::IComponentHandler*>(m_hostContext));
-            });
+        m_guard.Call("setComponentHandler", vst3::kResultFalse,
+                     [this] {
+                         return m_controller->setComponentHandler(
+                             static_cast<vst3::IComponentHandler*>(m_hostContext));
+                     });
     AcquireInterfaces();
-    if (!m_processor)
+    if (!m_processor || !Usable())
         return;
     UpdateSpeakerArrangement(m_placement.channelFormat, m_placement.channelFormat);
     RebuildParameterList();
     SendChannelContext();
     SetupProcessing();
-    RereadLatency();
     m_context = {};
     m_context.sampleRate = m_sampleRate;
     m_context.tempo = 120.0;
@@ -444,7 +451,8 @@ void VST3Plugin::BringUp()
     m_data.inputEvents = m_eventLists[m_currentEvents];
     m_data.processContext = &m_context;
     m_data.symbolicSampleSize = vst3::kSample32;
-    StartProcessing();
+    if (Usable())
+        StartProcessing();
 }
 
 // A reload asks again, so what was acquired before is given back first.
@@ -462,123 +470,64 @@ void VST3Plugin::AcquireInterfaces()
     m_infoListener = Ask<vst3::IInfoListener>();
     ConnectComponentAndController();
     if (m_midiMapping && m_component)
-        ReadMidiControllers();
+        m_midiControllers.Read(m_guard, *m_component.Get(), *m_midiMapping.Get(), m_activeBuses);
 }
 
 // Only a pair that both offer a point can talk; the controller then learns
 // the component's state.
 void VST3Plugin::ConnectComponentAndController()
 {
-    m_componentPoint = m_component ? Query<vst3::IConnectionPoint>(m_component) : nullptr;
-    m_controllerPoint = m_controller ? Query<vst3::IConnectionPoint>(m_controller) : nullptr;
+    m_componentPoint = m_component.Query<vst3::IConnectionPoint>(m_guard);
+    m_controllerPoint = m_controller.Query<vst3::IConnectionPoint>(m_guard);
     if (!m_componentPoint || !m_controllerPoint)
     {
-        Drop(m_componentPoint);
-        Drop(m_controllerPoint);
+        m_componentPoint.Reset();
+        m_controllerPoint.Reset();
         return;
     }
-    Platform::GuardedCall([this] { return m_componentPoint->connect(m_controllerPoint); });
-    Platform::GuardedCall([this] { return m_controllerPoint->connect(m_componentPoint); });
-    VST3MemoryStream* stream = new VST3MemoryStream;
-    try
-    {
-        Platform::GuardedCall([&] { return m_component->getState(stream); });
-        stream->seek(0, vst3::IBStream::kIBSeekSet, nullptr);
-        Platform::GuardedCall([&] { return m_controller->setComponentState(stream); });
-    }
-    catch (...)
-    {
-        stream->release();
-        throw;
-    }
-    stream->release();
-}
-
-void VST3Plugin::ReadMidiControllers()
-{
-    const vst3::int32 buses = std::min(
-        kMaxEventBuses,
-        Platform::GuardedCall([this] { return m_component->getBusCount(vst3::kEvent, vst3::kInput); }));
-    for (vst3::int32 bus = 0; bus < buses; ++bus)
-    {
-        vst3::BusInfo info{};
-        if (Platform::GuardedCall(
-                [&] { return m_component->getBusInfo(vst3::kEvent, vst3::kInput, bus, info); }) !=
-            vst3::kResultOk)
-            continue;
-        m_eventInputNames.push_back(QString::fromUtf16(info.name).toStdWString());
-        Platform::GuardedCall([&]
-                              { return m_component->activateBus(vst3::kEvent, vst3::kInput, bus, true); });
-    }
-    if (m_midiControllers.empty())
-    {
-        MidiControllerRow unassigned;
-        unassigned.fill(-1);
-        m_midiControllers.assign(std::size_t(kMaxEventBuses * kMidiChannels), unassigned);
-    }
-    for (vst3::int32 bus = 0; bus < buses; ++bus)
-        for (vst3::int16 channel = 0; channel < kMidiChannels; ++channel)
-        {
-            MidiControllerRow& row = m_midiControllers[std::size_t(bus * kMidiChannels + channel)];
-            for (vst3::int16 number = 0; number < vst3::int16(row.size()); ++number)
-            {
-                vst3::ParamID id = 0;
-                const vst3::tresult assigned = Platform::GuardedCall(
-                    [&] { return m_midiMapping->getMidiControllerAssignment(bus, channel, number, id); });
-                row[std::size_t(number)] = assigned == vst3::kResultOk ? std::int32_t(id) : -1;
-            }
-        }
-    const vst3::int32 outputs =
-        Platform::GuardedCall([this] { return m_component->getBusCount(vst3::kEvent, vst3::kOutput); });
-    for (vst3::int32 bus = 0; bus < outputs; ++bus)
-    {
-        vst3::BusInfo info{};
-        if (Platform::GuardedCall(
-                [&] { return m_component->getBusInfo(vst3::kEvent, vst3::kOutput, bus, info); }) ==
-            vst3::kResultOk)
-            m_eventOutputNames.push_back(QString::fromUtf16(info.name).toStdWString());
-    }
+    m_guard.Call("connect", vst3::kResultFalse,
+                 [this] { return m_componentPoint->connect(m_controllerPoint.Get()); });
+    m_guard.Call("connect", vst3::kResultFalse,
+                 [this] { return m_controllerPoint->connect(m_componentPoint.Get()); });
+    QByteArray state;
+    VST3StateStream::Read(
+        m_guard, "getState", [this](vst3::IBStream* stream) { return m_component->getState(stream); }, state);
+    VST3StateStream::Write(m_guard, "setComponentState", state,
+                           [this](vst3::IBStream* stream)
+                           { return m_controller->setComponentState(stream); });
 }
 
 void VST3Plugin::ReleaseInterfaces()
 {
     if (m_component)
-        for (vst3::int32 bus = 0; bus < vst3::int32(m_eventInputNames.size()); ++bus)
-            Platform::GuardedCall(
-                [&] { return m_component->activateBus(vst3::kEvent, vst3::kInput, bus, false); });
-    m_eventInputNames.clear();
-    m_eventOutputNames.clear();
+        m_activeBuses.DeactivateAll(m_guard, *m_component.Get());
+    m_midiControllers.Clear();
     if (m_componentPoint && m_controllerPoint)
     {
-        Platform::GuardedCall([this] { return m_controllerPoint->disconnect(m_componentPoint); });
-        Platform::GuardedCall([this] { return m_componentPoint->disconnect(m_controllerPoint); });
+        m_guard.Call("disconnect", vst3::kResultFalse,
+                     [this] { return m_controllerPoint->disconnect(m_componentPoint.Get()); });
+        m_guard.Call("disconnect", vst3::kResultFalse,
+                     [this] { return m_componentPoint->disconnect(m_controllerPoint.Get()); });
     }
-    Drop(m_componentPoint);
-    Drop(m_controllerPoint);
-    Drop(m_componentHandler);
-    Drop(m_componentHandler2);
-    Drop(m_processor);
-    Drop(m_midiMapping);
-    Drop(m_programListData);
-    Drop(m_controller2);
-    Drop(m_unitInfo);
-    Drop(m_unitData);
-    Drop(m_infoListener);
+    m_componentPoint.Reset();
+    m_controllerPoint.Reset();
+    m_componentHandler.Reset();
+    m_componentHandler2.Reset();
+    m_processor.Reset();
+    m_midiMapping.Reset();
+    m_programListData.Reset();
+    m_controller2.Reset();
+    m_unitInfo.Reset();
+    m_unitData.Reset();
+    m_infoListener.Reset();
 }
 
 void VST3Plugin::Close()
 {
     TAutoLockCS lock(ProcessingLock());
-    try
-    {
-        StopProcessing();
-        if (m_component)
-            TearDown();
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::Close - %s", e.what());
-    }
+    StopProcessing();
+    if (m_component)
+        TearDown();
     if (m_hostContext)
     {
         m_hostContext->release();
@@ -592,20 +541,24 @@ void VST3Plugin::TearDown()
     CloseEditor();
     if (m_componentInitialised)
     {
-        Platform::GuardedCall([this] { return m_component->terminate(); });
+        // Audio buses go while the component still knows them: it is
+        // inactive by now, and forgets its buses when terminated.
+        m_activeBuses.DeactivateAudio(m_guard, *m_component.Get());
+        m_guard.Call("terminate", vst3::kResultFalse, [this] { return m_component->terminate(); });
         if (m_controllerInitialised)
         {
-            Platform::GuardedCall([this] { return m_controller->setComponentHandler(nullptr); });
+            m_guard.Call("setComponentHandler", vst3::kResultFalse,
+                         [this] { return m_controller->setComponentHandler(nullptr); });
             if (!m_singleComponent)
-                Platform::GuardedCall([this] { return m_controller->terminate(); });
+                m_guard.Call("terminate", vst3::kResultFalse, [this] { return m_controller->terminate(); });
         }
         m_controllerInitialised = false;
         ReleaseInterfaces();
-        Drop(m_controller);
+        m_controller.Reset();
     }
-    Drop(m_component);
+    m_component.Reset();
     m_componentInitialised = false;
-    m_processor = nullptr;
+    m_processor.Reset();
 }
 
 bool VST3Plugin::StopProcessing()
@@ -614,34 +567,29 @@ bool VST3Plugin::StopProcessing()
     if (!m_processing)
         return true;
     m_processing = false;
-    try
-    {
-        Platform::GuardedCall([this] { return m_processor->setProcessing(false); });
-        Platform::GuardedCall([this] { return m_component->setActive(false); });
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::StopProcessing - %s", e.what());
-    }
+    m_guard.Call("setProcessing", vst3::kResultFalse, [this] { return m_processor->setProcessing(false); });
+    m_guard.Call("setActive", vst3::kResultFalse, [this] { return m_component->setActive(false); });
     return true;
 }
 
 bool VST3Plugin::StartProcessing()
 {
     TAutoLockCS lock(ProcessingLock());
-    if (!m_processor || !m_component || m_processing)
+    if (!m_processor || !m_component || m_processing || !Usable())
         return m_processing;
-    try
-    {
-        Platform::GuardedCall([this] { return m_component->setActive(true); });
-        Platform::GuardedCall([this] { return m_processor->setProcessing(true); });
-        m_processing = true;
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::StartProcessing - %s", e.what());
-    }
+    Activate();
+    m_guard.Call("setProcessing", vst3::kResultFalse, [this] { return m_processor->setProcessing(true); });
+    m_processing = Usable();
     return m_processing;
+}
+
+// A plug-in may answer a placeholder latency until it is active, so it is
+// asked again after every activation.
+void VST3Plugin::Activate()
+{
+    m_activeBuses.ActivateAudio(m_guard, *m_component.Get());
+    m_guard.Call("setActive", vst3::kResultFalse, [this] { return m_component->setActive(true); });
+    RereadLatency();
 }
 
 void VST3Plugin::Reload()
@@ -664,7 +612,8 @@ void VST3Plugin::SetupProcessing()
     m_maxSamples = ComputeMaxSamples();
     m_setup.maxSamplesPerBlock = m_maxSamples;
     m_setup.sampleRate = m_sampleRate;
-    Platform::GuardedCall([this] { return m_processor->setupProcessing(m_setup); });
+    m_guard.Call("setupProcessing", vst3::kResultFalse,
+                 [this] { return m_processor->setupProcessing(m_setup); });
     SetupBuffers();
 }
 
@@ -676,14 +625,7 @@ void VST3Plugin::Reconfigure()
         return;
     const bool wasProcessing = m_processing;
     StopProcessing();
-    try
-    {
-        SetupProcessing();
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::Reconfigure - %s", e.what());
-    }
+    SetupProcessing();
     if (wasProcessing)
         StartProcessing();
 }
@@ -710,64 +652,78 @@ bool VST3Plugin::UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32
         return false;
     try
     {
-        std::vector<vst3::SpeakerArrangement> inputs = Arrangements(vst3::kInput, inputFormat);
-        std::vector<vst3::SpeakerArrangement> outputs = Arrangements(vst3::kOutput, outputFormat);
-        const vst3::tresult result = Platform::GuardedCall(
-            [&]
-            {
-                return m_processor->setBusArrangements(inputs.data(), vst3::int32(inputs.size()),
-                                                       outputs.data(), vst3::int32(outputs.size()));
-            });
+        vst3::tresult result = OfferArrangements(inputFormat, outputFormat, false);
+        if (result != vst3::kResultOk)
+            result = OfferArrangements(inputFormat, outputFormat, true);
         ReadArrangements(vst3::kInput, m_inputs);
         ReadArrangements(vst3::kOutput, m_outputs);
         SetupBuffers();
         return result == vst3::kResultOk;
     }
-    catch (const std::exception& e)
+    catch (const VST3Refusal& e)
     {
-        DebugOut("VST3Plugin::UpdateSpeakerArrangement - %s", e.what());
+        Refuse(e.what());
         return false;
     }
+}
+
+// A plug-in that can widen its main bus is offered the track's whole width
+// first; only one that refuses it is offered what its bus holds now.
+vst3::tresult VST3Plugin::OfferArrangements(std::uint32_t inputFormat, std::uint32_t outputFormat,
+                                            bool limited)
+{
+    std::vector<vst3::SpeakerArrangement> inputs = Arrangements(vst3::kInput, inputFormat, limited);
+    std::vector<vst3::SpeakerArrangement> outputs = Arrangements(vst3::kOutput, outputFormat, limited);
+    return m_guard.Call("setBusArrangements", vst3::kResultFalse,
+                        [&]
+                        {
+                            return m_processor->setBusArrangements(inputs.data(), vst3::int32(inputs.size()),
+                                                                   outputs.data(),
+                                                                   vst3::int32(outputs.size()));
+                        });
 }
 
 // The buses as they are, with the track's arrangement offered for the main
 // bus; a plug-in whose main bus is narrower is offered what it can take.
 std::vector<vst3::SpeakerArrangement> VST3Plugin::Arrangements(vst3::BusDirection direction,
-                                                               std::uint32_t format)
+                                                               std::uint32_t format, bool limited)
 {
-    const vst3::int32 count =
-        Platform::GuardedCall([&] { return m_component->getBusCount(vst3::kAudio, direction); });
-    std::vector<vst3::SpeakerArrangement> arrangements(std::size_t(std::max(0, count)), 0);
+    const vst3::int32 count = BusCount(direction);
+    std::vector<vst3::SpeakerArrangement> arrangements(std::size_t(count), 0);
     for (vst3::int32 bus = 0; bus < count; ++bus)
-        Platform::GuardedCall(
+        m_guard.Call(
+            "getBusArrangement", vst3::kResultFalse,
             [&] { return m_processor->getBusArrangement(direction, bus, arrangements[std::size_t(bus)]); });
     if (arrangements.empty())
         return arrangements;
     vst3::BusInfo main{};
     const bool known =
-        Platform::GuardedCall([&] { return m_component->getBusInfo(vst3::kAudio, direction, 0, main); }) ==
-        vst3::kResultOk;
-    arrangements[0] = VST3SpeakerArrangement::ForFormat(format, known ? main.channelCount : 0);
+        limited && m_guard.Call("getBusInfo", vst3::kResultFalse,
+                                [&] { return m_component->getBusInfo(vst3::kAudio, direction, 0, main); }) ==
+                       vst3::kResultOk;
+    arrangements[0] = VST3SpeakerArrangement::ForFormat(
+        format,
+        known ? VST3Guard::Bounded("channels on a bus", main.channelCount, VST3Limits::kMaxBusChannels) : 0);
     return arrangements;
 }
 
 void VST3Plugin::ReadArrangements(vst3::BusDirection direction, Buses& buses)
 {
-    const vst3::int32 count =
-        Platform::GuardedCall([&] { return m_component->getBusCount(vst3::kAudio, direction); });
-    buses.counts.assign(std::size_t(std::max(0, count)), 0);
+    const vst3::int32 count = BusCount(direction);
+    buses.counts.assign(std::size_t(count), 0);
     for (vst3::int32 bus = 0; bus < count; ++bus)
     {
         vst3::SpeakerArrangement arrangement = 0;
         vst3::BusInfo info{};
-        if (Platform::GuardedCall([&]
-                                  { return m_processor->getBusArrangement(direction, bus, arrangement); }) ==
+        if (m_guard.Call("getBusArrangement", vst3::kResultFalse,
+                         [&] { return m_processor->getBusArrangement(direction, bus, arrangement); }) ==
             vst3::kResultOk)
             buses.counts[std::size_t(bus)] = VST3SpeakerArrangement::ChannelCount(arrangement);
-        else if (Platform::GuardedCall(
-                     [&] { return m_component->getBusInfo(vst3::kAudio, direction, bus, info); }) ==
+        else if (m_guard.Call("getBusInfo", vst3::kResultFalse,
+                              [&] { return m_component->getBusInfo(vst3::kAudio, direction, bus, info); }) ==
                  vst3::kResultOk)
-            buses.counts[std::size_t(bus)] = info.channelCount;
+            buses.counts[std::size_t(bus)] =
+                VST3Guard::Bounded("channels on a bus", info.channelCount, VST3Limits::kMaxBusChannels);
     }
 }
 
@@ -822,7 +778,7 @@ bool VST3Plugin::Process(const TransportRecord& transport, float** inputs, float
                          std::uint32_t frames)
 {
     TAutoLockCS lock(ProcessingLock());
-    if (!m_processing || m_faulted)
+    if (!m_processing || !Usable())
         return false;
     m_playing = transport.rolling;
     vst3::ProcessContext context = m_context;
@@ -841,16 +797,8 @@ bool VST3Plugin::Process(const TransportRecord& transport, float** inputs, float
 // A plug-in that faulted is not run again.
 bool VST3Plugin::RunProcessor()
 {
-    try
-    {
-        return Platform::GuardedCall([this] { return m_processor->process(m_data); }) == vst3::kResultOk;
-    }
-    catch (const std::exception& e)
-    {
-        m_faulted = true;
-        DebugOut("VST3Plugin::Process - %s", e.what());
-        return false;
-    }
+    return m_guard.Call("process", vst3::kResultFalse, [this] { return m_processor->process(m_data); }) ==
+           vst3::kResultOk;
 }
 
 void VST3Plugin::PrepareBlock(const vst3::ProcessContext& context, bool offline)
@@ -867,18 +815,11 @@ void VST3Plugin::PrepareBlock(const vst3::ProcessContext& context, bool offline)
 
 void VST3Plugin::Idle()
 {
-    if (!m_processor)
+    if (!m_processor || !Usable())
         return;
-    try
-    {
-        DeliverOutputChanges();
-        if (!m_playing)
-            FlushInputChanges();
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::Idle - %s", e.what());
-    }
+    DeliverOutputChanges();
+    if (!m_playing)
+        FlushInputChanges();
 }
 
 // What the controller is told is remembered, so that the plug-in's echo of
@@ -891,14 +832,21 @@ void VST3Plugin::DeliverOutputChanges()
         m_outputTransfer.TransferFrom(*m_outputChanges);
         m_outputChanges->Clear();
     }
+    // Taken out first: a plug-in that answers setParamNormalized with an
+    // edit fills the ring again, and those wait for the next step.
+    m_delivery.clear();
     vst3::ParamID id = 0;
     vst3::ParamValue value = 0.0;
     vst3::int32 sampleOffset = 0;
-    while (m_outputTransfer.GetNextChange(id, value, sampleOffset))
+    while (m_delivery.size() < m_delivery.capacity() &&
+           m_outputTransfer.GetNextChange(id, value, sampleOffset))
+        m_delivery.emplace_back(id, value);
+    for (const auto& [changed, normalised] : m_delivery)
     {
-        m_echoes[id] = float(value);
+        m_echoes[changed] = float(normalised);
         if (m_controller)
-            Platform::GuardedCall([&] { return m_controller->setParamNormalized(id, value); });
+            m_guard.Call("setParamNormalized", vst3::kResultFalse,
+                         [&] { return m_controller->setParamNormalized(changed, normalised); });
     }
 }
 
@@ -907,14 +855,17 @@ void VST3Plugin::DeliverOutputChanges()
 void VST3Plugin::FlushInputChanges()
 {
     TAutoLockCS lock(ProcessingLock());
-    if (!m_processing || m_faulted)
+    if (!m_processing || !Usable())
         return;
     m_inputTransfer.TransferTo(*m_inputChanges);
     if (m_inputChanges->getParameterCount() > 0)
     {
+        // The events of the last block were delivered with it.
+        vst3::IEventList* const events = std::exchange(m_data.inputEvents, m_noEvents);
         m_data.numSamples = 0;
         BindBuffers(nullptr, nullptr);
         RunProcessor();
+        m_data.inputEvents = events;
     }
     m_inputChanges->Clear();
 }
@@ -930,37 +881,39 @@ void VST3Plugin::AddChange(vst3::ParamID id, float value, bool toProcessor)
 
 void VST3Plugin::QueueMidi(const MidiMessage& message)
 {
+    // Data bytes have seven bits; whatever else a message carries is not ours to index with.
     const int status = message.data[0] & 0xF0;
     const int channel = message.data[0] & 0x0F;
-    const float value = message.data[2] / 127.0f;
+    const int first = message.data[1] & 0x7F;
+    const int second = message.data[2] & 0x7F;
+    const float value = second / 127.0f;
     vst3::Event event{};
     event.sampleOffset = message.deltaFrames;
     switch (status)
     {
     case 0x90:
     case 0x80:
-        if (status == 0x90 && message.data[2] > 0)
+        if (status == 0x90 && second > 0)
         {
             event.type = vst3::Event::kNoteOnEvent;
-            event.noteOn = {vst3::int16(channel), vst3::int16(message.data[1]), 0.0f, value, 0, -1};
+            event.noteOn = {vst3::int16(channel), vst3::int16(first), 0.0f, value, 0, -1};
         }
         else
         {
             event.type = vst3::Event::kNoteOffEvent;
-            event.noteOff = {vst3::int16(channel), vst3::int16(message.data[1]), value, -1, 0.0f};
+            event.noteOff = {vst3::int16(channel), vst3::int16(first), value, -1, 0.0f};
         }
         break;
     case 0xA0:
         event.type = vst3::Event::kPolyPressureEvent;
-        event.polyPressure = {vst3::int16(channel), vst3::int16(message.data[1]), value, -1};
+        event.polyPressure = {vst3::int16(channel), vst3::int16(first), value, -1};
         break;
     case 0xB0:
-        return QueueMappedController(channel, message.data[1], value);
+        return QueueMappedController(channel, first, value);
     case 0xD0:
-        return QueueMappedController(channel, vst3::kAfterTouch, message.data[1] / 127.0f);
+        return QueueMappedController(channel, vst3::kAfterTouch, first / 127.0f);
     case 0xE0:
-        return QueueMappedController(channel, vst3::kPitchBend,
-                                     float((message.data[2] << 7) | message.data[1]) / 16383.0f);
+        return QueueMappedController(channel, vst3::kPitchBend, float((second << 7) | first) / 16383.0f);
     default:
         return;
     }
@@ -970,15 +923,14 @@ void VST3Plugin::QueueMidi(const MidiMessage& message)
 // Only the first event bus is fed, so only its assignments apply.
 void VST3Plugin::QueueMappedController(int channel, int number, float value)
 {
-    if (m_midiControllers.empty())
-        return;
-    const std::int32_t id = m_midiControllers[std::size_t(channel)][std::size_t(number)];
+    const std::int32_t id = m_midiControllers.ParameterFor(channel, number);
     if (id != -1)
         AddChange(vst3::ParamID(id), value, true);
 }
 
 vst3::tresult VST3Plugin::ParameterChange(vst3::ParamID id, float value)
 {
+    value = float(Normalised(value));
     if (m_parameters.HasBypass() && id == m_parameters.BypassId())
     {
         m_bypassed = value == 1.0f;
@@ -1014,6 +966,8 @@ void VST3Plugin::RereadBuses()
 {
     const bool wasProcessing = m_processing;
     StopProcessing();
+    if (m_component)
+        m_activeBuses.DeactivateAudio(m_guard, *m_component.Get());
     UpdateSpeakerArrangement(m_placement.channelFormat, m_placement.channelFormat);
     TellListeners([this](AudioPluginListener& listener) { listener.OnIOChanged(this); });
     if (wasProcessing)
@@ -1024,8 +978,9 @@ void VST3Plugin::RereadLatency()
 {
     if (!m_processor)
         return;
-    m_record.latency =
-        std::int32_t(Platform::GuardedCall([this] { return m_processor->getLatencySamples(); }));
+    const vst3::uint32 latency =
+        m_guard.Call("getLatencySamples", 0u, [this] { return m_processor->getLatencySamples(); });
+    m_record.latency = VST3Guard::Capped("latency", latency, VST3Limits::kMaxLatency);
     TellListeners([this](AudioPluginListener& listener) { listener.OnLatencyChanged(this); });
 }
 
@@ -1035,16 +990,22 @@ void VST3Plugin::RereadParameterValues()
 {
     if (!m_controller || !m_parameters.HasBypass())
         return;
-    m_bypassed = Platform::GuardedCall(
-                     [this] { return m_controller->getParamNormalized(m_parameters.BypassId()); }) == 1.0;
+    m_bypassed = BypassValue() == 1.0;
     TellListeners([this](AudioPluginListener& listener) { listener.OnDisplayChanged(this); });
+}
+
+double VST3Plugin::BypassValue()
+{
+    return Normalised(m_guard.Call("getParamNormalized", 0.0,
+                                   [this]
+                                   { return m_controller->getParamNormalized(m_parameters.BypassId()); }));
 }
 
 void VST3Plugin::RebuildParameterList()
 {
     if (!m_controller)
         return;
-    m_parameters.Build(*m_controller);
+    m_parameters.Build(m_guard, *m_controller.Get());
     m_bypassed = m_parameters.BypassWasOn();
 }
 
@@ -1059,54 +1020,45 @@ void VST3Plugin::SendChannelContext()
     list->setString(vst3::ChannelContext::kChannelNameKey, name.c_str());
     list->setInt(vst3::ChannelContext::kChannelNameLengthKey, vst3::int64(name.size()));
     list->setInt(vst3::ChannelContext::kChannelColorKey, 0);
-    Platform::GuardedCall([&] { return m_infoListener->setChannelContextInfos(list); });
+    m_guard.Call("setChannelContextInfos", vst3::kResultFalse,
+                 [&] { return m_infoListener->setChannelContextInfos(list); });
 }
 
 bool VST3Plugin::HasEditor()
 {
     if (!m_controller)
         return false;
-    try
-    {
-        if (!m_view)
-            m_view =
-                Platform::GuardedCall([this] { return m_controller->createView(vst3::ViewType::kEditor); });
-        if (!m_view)
-            m_view = Platform::GuardedCall([this] { return m_controller->createView(nullptr); });
-        if (!m_view)
-            m_view = Query<vst3::IPlugView>(m_controller);
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::HasEditor - %s", e.what());
-    }
-    return m_view != nullptr;
+    using View = vst3::IPlugView*;
+    if (!m_view)
+        m_view.Reset(m_guard.Call("createView", View(nullptr),
+                                  [this] { return m_controller->createView(vst3::ViewType::kEditor); }));
+    if (!m_view)
+        m_view.Reset(
+            m_guard.Call("createView", View(nullptr), [this] { return m_controller->createView(nullptr); }));
+    if (!m_view)
+        m_view = m_controller.Query<vst3::IPlugView>(m_guard);
+    return bool(m_view);
 }
 
 bool VST3Plugin::IsEditorResizable()
 {
-    try
-    {
-        return m_record.name == L"Melodyne" && HasEditor() &&
-               Platform::GuardedCall([this] { return m_view->canResize(); }) == vst3::kResultTrue;
-    }
-    catch (const std::exception&)
-    {
-        return false;
-    }
+    return m_record.name == L"Melodyne" && HasEditor() &&
+           m_guard.Call("canResize", vst3::kResultFalse, [this] { return m_view->canResize(); }) ==
+               vst3::kResultTrue;
 }
 
 std::intptr_t VST3Plugin::OpenEditor(QWidget* parent)
 {
     if (!HasEditor())
         return 0;
-    VST3EffectEditor* frame = new VST3EffectEditor(parent, m_view);
-    if (m_editorFrame)
-        m_editorFrame->release();
-    m_editorFrame = frame;
+    // The view has one frame at a time: the old one lets go of it before the
+    // new one takes it.
+    if (VST3EffectEditor* old = std::exchange(m_editorFrame, nullptr))
+        old->release();
+    m_editorFrame = new VST3EffectEditor(parent, m_view.Get());
     if (parent && parent->metaObject()->indexOfSlot("UpdateWindow()") >= 0)
-        connect(this, SIGNAL(UpdateEditorWindow()), parent, SLOT(UpdateWindow()));
-    return frame->IsAttached() ? 1 : 0;
+        connect(this, SIGNAL(UpdateEditorWindow()), parent, SLOT(UpdateWindow()), Qt::UniqueConnection);
+    return m_editorFrame->IsAttached() ? 1 : 0;
 }
 
 QWidget* VST3Plugin::GetEditorWindow()
@@ -1117,28 +1069,17 @@ QWidget* VST3Plugin::GetEditorWindow()
 void VST3Plugin::GetEditorSize(QSize& size)
 {
     vst3::ViewRect rect{};
-    try
-    {
-        if (m_view && Platform::GuardedCall([&] { return m_view->getSize(&rect); }) == vst3::kResultOk)
-            size = QSize(rect.right - rect.left, rect.bottom - rect.top);
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::GetEditorSize - %s", e.what());
-    }
+    if (m_view && m_guard.Call("getSize", vst3::kResultFalse, [&] { return m_view->getSize(&rect); }) ==
+                      vst3::kResultOk)
+        size = QSize(VST3Guard::Capped("editor width", vst3::int64(rect.right) - rect.left, 1 << 16),
+                     VST3Guard::Capped("editor height", vst3::int64(rect.bottom) - rect.top, 1 << 16));
 }
 
 bool VST3Plugin::CloseEditor()
 {
-    try
-    {
-        Drop(m_editorFrame);
-        Drop(m_view);
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::CloseEditor - %s", e.what());
-    }
+    if (VST3EffectEditor* frame = std::exchange(m_editorFrame, nullptr))
+        frame->release();
+    m_view.Reset();
     return true;
 }
 
@@ -1196,51 +1137,23 @@ float VST3Plugin::GetParameter(std::int32_t index)
 {
     if (!IsParameter(index) || !m_controller)
         return 0.0f;
-    try
-    {
-        const vst3::ParamID id = m_parameters.Info(index).id;
-        return float(Platform::GuardedCall([&] { return m_controller->getParamNormalized(id); }));
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::GetParameter - %s", e.what());
-        return 0.0f;
-    }
+    const vst3::ParamID id = m_parameters.Info(index).id;
+    return float(Normalised(
+        m_guard.Call("getParamNormalized", 0.0, [&] { return m_controller->getParamNormalized(id); })));
 }
 
 AudioPluginParameter VST3Plugin::GetParameterRecord(std::int32_t index)
 {
     if (!IsParameter(index) || !m_controller)
         return {};
-    try
-    {
-        return m_parameters.Describe(index, *m_controller);
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::GetParameterRecord - %s", e.what());
-        return {};
-    }
+    return m_parameters.Describe(index, m_guard, *m_controller.Get());
 }
 
 std::wstring VST3Plugin::GetParameterDisplay(std::int32_t index, float value)
 {
     if (!IsParameter(index) || !m_controller)
         return {};
-    vst3::String128 text = {};
-    try
-    {
-        const vst3::ParamID id = m_parameters.Info(index).id;
-        if (Platform::GuardedCall([&] { return m_controller->getParamStringByValue(id, value, text); }) !=
-            vst3::kResultOk)
-            return {};
-    }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::GetParameterDisplay - %s", e.what());
-        return {};
-    }
-    return QString::fromUtf16(text).toStdWString();
+    return VST3ParameterList::Display(m_guard, *m_controller.Get(), m_parameters.Info(index).id, value);
 }
 
 float VST3Plugin::StepsToValue(std::int32_t index, std::uint32_t steps)
@@ -1267,64 +1180,31 @@ void VST3Plugin::GetParameterTable(std::vector<AudioPluginParameter>& table)
         table.push_back(GetParameterRecord(index));
 }
 
-namespace
-{
-// What an object with getState writes, or nothing when it refuses.
-template <class Object> bool ReadState(Object* object, QByteArray& bytes)
-{
-    VST3MemoryStream* stream = new VST3MemoryStream;
-    vst3::tresult result = vst3::kResultFalse;
-    try
-    {
-        result = Platform::GuardedCall([&] { return object->getState(stream); });
-    }
-    catch (...)
-    {
-        stream->release();
-        throw;
-    }
-    bytes = stream->Bytes();
-    stream->release();
-    return result == vst3::kResultOk;
-}
-
-template <class Call> vst3::tresult WithStream(const QByteArray& bytes, Call call)
-{
-    VST3MemoryStream* stream = new VST3MemoryStream(bytes);
-    vst3::tresult result = vst3::kResultFalse;
-    try
-    {
-        result = Platform::GuardedCall([&] { return call(stream); });
-    }
-    catch (...)
-    {
-        stream->release();
-        throw;
-    }
-    stream->release();
-    return result;
-}
-} // namespace
-
+// A state is taken whole or not at all: one the plug-in refused, cut short
+// or grown past what a preset may hold is no preset.
 bool VST3Plugin::StorePreset(PluginState& state)
 {
-    if (!m_component)
+    if (!m_component || !Usable())
         return false;
     QByteArray component;
     QByteArray controller;
-    try
     {
         TAutoLockCS lock(ProcessingLock());
-        if (!ReadState(m_component, component))
+        if (VST3StateStream::Read(
+                m_guard, "getState", [this](vst3::IBStream* stream) { return m_component->getState(stream); },
+                component) != vst3::kResultOk)
             return false;
-        if (m_controller)
-            ReadState(m_controller, controller);
+        // A controller may keep nothing of its own and say so.
+        if (m_controller && VST3StateStream::Read(
+                                m_guard, "getState",
+                                [this](vst3::IBStream* stream) { return m_controller->getState(stream); },
+                                controller) == vst3::kOutOfMemory)
+            return false;
     }
-    catch (const std::exception& e)
-    {
-        DebugOut("VST3Plugin::StorePreset - %s", e.what());
+    if (!Usable())
         return false;
-    }
+    if (vst3::int64(component.size()) + controller.size() > VST3MemoryStream::kMaxBytes)
+        return false;
     state.data.clear();
     QDataStream out(&state.data, QIODevice::WriteOnly);
     out << component << controller;
@@ -1336,7 +1216,7 @@ bool VST3Plugin::StorePreset(PluginState& state)
 
 bool VST3Plugin::LoadPreset(const PluginState& state)
 {
-    if (!m_component || state.isChunk != 1)
+    if (!m_component || !Usable() || state.isChunk != 1)
         return false;
     QByteArray component;
     QByteArray controller;
@@ -1345,18 +1225,16 @@ bool VST3Plugin::LoadPreset(const PluginState& state)
     if (in.status() != QDataStream::Ok)
         return false;
     SetLoadingPreset(true);
-    bool loaded = false;
     try
     {
         SetState(component, controller);
-        loaded = true;
     }
-    catch (const std::exception& e)
+    catch (...)
     {
-        DebugOut("VST3Plugin::LoadPreset - %s", e.what());
+        DebugOut("VST3Plugin::LoadPreset - the state could not be handed over");
     }
     SetLoadingPreset(false);
-    return loaded;
+    return Usable();
 }
 
 // The controller follows the component's state, then takes its own. A
@@ -1369,18 +1247,20 @@ void VST3Plugin::SetState(const QByteArray& component, const QByteArray& control
     if (!component.isEmpty())
     {
         const vst3::tresult result =
-            WithStream(component, [this](vst3::IBStream* stream) { return m_component->setState(stream); });
+            VST3StateStream::Write(m_guard, "setState", component,
+                                   [this](vst3::IBStream* stream) { return m_component->setState(stream); });
         if (result != vst3::kResultOk)
             DebugOut("VST3Plugin::LoadPreset - the component answered %d", int(result));
     }
     if (!m_controller)
         return;
     if (!component.isEmpty())
-        WithStream(component,
-                   [this](vst3::IBStream* stream) { return m_controller->setComponentState(stream); });
+        VST3StateStream::Write(m_guard, "setComponentState", component,
+                               [this](vst3::IBStream* stream)
+                               { return m_controller->setComponentState(stream); });
     if (!controller.isEmpty())
-        WithStream(controller, [this](vst3::IBStream* stream) { return m_controller->setState(stream); });
+        VST3StateStream::Write(m_guard, "setState", controller,
+                               [this](vst3::IBStream* stream) { return m_controller->setState(stream); });
     if (m_parameters.HasBypass())
-        m_bypassed = Platform::GuardedCall(
-                         [this] { return m_controller->getParamNormalized(m_parameters.BypassId()); }) == 1.0;
+        m_bypassed = BypassValue() == 1.0;
 }

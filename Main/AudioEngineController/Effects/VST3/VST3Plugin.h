@@ -3,18 +3,21 @@
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
 #include "Core/BaseLib/KriticalSection.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3BusActivation.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3EffectRecord.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Guard.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Instance.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3MidiControllers.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Module.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterChangeTransfer.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterList.h"
 
 #include <QObject>
-#include <array>
 #include <atomic>
 #include <map>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vst3
@@ -38,6 +41,10 @@ class VST3ParameterChanges;
 // processor and the edits report goes to the controller through the output
 // ring on the idle step. Producers of a ring are serialised among
 // themselves; its consumer never waits.
+//
+// Every call into the plug-in goes through the wrapper's guard. A plug-in
+// that faulted, or whose answers pass our limits, is not run again; when
+// that happens while it is brought up, GetFailure() says why.
 class VST3Plugin : public QObject, public AudioPlugin, protected VST3Instance
 {
     Q_OBJECT
@@ -166,31 +173,35 @@ private:
         std::vector<std::int32_t> counts;
     };
 
-    using MidiControllerRow = std::array<std::int32_t, 130>;
-
     void ProbeClasses(const std::string& path, bool& hasFactory, ModuleProbe& probe);
     void ProbeClass(ModuleProbe& probe, vst3::int32 index);
     bool ReadAudioClass(ModuleProbe& probe, vst3::int32 index, ClassTexts& texts);
     VST3EffectRecord Describe(const ClassTexts& texts, const std::string& factoryVendor);
     bool CreateComponent(vst3::IPluginFactory* factory);
+    vst3::FUnknown* Context() const;
     void ReleaseComponent();
     std::int32_t CountChannels(vst3::int32 direction);
 
     KriticalSection* ProcessingLock();
-    template <class Interface> Interface* Ask();
+    template <class Interface> VST3Ptr<Interface> Ask();
     bool InstantiateClass(const VST3EffectRecord& record);
     void CreateController(vst3::IPluginFactory* factory);
     void BringUp();
     void AcquireInterfaces();
     void ConnectComponentAndController();
-    void ReadMidiControllers();
     void ReleaseInterfaces();
     void TearDown();
     void SendChannelContext();
     vst3::int32 ComputeMaxSamples() const;
     void SetupProcessing();
+    void Activate();
+    void Refuse(const std::string& reason);
+    bool Usable() const { return !m_refused && !m_guard.Faulted(); }
     void Reconfigure();
-    std::vector<vst3::SpeakerArrangement> Arrangements(vst3::BusDirection direction, std::uint32_t format);
+    vst3::tresult OfferArrangements(std::uint32_t inputFormat, std::uint32_t outputFormat, bool limited);
+    std::vector<vst3::SpeakerArrangement> Arrangements(vst3::BusDirection direction, std::uint32_t format,
+                                                       bool limited);
+    vst3::int32 BusCount(vst3::BusDirection direction);
     void ReadArrangements(vst3::BusDirection direction, Buses& buses);
     void SetupBuffers();
     void BindBuffers(float** inputs, float** outputs);
@@ -201,11 +212,13 @@ private:
     void FlushInputChanges();
     void SetState(const QByteArray& component, const QByteArray& controller);
     bool IsParameter(std::int32_t index) const;
+    double BypassValue();
     template <class Notify> void TellListeners(Notify notify);
 
     // Destroyed last: the module is unloaded only after every object it made
     // was released.
     VST3Module m_module;
+    VST3Guard m_guard;
     VST3HostContext* m_hostContext;
     vst3::TUID m_classId = {};
     bool m_componentInitialised = false;
@@ -218,9 +231,8 @@ private:
     std::uint32_t m_sampleRate = 48000;
     PluginPlacement m_placement;
 
-    std::vector<std::wstring> m_eventInputNames;
-    std::vector<std::wstring> m_eventOutputNames;
-    std::vector<MidiControllerRow> m_midiControllers;
+    VST3MidiControllers m_midiControllers;
+    VST3BusActivation m_activeBuses;
 
     VST3ParameterList m_parameters;
     std::atomic<bool> m_bypassed{false};
@@ -235,6 +247,11 @@ private:
     KriticalSection m_producerLock;
     VST3EventList* m_eventLists[2];
     int m_currentEvents = 0;
+    // What a block without its own events is given.
+    VST3EventList* m_noEvents;
+    // The idle step's share of the output ring: what arrives while it hands
+    // changes to the controller waits for the next step.
+    std::vector<std::pair<vst3::ParamID, vst3::ParamValue>> m_delivery;
 
     vst3::int32 m_maxSamples = 0;
     vst3::ProcessSetup m_setup = {};
@@ -248,10 +265,10 @@ private:
     std::vector<float> m_silence;
     std::vector<float> m_discard;
     bool m_processing = false;
-    bool m_faulted = false;
+    bool m_refused = false;
     std::atomic<bool> m_playing{false};
 
-    vst3::IPlugView* m_view = nullptr;
+    VST3Ptr<vst3::IPlugView> m_view;
     VST3EffectEditor* m_editorFrame = nullptr;
     KriticalSection m_lock;
 };

@@ -108,4 +108,13 @@ public:
     static constexpr Uid iid = makeUid(0x4B5147F8, 0x4654486B, 0x8DAB30BA, 0x163A3C56);
 };
 
+// Asked of the host context: kResultTrue when the host uses the plug-in interface of that identifier.
+class IPlugInterfaceSupport : public FUnknown
+{
+public:
+    virtual tresult isPlugInterfaceSupported(const TUID interfaceId) = 0;
+
+    static constexpr Uid iid = makeUid(0x4FB58B9E, 0x9EAA4E0F, 0xAB361C1C, 0xCCB56FEA);
+};
+
 } // namespace vst3

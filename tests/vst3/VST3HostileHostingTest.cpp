@@ -1,0 +1,141 @@
+// What plugcat cannot see of a misbehaving plug-in: the editor's frame, the idle step and MIDI input.
+#include "Core/BaseLib/AudioPlugins/MidiMessage.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
+#include "vst3/Vst3TestSupport.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QWidget>
+#include <gtest/gtest.h>
+
+using namespace Vst3TestSupport;
+
+namespace
+{
+enum HostileClass
+{
+    kEchoLoop = 12,
+    kBogusMidi = 13,
+    kEditor = 14,
+};
+
+// The id text of a class of the hostile module.
+std::wstring HostileId(int cls)
+{
+    const QString index = QString::number(cls, 16).toUpper().rightJustified(2, '0');
+    return (QStringLiteral("54534F480000") + index + QStringLiteral("00494C452100000000")).toStdWString();
+}
+
+class VST3HostileHostingTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        m_host->LoadKnownPlugins();
+        m_host->LaunchScanner(true, true);
+    }
+
+    VST3Plugin* Load(int cls)
+    {
+        PluginPlacement placement;
+        placement.channelFormat = 2;
+        return static_cast<VST3Plugin*>(m_host->LoadPlugin(HostileId(cls), 0, placement));
+    }
+
+    bool Run(AudioPlugin& plugin, bool rolling)
+    {
+        TransportRecord transport;
+        transport.rolling = rolling;
+        float* channels[] = {m_left.data(), m_right.data()};
+        return plugin.Process(transport, channels, channels, std::uint32_t(m_left.size()));
+    }
+
+    FixtureReport m_report;
+    ScanSetup m_setup;
+    std::unique_ptr<VST3Host> m_host{m_setup.Host({QFileInfo(Fixture("hostile", "Hostile")).path()})};
+    std::vector<float> m_left = std::vector<float>(64, 0.5f);
+    std::vector<float> m_right = std::vector<float>(64, 0.5f);
+};
+} // namespace
+
+// The view has one frame at a time: opening the editor again moves it to the
+// new frame, and closing leaves it with none, each exactly once.
+TEST_F(VST3HostileHostingTest, ReopenedEditorKeepsTheViewOnItsNewFrame)
+{
+    int argc = 1;
+    char name[] = "vst3_tests";
+    char* argv[] = {name};
+    QApplication application(argc, argv);
+    VST3Plugin* plugin = Load(kEditor);
+    ASSERT_NE(plugin, nullptr);
+    QWidget first;
+    QWidget second;
+    plugin->OpenEditor(&first);
+    plugin->OpenEditor(&second);
+    const std::vector<std::string> open = m_report.Lines("view");
+    plugin->CloseEditor();
+    const std::vector<std::string> closed = m_report.Lines("view");
+
+    ASSERT_FALSE(open.empty());
+    EXPECT_EQ(open.back() == "view attached" ? open[open.size() - 2] : open.back(), "view frame set")
+        << "the second editor's frame is the view's";
+    int attached = 0;
+    int frames = 0;
+    for (const std::string& line : closed)
+    {
+        attached += line == "view attached" ? 1 : line == "view removed" ? -1 : 0;
+        frames += line == "view frame set" ? 1 : line == "view frame cleared" ? -1 : 0;
+        EXPECT_GE(attached, 0) << "removed before it was attached";
+        EXPECT_LE(attached, 1) << "attached twice";
+        EXPECT_LE(frames, 1) << "two frames at once";
+    }
+    EXPECT_EQ(attached, 0);
+    EXPECT_EQ(frames, 0);
+    EXPECT_TRUE(m_host->ReleasePlugin(plugin));
+}
+
+// A plug-in that answers every value it is given with an edit of another
+// value keeps the idle step busy for ever, unless the step takes only what
+// was there when it began. The changes still reach the controller, one
+// round per step.
+TEST_F(VST3HostileHostingTest, EchoLoopAndFlushLeaveEachIdleStep)
+{
+    VST3Plugin* plugin = Load(kEchoLoop);
+    ASSERT_NE(plugin, nullptr);
+    MidiMessage note;
+    note.data[0] = 0x90;
+    note.data[1] = 60;
+    note.data[2] = 100;
+    plugin->QueueMidi(note);
+    ASSERT_TRUE(Run(*plugin, false));
+    ASSERT_TRUE(plugin->SetParameter(0, 1.0f));
+    for (int step = 0; step < 3; ++step)
+        plugin->Idle();
+    EXPECT_NEAR(plugin->GetParameter(0), 0.998f, 1e-4f);
+    const std::vector<std::string> flushes = m_report.Lines("flush");
+    ASSERT_FALSE(flushes.empty());
+    for (const std::string& flush : flushes)
+        EXPECT_EQ(flush, "flush with 0 events") << "a flush replays no block's notes";
+    EXPECT_TRUE(m_host->ReleasePlugin(plugin));
+}
+
+// MIDI bytes past seven bits, and controllers mapped to parameters that do
+// not exist, are no reason to read or write outside the mapping.
+TEST_F(VST3HostileHostingTest, BogusMidiDataStaysWithinTheControllerTable)
+{
+    VST3Plugin* plugin = Load(kBogusMidi);
+    ASSERT_NE(plugin, nullptr);
+    for (std::uint8_t status : {0xB0, 0xBF, 0xD5, 0xE9, 0x9F, 0xA0})
+    {
+        MidiMessage message;
+        message.data[0] = status;
+        message.data[1] = 0xFF;
+        message.data[2] = 0xFE;
+        plugin->QueueMidi(message);
+    }
+    EXPECT_TRUE(Run(*plugin, true));
+    plugin->Idle();
+    EXPECT_TRUE(Run(*plugin, true));
+    EXPECT_TRUE(m_host->ReleasePlugin(plugin));
+}
