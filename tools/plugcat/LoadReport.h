@@ -29,6 +29,8 @@ struct LoadReport
     std::int32_t outputs = 0;
     std::int32_t latency = 0;
     bool bypassed = false;
+    // Run in a process of its own.
+    bool isolated = false;
     std::vector<Parameter> parameters;
     PluginRunner::Report run;
 

@@ -8,6 +8,7 @@
 #include <string>
 
 class AudioPlugin;
+class IsolatedPlugin;
 class PluginHost;
 
 namespace Platform
@@ -55,6 +56,8 @@ private:
     int SetEnabled(bool enabled);
     int SetFavourite();
     int Load();
+    int ReportIsolatedFailure(const QString& name, const IsolatedPlugin& plugin);
+    int SetIsolated();
     // Restores the preset file and the parameter settings the command names;
     // false after reporting why not.
     bool PrepareInstance(AudioPlugin& plugin);
