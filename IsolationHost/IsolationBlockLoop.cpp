@@ -32,7 +32,9 @@ IsolationBlockLoop::~IsolationBlockLoop()
 void IsolationBlockLoop::Run()
 {
     IsolationBlock::Header& fields = m_block.Fields();
-    std::uint32_t finished = fields.request.load(std::memory_order_acquire);
+    // The host numbers its blocks from 1 in a block it zero-filled; reading
+    // the word here instead could already see the first request.
+    std::uint32_t finished = 0;
     while (!m_stop && !fields.quit.load(std::memory_order_acquire))
     {
         const std::uint32_t asked = fields.request.load(std::memory_order_acquire);

@@ -146,7 +146,8 @@ std::uint64_t IsolatedPlugin::DeadlineMicros(std::uint32_t frames) const
 {
     const double rate = m_sampleRate > 0.0f ? double(m_sampleRate) : 44100.0;
     const auto blockMicros = std::uint64_t(double(frames) * 1e6 / rate);
-    return std::max(kMinimumDeadlineMicros, kBlockLengthsPerDeadline * blockMicros);
+    const std::uint64_t shortest = m_sequence == 0 ? kFirstBlockDeadlineMicros : m_minimumDeadlineMicros;
+    return std::max(shortest, kBlockLengthsPerDeadline * blockMicros);
 }
 
 bool IsolatedPlugin::Process(const TransportRecord& transport, float** inputs, float** outputs,

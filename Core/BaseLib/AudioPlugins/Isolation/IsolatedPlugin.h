@@ -27,6 +27,9 @@ public:
     static constexpr std::uint32_t kMissedBlocksBeforeHung = 3;
     // The shortest deadline of a block; otherwise four block lengths.
     static constexpr std::uint64_t kMinimumDeadlineMicros = 50000;
+    // The first block after a start also pages in the plug-in's processing
+    // code and memory in the other process.
+    static constexpr std::uint64_t kFirstBlockDeadlineMicros = 2000000;
 
     // identifier is the catalogue's "vst:..." identifier; effectsFolder is
     // where the result files lie that name what to load.
@@ -42,6 +45,9 @@ public:
     // silence until the user asks for this.
     bool Restart();
     bool HasFailed() const;
+    // Raises the shortest deadline of a block, for hosts that would rather
+    // wait than drop blocks (an offline render, a loaded test machine).
+    void SetMinimumDeadline(std::uint64_t micros) { m_minimumDeadlineMicros = micros; }
 
     bool Process(const TransportRecord& transport, float** inputs, float** outputs,
                  std::uint32_t frames) override;
@@ -136,6 +142,7 @@ private:
     std::uint32_t m_sequence = 0;
     bool m_outstanding = false;
     std::uint32_t m_missed = 0;
+    std::uint64_t m_minimumDeadlineMicros = kMinimumDeadlineMicros;
     std::array<MidiMessage, IsolationBlock::kMaxMidi> m_midi{};
     std::uint32_t m_midiCount = 0;
     std::vector<AudioPluginListener*> m_listeners;

@@ -1,0 +1,68 @@
+#include "IsolationTestSupport.h"
+
+#include "support/TestSupport.h"
+
+#include <QFile>
+#include <algorithm>
+
+namespace IsolationTestSupport
+{
+QString HostProgram()
+{
+    return TestSupport::BinDir() + QStringLiteral("/PlugSweepHost");
+}
+
+QString FixtureDir()
+{
+    return QStringLiteral(PLUGSWEEP_ISOLATION_FIXTURE_DIR);
+}
+
+bool Scan(const QString& prefs, const QString& folder)
+{
+    const TestSupport::ProcessResult scan = TestSupport::RunProcess(
+        TestSupport::BinDir() + QStringLiteral("/plugcat"), {"--prefs", prefs, "scan", folder});
+    return scan.exitCode == 0;
+}
+
+std::unique_ptr<IsolatedPlugin> Open(const QString& prefs, const QString& id, std::uint32_t blockSize,
+                                     const QString& hostProgram)
+{
+    auto plugin = std::make_unique<IsolatedPlugin>(QFile::encodeName(hostProgram).toStdString(),
+                                                   (QStringLiteral("vst:") + id).toStdWString(),
+                                                   (prefs + QStringLiteral("/Effects")).toStdWString());
+    plugin->Initialise(48000.0f, blockSize, PluginPlacement());
+    return plugin;
+}
+
+Block::Block(std::uint32_t channels, std::uint32_t frameCount)
+    : frames(frameCount), inputs(channels, std::vector<float>(frameCount)),
+      outputs(channels, std::vector<float>(frameCount)), in(channels), out(channels)
+{
+    for (std::uint32_t channel = 0; channel < channels; ++channel)
+    {
+        in[channel] = inputs[channel].data();
+        out[channel] = outputs[channel].data();
+    }
+}
+
+void Block::FillInputs(float value)
+{
+    for (std::vector<float>& channel : inputs)
+        std::fill(channel.begin(), channel.end(), value);
+    for (std::vector<float>& channel : outputs)
+        std::fill(channel.begin(), channel.end(), -1.0f);
+}
+
+bool Block::OutputsAre(float value) const
+{
+    return std::all_of(
+        outputs.begin(), outputs.end(),
+        [value](const std::vector<float>& channel)
+        { return std::all_of(channel.begin(), channel.end(), [value](float s) { return s == value; }); });
+}
+
+bool Block::OutputsEqualInputs() const
+{
+    return outputs == inputs;
+}
+} // namespace IsolationTestSupport
