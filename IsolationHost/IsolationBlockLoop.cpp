@@ -1,6 +1,7 @@
 #include "IsolationHost/IsolationBlockLoop.h"
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Platform/WakeWord.h"
 
 #include <algorithm>
@@ -11,8 +12,9 @@ namespace
 constexpr std::uint64_t kStopCheckMicros = 100000;
 } // namespace
 
-IsolationBlockLoop::IsolationBlockLoop(const IsolationBlock& block, AudioPlugin& plugin)
-    : m_block(block), m_plugin(plugin)
+IsolationBlockLoop::IsolationBlockLoop(const IsolationBlock& block, AudioPlugin& plugin,
+                                       AudioPluginHost& host)
+    : m_block(block), m_plugin(plugin), m_host(host)
 {
     for (std::uint32_t channel = 0; channel < IsolationBlock::kMaxChannels; ++channel)
     {
@@ -66,5 +68,9 @@ void IsolationBlockLoop::ProcessBlock()
     transport.state = fields.transportState;
     transport.rolling = fields.rolling != 0;
     transport.speed = fields.speed;
+    // As the engine does around each block; the host does not tell an
+    // isolated plug-in about offline renders, so it runs as in real time.
+    m_host.UpdateTimeInfo(transport, false);
     m_plugin.Process(transport, m_inputs, m_outputs, frames);
+    m_host.AdvanceTimeInfo();
 }

@@ -10,8 +10,8 @@
 
 IsolationLoader::~IsolationLoader()
 {
-    if (m_plugin && !VST3Host::GetInstance()->ReleasePlugin(m_plugin))
-        VSTHost::GetInstance()->ReleasePlugin(m_plugin);
+    if (m_plugin)
+        m_host->ReleasePlugin(m_plugin);
 }
 
 bool IsolationLoader::CopyResults(const QString& effectsFolder)
@@ -53,8 +53,12 @@ AudioPlugin* IsolationLoader::Load(const std::wstring& identifier, const QString
         host->LaunchScanner(false, true);
     }
     m_plugin = vst3->LoadPlugin(key, blockSize, placement);
+    m_host = vst3;
     if (!m_plugin)
+    {
         m_plugin = vst2->LoadPlugin(key, blockSize, placement);
+        m_host = vst2;
+    }
     if (!m_plugin)
         failure = L"the plug-in could not be created in its own process";
     else if (const std::wstring refused = m_plugin->GetFailure(); !refused.empty())

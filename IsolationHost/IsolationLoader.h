@@ -7,6 +7,7 @@
 #include <string>
 
 class AudioPlugin;
+class AudioPluginHost;
 
 // Creates the isolated plug-in through the format hosts, as the catalogue
 // would, from a private copy of the result files: whatever the hosts write
@@ -24,9 +25,13 @@ public:
     AudioPlugin* Load(const std::wstring& identifier, const QString& effectsFolder, float sampleRate,
                       std::uint32_t blockSize, const PluginPlacement& placement, std::wstring& failure);
 
+    // The format host that created the plug-in; null before.
+    AudioPluginHost* Host() const { return m_host; }
+
 private:
     bool CopyResults(const QString& effectsFolder);
 
     QTemporaryDir m_folder;
     AudioPlugin* m_plugin = nullptr;
+    AudioPluginHost* m_host = nullptr;
 };

@@ -78,7 +78,7 @@ void IsolationServer::Create(IsolationMessage& arguments, IsolationMessage& repl
     if (m_plugin && !m_loop)
     {
         m_plugin->AddListener(&m_notices);
-        m_loop = std::make_unique<IsolationBlockLoop>(m_block, *m_plugin);
+        m_loop = std::make_unique<IsolationBlockLoop>(m_block, *m_plugin, *m_loader.Host());
     }
     reply.PutU32(m_plugin != nullptr).PutText(failure);
 }
