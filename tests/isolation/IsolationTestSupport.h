@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolatedPlugin.h"
+#include "support/TestSupport.h"
 
 #include <QString>
 #include <cstdint>
@@ -13,6 +14,8 @@ namespace IsolationTestSupport
 {
 QString HostProgram();
 QString FixtureDir();
+// Runs plugcat on the preferences root.
+TestSupport::ProcessResult Plugcat(const QString& prefs, const QStringList& arguments);
 // Scans the folder into the preferences root with plugcat; false when that failed.
 bool Scan(const QString& prefs, const QString& folder);
 // An isolated instance of a catalogued VST plug-in, initialised at 48 kHz.

@@ -1,7 +1,5 @@
 #include "IsolationTestSupport.h"
 
-#include "support/TestSupport.h"
-
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -22,8 +20,7 @@ protected:
 
     TestSupport::ProcessResult Plugcat(const QStringList& arguments) const
     {
-        return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat",
-                                       QStringList{"--prefs", m_prefs.path()} + arguments);
+        return IsolationTestSupport::Plugcat(m_prefs.path(), arguments);
     }
 
     QJsonObject LoadJson(const QStringList& extra) const
