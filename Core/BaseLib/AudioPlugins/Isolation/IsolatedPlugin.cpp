@@ -1,11 +1,10 @@
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolatedPlugin.h"
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
+#include "Core/BaseLib/AudioPlugins/Isolation/IsolationBlockExchange.h"
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationCodec.h"
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationProcess.h"
 #include "Core/BaseLib/Debug.h"
-#include "Platform/Clock.h"
-#include "Platform/WakeWord.h"
 
 #include <QWidget>
 #include <algorithm>
@@ -16,7 +15,6 @@ namespace
 // Loading a plug-in may take a while; answering a request may not.
 constexpr int kCreateTimeoutMs = 60000;
 constexpr int kRequestTimeoutMs = 10000;
-constexpr std::uint64_t kBlockLengthsPerDeadline = 4;
 
 std::int32_t Bounded(std::int32_t channels)
 {
@@ -37,6 +35,7 @@ IsolatedPlugin::~IsolatedPlugin()
 
 void IsolatedPlugin::Close()
 {
+    m_exchange.reset();
     m_process.reset();
 }
 
@@ -51,11 +50,11 @@ bool IsolatedPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const
 
 bool IsolatedPlugin::Launch()
 {
+    m_exchange.reset();
     m_process = std::make_unique<IsolationProcess>();
-    m_sequence = 0;
-    m_outstanding = false;
-    m_missed = 0;
-    m_midiCount = 0;
+    m_exchange = std::make_unique<IsolationBlockExchange>(*m_process);
+    m_exchange->SetSampleRate(m_sampleRate);
+    m_exchange->SetMinimumDeadline(m_minimumDeadlineMicros);
     if (!m_process->Start(m_hostProgram))
     {
         SetFailure(L"the isolated host " + QString::fromStdString(m_hostProgram).toStdWString() +
@@ -142,14 +141,6 @@ bool IsolatedPlugin::Describe()
     return true;
 }
 
-std::uint64_t IsolatedPlugin::DeadlineMicros(std::uint32_t frames) const
-{
-    const double rate = m_sampleRate > 0.0f ? double(m_sampleRate) : 44100.0;
-    const auto blockMicros = std::uint64_t(double(frames) * 1e6 / rate);
-    const std::uint64_t shortest = m_sequence == 0 ? kFirstBlockDeadlineMicros : m_minimumDeadlineMicros;
-    return std::max(shortest, kBlockLengthsPerDeadline * blockMicros);
-}
-
 bool IsolatedPlugin::Process(const TransportRecord& transport, float** inputs, float** outputs,
                              std::uint32_t frames)
 {
@@ -165,75 +156,10 @@ bool IsolatedPlugin::Process(const TransportRecord& transport, float** inputs, f
 bool IsolatedPlugin::ProcessChunk(const TransportRecord& transport, float** inputs, float** outputs,
                                   std::uint32_t offset, std::uint32_t frames)
 {
-    if (HasFailed())
-    {
-        FillFailed(inputs, outputs, offset, frames);
-        return false;
-    }
-    const std::uint64_t deadline = DeadlineMicros(frames);
-    // The block late last time still owns the shared channels until it is done.
-    if (m_outstanding && !AwaitBlock(deadline))
-        return Missed(inputs, outputs, offset, frames);
-    m_outstanding = false;
-    Submit(transport, inputs, offset, frames);
-    if (!AwaitBlock(deadline))
-    {
-        m_outstanding = true;
-        return Missed(inputs, outputs, offset, frames);
-    }
-    m_missed = 0;
-    const IsolationBlock& block = m_process->Block();
-    for (std::int32_t channel = 0; channel < m_outputs; ++channel)
-        std::memcpy(outputs[channel] + offset, block.Output(std::uint32_t(channel)), frames * sizeof(float));
-    return true;
-}
-
-void IsolatedPlugin::Submit(const TransportRecord& transport, float** inputs, std::uint32_t offset,
-                            std::uint32_t frames)
-{
-    const IsolationBlock& block = m_process->Block();
-    IsolationBlock::Header& fields = block.Fields();
-    for (std::int32_t channel = 0; channel < m_inputs; ++channel)
-        std::memcpy(block.Input(std::uint32_t(channel)), inputs[channel] + offset, frames * sizeof(float));
-    fields.frames = frames;
-    fields.inputs = std::uint32_t(m_inputs);
-    fields.outputs = std::uint32_t(m_outputs);
-    fields.position = transport.position;
-    fields.transportState = transport.state;
-    fields.rolling = transport.rolling ? 1 : 0;
-    fields.speed = transport.speed;
-    std::copy_n(m_midi.begin(), m_midiCount, fields.midi);
-    fields.midiCount = m_midiCount;
-    m_midiCount = 0;
-    if (++m_sequence == IsolationBlock::kChildGone)
-        m_sequence = 1;
-    fields.request.store(m_sequence, std::memory_order_release);
-    Platform::WakeWordSleepers(fields.request);
-}
-
-bool IsolatedPlugin::AwaitBlock(std::uint64_t deadlineMicros)
-{
-    std::atomic<std::uint32_t>& done = m_process->Block().Fields().done;
-    const std::uint64_t start = Platform::MonotonicMicroseconds();
-    for (;;)
-    {
-        if (m_process->Gone())
-            return false;
-        const std::uint32_t seen = done.load(std::memory_order_acquire);
-        if (seen == m_sequence)
-            return true;
-        const std::uint64_t elapsed = Platform::MonotonicMicroseconds() - start;
-        if (elapsed >= deadlineMicros)
-            return false;
-        Platform::WaitWhileWordIs(done, seen, deadlineMicros - elapsed);
-    }
-}
-
-bool IsolatedPlugin::Missed(float** inputs, float** outputs, std::uint32_t offset, std::uint32_t frames)
-{
+    if (!HasFailed() && m_exchange->Exchange(transport, inputs, outputs, std::uint32_t(m_inputs),
+                                             std::uint32_t(m_outputs), offset, frames))
+        return true;
     FillFailed(inputs, outputs, offset, frames);
-    if (!m_process->Gone() && ++m_missed >= kMissedBlocksBeforeHung)
-        m_process->KillAsHung();
     return false;
 }
 
@@ -252,8 +178,8 @@ void IsolatedPlugin::FillFailed(float** inputs, float** outputs, std::uint32_t o
 
 void IsolatedPlugin::QueueMidi(const MidiMessage& message)
 {
-    if (m_midiCount < m_midi.size())
-        m_midi[m_midiCount++] = message;
+    if (m_exchange)
+        m_exchange->QueueMidi(message);
 }
 
 void IsolatedPlugin::Idle()
@@ -325,6 +251,8 @@ bool IsolatedPlugin::SetBlockSize(std::uint32_t frames)
 bool IsolatedPlugin::SetSampleRate(std::uint32_t rate)
 {
     m_sampleRate = float(rate);
+    if (m_exchange)
+        m_exchange->SetSampleRate(m_sampleRate);
     return Call(IsolationRequest::SetSampleRate, IsolationMessage().PutU32(rate)) && Describe();
 }
 
@@ -512,4 +440,11 @@ std::wstring IsolatedPlugin::GetInputName(std::int32_t index)
 std::wstring IsolatedPlugin::GetOutputName(std::int32_t index)
 {
     return Ask(IsolationRequest::GetChannelName, index, 1.0f).TakeText();
+}
+
+void IsolatedPlugin::SetMinimumDeadline(std::uint64_t micros)
+{
+    m_minimumDeadlineMicros = micros;
+    if (m_exchange)
+        m_exchange->SetMinimumDeadline(micros);
 }

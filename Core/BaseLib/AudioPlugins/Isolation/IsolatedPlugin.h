@@ -1,12 +1,11 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
-#include "Core/BaseLib/AudioPlugins/Isolation/IsolationBlock.h"
+#include "Core/BaseLib/AudioPlugins/Isolation/IsolationBlockExchange.h"
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationDescription.h"
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationProtocol.h"
 
 #include <QSize>
-#include <array>
 #include <memory>
 #include <string>
 #include <vector>
@@ -23,13 +22,7 @@ class IsolationProcess;
 class IsolatedPlugin : public AudioPlugin
 {
 public:
-    // Blocks missed in a row before the process is taken for hung and killed.
-    static constexpr std::uint32_t kMissedBlocksBeforeHung = 3;
-    // The shortest deadline of a block; otherwise four block lengths.
-    static constexpr std::uint64_t kMinimumDeadlineMicros = 50000;
-    // The first block after a start also pages in the plug-in's processing
-    // code and memory in the other process.
-    static constexpr std::uint64_t kFirstBlockDeadlineMicros = 2000000;
+    static constexpr std::uint32_t kMissedBlocksBeforeHung = IsolationBlockExchange::kMissedBlocksBeforeHung;
 
     // identifier is the catalogue's "vst:..." identifier; effectsFolder is
     // where the result files lie that name what to load.
@@ -42,12 +35,13 @@ public:
     void Close() override;
     // A fresh process and plug-in, with the last preset stored or restored
     // and the bypass restored. Never called on its own: playback keeps its
-    // silence until the user asks for this.
+    // silence until the user asks for this, and no block may be processed
+    // meanwhile.
     bool Restart();
     bool HasFailed() const;
     // Raises the shortest deadline of a block, for hosts that would rather
     // wait than drop blocks (an offline render, a loaded test machine).
-    void SetMinimumDeadline(std::uint64_t micros) { m_minimumDeadlineMicros = micros; }
+    void SetMinimumDeadline(std::uint64_t micros);
 
     bool Process(const TransportRecord& transport, float** inputs, float** outputs,
                  std::uint32_t frames) override;
@@ -118,17 +112,14 @@ private:
 
     bool ProcessChunk(const TransportRecord& transport, float** inputs, float** outputs, std::uint32_t offset,
                       std::uint32_t frames);
-    void Submit(const TransportRecord& transport, float** inputs, std::uint32_t offset, std::uint32_t frames);
-    bool AwaitBlock(std::uint64_t deadlineMicros);
-    bool Missed(float** inputs, float** outputs, std::uint32_t offset, std::uint32_t frames);
     // Silence, or the dry input while bypassed.
     void FillFailed(float** inputs, float** outputs, std::uint32_t offset, std::uint32_t frames) const;
-    std::uint64_t DeadlineMicros(std::uint32_t frames) const;
 
     const std::string m_hostProgram;
     const std::wstring m_identifier;
     const std::wstring m_effectsFolder;
     std::unique_ptr<IsolationProcess> m_process;
+    std::unique_ptr<IsolationBlockExchange> m_exchange;
     IsolationDescription m_description;
     // The channel counts from the description, bounded by what the block holds.
     std::int32_t m_inputs = 0;
@@ -139,12 +130,7 @@ private:
     bool m_bypassed = false;
     bool m_hasPreset = false;
     PluginState m_lastPreset;
-    std::uint32_t m_sequence = 0;
-    bool m_outstanding = false;
-    std::uint32_t m_missed = 0;
-    std::uint64_t m_minimumDeadlineMicros = kMinimumDeadlineMicros;
-    std::array<MidiMessage, IsolationBlock::kMaxMidi> m_midi{};
-    std::uint32_t m_midiCount = 0;
+    std::uint64_t m_minimumDeadlineMicros = IsolationBlockExchange::kMinimumDeadlineMicros;
     std::vector<AudioPluginListener*> m_listeners;
     QWidget* m_editorParent = nullptr;
     QSize m_editorSize;
