@@ -98,7 +98,7 @@ TEST_F(IsolatedPluginTest, AFailingPluginGivesSilenceAndAFailureWhileWeLiveOn)
                 EXPECT_TRUE(block.OutputsAre(0.0f))
                     << "block " << index << ": " << block.outputs[0][0] << " .. " << block.outputs[1].back();
         }
-        EXPECT_TRUE(plugin->HasFailed());
+        EXPECT_TRUE(plugin->ProcessFailed());
         EXPECT_NE(QString::fromStdWString(plugin->GetFailure()).indexOf(failing.failure), -1)
             << QString::fromStdWString(plugin->GetFailure()).toStdString();
         // Control calls on a dead plug-in answer empty, at once.
@@ -202,5 +202,8 @@ TEST_F(IsolatedPluginTest, AnUnknownPluginIsAFailureToOpen)
 {
     const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("NoSuchPlugin:1");
     EXPECT_NE(plugin->GetFailure(), L"");
+    EXPECT_TRUE(plugin->HasFailed());
+    // Refusing to open is not a crash: the catalogue must not blame it.
+    EXPECT_FALSE(plugin->ProcessFailed());
 }
 } // namespace

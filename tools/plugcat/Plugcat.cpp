@@ -344,10 +344,10 @@ int Plugcat::Load()
         report.Describe(*plugin);
         m_out << (m_options.json ? report.Json() : report.Text());
         m_out.flush();
-        if (!isolated || !isolated->HasFailed())
+        if (!isolated || !isolated->ProcessFailed())
             result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
     }
-    if (isolated && isolated->HasFailed())
+    if (isolated && isolated->ProcessFailed())
         result = ReportIsolatedFailure(name, *isolated);
     m_host->ReleasePlugin(plugin);
     return result;

@@ -50,6 +50,7 @@ bool IsolatedPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const
 
 bool IsolatedPlugin::Launch()
 {
+    SetFailure({});
     m_exchange.reset();
     m_process = std::make_unique<IsolationProcess>();
     m_exchange = std::make_unique<IsolationBlockExchange>(*m_process);
@@ -72,9 +73,9 @@ bool IsolatedPlugin::Launch()
     if (!created || reply.Failed())
     {
         SetFailure(failure.empty() ? L"the plug-in could not be created in its own process" : failure);
+        m_process->Stop();
         return false;
     }
-    SetFailure({});
     return Describe();
 }
 
@@ -91,7 +92,15 @@ bool IsolatedPlugin::Restart()
 
 bool IsolatedPlugin::HasFailed() const
 {
-    return !m_process || m_process->CurrentState() != IsolationProcess::State::Running;
+    return !m_process || m_process->CurrentState() != IsolationProcess::State::Running ||
+           !AudioPlugin::GetFailure().empty();
+}
+
+bool IsolatedPlugin::ProcessFailed() const
+{
+    const IsolationProcess::State state =
+        m_process ? m_process->CurrentState() : IsolationProcess::State::Running;
+    return state == IsolationProcess::State::Crashed || state == IsolationProcess::State::Hung;
 }
 
 std::wstring IsolatedPlugin::GetFailure() const

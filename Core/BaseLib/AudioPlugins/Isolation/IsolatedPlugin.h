@@ -38,7 +38,10 @@ public:
     // silence until the user asks for this, and no block may be processed
     // meanwhile.
     bool Restart();
+    // It cannot play: it refused to open, or its process failed.
     bool HasFailed() const;
+    // Its process crashed or hung, as opposed to a plug-in that refused to open.
+    bool ProcessFailed() const;
     // Raises the shortest deadline of a block, for hosts that would rather
     // wait than drop blocks (an offline render, a loaded test machine).
     void SetMinimumDeadline(std::uint64_t micros);

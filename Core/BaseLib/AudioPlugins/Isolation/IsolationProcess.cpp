@@ -78,6 +78,8 @@ void IsolationProcess::Stop()
 {
     if (!m_watcher.joinable())
         return;
+    // Asked to stop, a process is not blamed for how it ends.
+    Fail(State::Stopped);
     if (!Gone())
     {
         IsolationBlock::Header& fields = m_block->Fields();
@@ -89,8 +91,6 @@ void IsolationProcess::Stop()
         while (!Gone() && Platform::MonotonicMicroseconds() - start < std::uint64_t(kStopWaitMs) * 1000)
             m_socket.Readable(kStopPollMs);
     }
-    // A process asked to stop is not blamed for how it ended.
-    Fail(State::Stopped);
     m_process.Kill();
     m_watcher.join();
 }
