@@ -87,6 +87,7 @@ QString LoadReport::Text() const
     FilesText(out);
     out << "Latency     " << latency << " samples\n"
         << "Bypass      " << (bypassed ? "on" : "off") << '\n'
+        << "Isolated    " << (isolated ? "yes" : "no") << '\n'
         << "Parameters  " << parameters.size() << '\n';
     for (std::size_t index = 0; index < parameters.size(); ++index)
     {
@@ -156,6 +157,7 @@ QString LoadReport::Json() const
         {QStringLiteral("outputs"), outputs},
         {QStringLiteral("latency"), latency},
         {QStringLiteral("bypassed"), bypassed},
+        {QStringLiteral("isolated"), isolated},
         {QStringLiteral("parameters"), parameterArray},
         {QStringLiteral("input"), LevelJson(run.input)},
         {QStringLiteral("output"), output},

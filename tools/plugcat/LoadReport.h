@@ -31,6 +31,8 @@ struct LoadReport
     std::int32_t outputs = 0;
     std::int32_t latency = 0;
     bool bypassed = false;
+    // Run in a process of its own.
+    bool isolated = false;
     std::vector<Parameter> parameters;
     PluginRunner::Report run;
     // Files with an empty path were not used.

@@ -2,6 +2,7 @@
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
 #include "Core/BaseLib/AudioPlugins/CategoryTable.h"
+#include "Core/BaseLib/AudioPlugins/Isolation/IsolatedPlugin.h"
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Core/BaseLib/AudioPlugins/PluginState.h"
 #include "Core/BaseLib/AudioPlugins/PluginTypeTable.h"
@@ -63,6 +64,8 @@ int Plugcat::Run()
         return SetFavourite();
     case PlugcatOptions::Command::Load:
         return Load();
+    case PlugcatOptions::Command::Isolate:
+        return SetIsolated();
     case PlugcatOptions::Command::Help:
         m_out << PlugcatOptions::Usage();
         return kExitOk;
@@ -356,20 +359,20 @@ int Plugcat::Load()
     const std::int32_t width = audio.TrackChannels() ? audio.TrackChannels() : entry.width;
     if (width >= 1 && width <= 8)
         placement.channelFormat = std::uint32_t(width);
-    AudioPlugin* plugin = m_host->LoadPlugin(name.toStdWString(), m_options.blockSize, placement);
+    AudioPlugin* plugin =
+        m_options.isolated ? m_host->LoadIsolatedPlugin(name.toStdWString(), m_options.blockSize, placement)
+                           : m_host->LoadPlugin(name.toStdWString(), m_options.blockSize, placement);
     if (!plugin)
         return Fail(QStringLiteral("%1 could not be opened").arg(name));
-    if (const std::wstring failure = plugin->GetFailure(); !failure.empty())
-    {
-        m_host->ReleasePlugin(plugin);
-        return Fail(QStringLiteral("%1 could not be opened: %2").arg(name, QString::fromStdWString(failure)));
-    }
-
+    const auto* isolated = dynamic_cast<IsolatedPlugin*>(plugin);
     int result = kExitFailure;
-    if (PrepareInstance(*plugin))
+    if (const std::wstring failure = plugin->GetFailure(); !failure.empty())
+        Fail(QStringLiteral("%1 could not be opened: %2").arg(name, QString::fromStdWString(failure)));
+    else if (PrepareInstance(*plugin))
     {
         LoadReport report;
         report.blockSize = m_options.blockSize;
+        report.isolated = isolated != nullptr;
         const bool instrument =
             CategoryTable::Instance().IsInstrumentMask(entry.categoryMask) || plugin->GetNumInputs() == 0;
         if (const QString error = audio.Run(*plugin, instrument, report); !error.isEmpty())
@@ -379,11 +382,53 @@ int Plugcat::Load()
             report.Describe(*plugin);
             m_out << (m_options.json ? report.Json() : report.Text());
             m_out.flush();
-            result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
+            if (!isolated || !isolated->ProcessFailed())
+                result = StoreInstance(*plugin) ? kExitOk : kExitFailure;
         }
     }
+    if (isolated && isolated->ProcessFailed())
+        result = ReportIsolatedFailure(name, *isolated);
     m_host->ReleasePlugin(plugin);
     return result;
+}
+
+// The plug-in took its own process down or hung it; ours lives on to say so.
+int Plugcat::ReportIsolatedFailure(const QString& name, const IsolatedPlugin& plugin)
+{
+    m_host->ReportIsolatedCrash(name.toStdWString());
+    return Fail(QStringLiteral("%1 failed in its own process: %2; it is now disabled and marked not working, "
+                               "and 'plugcat enable %1' turns it on again")
+                    .arg(name, QString::fromStdWString(plugin.GetFailure())));
+}
+
+int Plugcat::SetIsolated()
+{
+    const bool on = m_options.arguments[1] == QLatin1String("on");
+    if (m_options.arguments[0] == QLatin1String("all"))
+    {
+        if (!LoadCatalogue(true))
+            return kExitFailure;
+        m_host->Isolation().SetIsolatesAll(on);
+        if (!m_host->Isolation().Save())
+            return Fail(QStringLiteral("cannot write %1").arg(QLatin1String(PluginIsolation::kFileName)));
+        m_out << (on ? "Every VST plug-in now runs isolated, unless chosen otherwise\n"
+                     : "VST plug-ins now run in process, unless chosen otherwise\n");
+        m_out.flush();
+        return kExitOk;
+    }
+    PluginRef plugin;
+    if (!FindEditablePlugin(plugin, QStringLiteral("chain presets run in process")))
+        return kExitFailure;
+    const QString identifier =
+        QString::fromStdString(plugin.typeKey) + QLatin1Char(':') + QString::fromStdWString(plugin.id);
+    if (plugin.typeKey != "vst")
+        return Fail(QStringLiteral("%1 is not a VST plug-in; only those run isolated").arg(identifier));
+    m_host->Isolation().SetIsolated(plugin.id, on);
+    if (!m_host->Isolation().Save())
+        return Fail(QStringLiteral("cannot write %1").arg(QLatin1String(PluginIsolation::kFileName)));
+    m_out << identifier << (on ? " now runs isolated\n" : " now runs in process\n");
+    m_out.flush();
+    return kExitOk;
 }
 
 bool Plugcat::PrepareInstance(AudioPlugin& plugin)

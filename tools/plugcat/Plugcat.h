@@ -9,6 +9,7 @@
 #include <string>
 
 class AudioPlugin;
+class IsolatedPlugin;
 class PluginHost;
 
 // The host-side catalogue tool: runs one command of its command line against
@@ -56,6 +57,8 @@ private:
     int SetEnabled(bool enabled);
     int SetFavourite();
     int Load();
+    int ReportIsolatedFailure(const QString& name, const IsolatedPlugin& plugin);
+    int SetIsolated();
     // Restores the preset file and the parameter settings the command names;
     // false after reporting why not.
     bool PrepareInstance(AudioPlugin& plugin);

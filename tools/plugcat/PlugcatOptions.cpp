@@ -15,7 +15,7 @@ const std::map<QString, Command> kCommands = {
     {QStringLiteral("scan"), Command::Scan},       {QStringLiteral("list"), Command::List},
     {QStringLiteral("menu"), Command::Menu},       {QStringLiteral("enable"), Command::Enable},
     {QStringLiteral("disable"), Command::Disable}, {QStringLiteral("favourite"), Command::Favourite},
-    {QStringLiteral("load"), Command::Load},
+    {QStringLiteral("load"), Command::Load},       {QStringLiteral("isolate"), Command::Isolate},
 };
 
 // Splits "--name=value" or takes the value from the next argument.
@@ -75,9 +75,8 @@ QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
     if (seen.probeTimeout && command != Command::Scan)
         return QStringLiteral("--probe-timeout belongs to 'scan'");
     if (seen.load && command != Command::Load)
-        return QStringLiteral(
-            "--seconds, --block, --input, --output, --midi, --store, --restore, --bypass and "
-            "--set belong to 'load'");
+        return QStringLiteral("--seconds, --block, --input, --output, --midi, --store, --restore, --bypass, "
+                              "--set and --isolated belong to 'load'");
     const int count = options.arguments.size();
     switch (command)
     {
@@ -89,6 +88,7 @@ QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
     case Command::Load:
         return count == 1 ? QString() : QStringLiteral("expected one plug-in id");
     case Command::Favourite:
+    case Command::Isolate:
         if (count != 2)
             return QStringLiteral("expected a plug-in id and 'on' or 'off'");
         return options.arguments[1] == QLatin1String("on") || options.arguments[1] == QLatin1String("off")
@@ -191,6 +191,8 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
         }
         else if (argument == QLatin1String("--bypass"))
             options.bypass = seen.load = true;
+        else if (argument == QLatin1String("--isolated"))
+            options.isolated = seen.load = true;
         else if (argument == QLatin1String("--json"))
             options.json = seen.json = true;
         else if (argument == QLatin1String("--verbose"))
@@ -233,6 +235,9 @@ QString PlugcatOptions::Usage()
                "                                    at HZ (default 48000)\n"
                "  enable ID, disable ID             enable or disable a plug-in\n"
                "  favourite ID on|off               mark or unmark a plug-in as a favourite\n"
+               "  isolate ID|all on|off             run a VST plug-in (or, with 'all', every one\n"
+               "                                    without a choice of its own) in a process of its\n"
+               "                                    own, where a crash or hang cannot reach the host\n"
                "  load ID [LOAD OPTIONS]            create the plug-in, restore a preset, set\n"
                "                                    parameters, process audio, print latency,\n"
                "                                    parameters and levels, then store its preset\n"
@@ -266,6 +271,8 @@ QString PlugcatOptions::Usage()
                "  --set INDEX=VALUE  load: set a parameter to a value from 0 to 1\n"
                "  --bypass           load: run the plug-in bypassed; the report gives the\n"
                "                     largest difference from the input delayed by the latency\n"
+               "  --isolated         load: run the plug-in in a process of its own; a crash or\n"
+               "                     hang there is reported, and the plug-in is disabled\n"
                "  -h, --help         print this help and exit\n"
                "  --version          print the version and exit\n"
                "\n"

@@ -18,13 +18,15 @@ struct PlugcatOptions
         Disable,
         Favourite,
         Load,
+        Isolate,
         Help,
         Version,
     };
 
     Command command = Command::Help;
     QString preferencesRoot;
-    // Scan: the folders; edits: the plug-in id and, for favourites, on or off.
+    // Scan: the folders; edits: the plug-in id (or, for isolate, "all") and,
+    // for favourites and isolate, on or off.
     QStringList arguments;
     bool json = false;
     bool verbose = false;
@@ -49,6 +51,8 @@ struct PlugcatOptions
     QString storePath;
     QString restorePath;
     bool bypass = false;
+    // Load: run the plug-in in a process of its own, whatever 'isolate' chose.
+    bool isolated = false;
     std::vector<std::pair<std::int32_t, float>> parameterSettings;
 
     // Empty error when the arguments were understood.

@@ -130,6 +130,7 @@ bool PluginHost::InitialiseIn(const std::wstring& effectsFolder, const std::wstr
                                                  std::int32_t(GetCategoryNameList().size()));
     m_metadata.Clear();
     m_metadata.Load(PluginMetadata::Folders());
+    m_isolation.Open(EffectsFolder());
     m_initialised = true;
     return true;
 }
@@ -179,6 +180,7 @@ void PluginHost::RefreshPluginList()
     Vst2()->FillPluginList(list["vst2"]);
     Vst3()->FillPluginList(list["vst3"]);
     MergeVstLists(list, [](const std::wstring& name) { return Vst3()->IsNameKnown(name); });
+    m_isolation.MarkCrashed(list["vst"]);
     Tfd()->FillPluginList(list["tfd"]);
     ApplyMetadata();
     RefreshChainPresets();
@@ -234,6 +236,7 @@ void PluginHost::ApplyPluginListEdits(const PluginList& edits)
         vst3Changed = Vst3()->ApplyCatalogueEdits(vst->second, vst3Rescan);
         m_rescanNeeded = m_rescanNeeded || vst2Rescan || vst3Rescan;
         list["vst"] = vst->second;
+        m_isolation.ForgetReenabled(list["vst"]);
     }
     const auto tfd = edits.find("tfd");
     if (tfd != edits.end())
@@ -364,7 +367,9 @@ AudioPlugin* PluginHost::LoadPlugin(const std::wstring& identifier, std::uint32_
     if (m_refused.count(split.rest))
         return nullptr;
     AudioPlugin* plugin = nullptr;
-    if (split.IsVst())
+    if (split.IsVst() && m_isolation.IsIsolated(split.rest))
+        plugin = LoadIsolatedPlugin(identifier, blockSize, placement);
+    else if (split.IsVst())
     {
         plugin = Vst3()->LoadPlugin(split.rest, blockSize, placement);
         if (!plugin)
@@ -381,6 +386,31 @@ AudioPlugin* PluginHost::LoadPlugin(const std::wstring& identifier, std::uint32_
     if (!plugin)
         DebugOut(L"PluginHost::LoadPlugin - Failed to Find Effect: %ls", identifier.c_str());
     return plugin;
+}
+
+AudioPlugin* PluginHost::LoadIsolatedPlugin(const std::wstring& identifier, std::uint32_t blockSize,
+                                            const PluginPlacement& placement)
+{
+    const SplitIdentifier split(identifier);
+    if (!split.IsVst())
+        return nullptr;
+    return m_isolation.Load(split.rest, float(Vst2()->SampleRate()),
+                            blockSize ? blockSize : Vst2()->BlockSize(), placement);
+}
+
+void PluginHost::ReportIsolatedCrash(const std::wstring& identifier)
+{
+    const std::wstring id = SplitIdentifier(identifier).rest;
+    PluginList edits;
+    PluginTypeList& vst = edits["vst"] = GetPluginList()["vst"];
+    const auto entry = vst.find(id);
+    if (entry == vst.end())
+        return;
+    entry->second.state = 1;
+    ApplyPluginListEdits(edits);
+    m_isolation.SetCrashed(id, true);
+    m_isolation.Save();
+    m_isolation.MarkCrashed(GetPluginList()["vst"]);
 }
 
 AudioPlugin* PluginHost::LoadChainPlugin(const std::wstring& rest, std::uint32_t blockSize,

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
+#include "Core/BaseLib/AudioPlugins/Isolation/PluginIsolation.h"
 #include "Core/BaseLib/AudioPlugins/PluginMenuData.h"
 #include "Core/BaseLib/AudioPlugins/PluginMetadata.h"
 #include "Core/BaseLib/AudioPlugins/ScanLock.h"
@@ -122,6 +123,14 @@ public:
     // An edit re-enabled a plug-in that must be probed again.
     bool RescanNeeded() const { return m_rescanNeeded; }
     const PluginMenuData& MenuData() const { return m_menuData; }
+    // Which plug-ins LoadPlugin runs in a process of their own.
+    PluginIsolation& Isolation() { return m_isolation; }
+    // A VST plug-in in a process of its own, whatever the isolation settings say.
+    AudioPlugin* LoadIsolatedPlugin(const std::wstring& identifier, std::uint32_t blockSize,
+                                    const PluginPlacement& placement);
+    // An isolated plug-in crashed: it is disabled and shown as not working,
+    // as a crash while scanning leaves it, until the user enables it again.
+    void ReportIsolatedCrash(const std::wstring& identifier);
 
 private:
     PluginHost();
@@ -174,4 +183,5 @@ private:
     std::set<std::wstring> m_chainPresets;
     std::thread::id m_processingThread;
     bool m_rescanNeeded = false;
+    PluginIsolation m_isolation;
 };

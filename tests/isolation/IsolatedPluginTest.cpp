@@ -1,0 +1,209 @@
+#include "IsolationTestSupport.h"
+
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+using namespace IsolationTestSupport;
+
+namespace
+{
+constexpr std::uint32_t kFrames = 256;
+// The fixtures process two blocks well, then fail; gain 0.5 by default.
+constexpr int kHealthyBlocks = 2;
+constexpr float kInput = 0.5f;
+constexpr float kHealthyOutput = 0.25f;
+// This machine may be busy with other work; the deadline is not what these tests measure.
+constexpr std::uint64_t kPatientDeadlineMicros = 1000000;
+
+class IsolatedPluginTest : public ::testing::Test
+{
+protected:
+    static void SetUpTestSuite()
+    {
+        s_prefs = new QTemporaryDir;
+        s_scanned = Scan(s_prefs->path(), FixtureDir());
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_prefs;
+        s_prefs = nullptr;
+    }
+    void SetUp() override { ASSERT_TRUE(s_scanned) << "the fixtures could not be scanned"; }
+
+    static std::unique_ptr<IsolatedPlugin> OpenFixture(const char* id)
+    {
+        std::unique_ptr<IsolatedPlugin> plugin = Open(s_prefs->path(), id, kFrames);
+        plugin->SetMinimumDeadline(kPatientDeadlineMicros);
+        return plugin;
+    }
+
+    // The wrapper fades from the dry input into the first block; the
+    // blocks after it show the plug-in's own output.
+    static void Warm(IsolatedPlugin& plugin)
+    {
+        Block block(2, kFrames);
+        ASSERT_TRUE(Run(plugin, block));
+    }
+
+    // Processes one block of the constant input.
+    static bool Run(IsolatedPlugin& plugin, Block& block)
+    {
+        block.FillInputs(kInput);
+        return plugin.Process(TransportRecord(), block.in.data(), block.out.data(), block.frames);
+    }
+
+    static QTemporaryDir* s_prefs;
+    static bool s_scanned;
+};
+
+QTemporaryDir* IsolatedPluginTest::s_prefs = nullptr;
+bool IsolatedPluginTest::s_scanned = false;
+
+struct FailureCase
+{
+    const char* id;
+    // What GetFailure() says once the plug-in failed.
+    const char* failure;
+    // Blocks to play: a hung plug-in is killed only after missing several in a row.
+    int blocks;
+};
+
+const FailureCase kFailures[] = {
+    {"IsolatedAbort:1902", "crashed", 4},
+    {"IsolatedThreadFault:1903", "crashed", 4},
+    {"IsolatedExit:1904", "crashed", 4},
+    {"IsolatedHang:1905", "hung", kHealthyBlocks + int(IsolatedPlugin::kMissedBlocksBeforeHung) + 1},
+};
+
+TEST_F(IsolatedPluginTest, AFailingPluginGivesSilenceAndAFailureWhileWeLiveOn)
+{
+    for (const FailureCase& failing : kFailures)
+    {
+        SCOPED_TRACE(failing.id);
+        const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture(failing.id);
+        ASSERT_EQ(plugin->GetFailure(), L"");
+        ASSERT_EQ(plugin->GetNumOutputs(), 2);
+        Warm(*plugin);
+        Block block(2, kFrames);
+        for (int index = 1; index < failing.blocks; ++index)
+        {
+            const bool processed = Run(*plugin, block);
+            if (index < kHealthyBlocks)
+            {
+                EXPECT_TRUE(processed) << "block " << index;
+                EXPECT_TRUE(block.OutputsAre(kHealthyOutput))
+                    << "block " << index << ": " << block.outputs[0][0] << " .. " << block.outputs[1].back();
+            }
+            else
+                EXPECT_TRUE(block.OutputsAre(0.0f))
+                    << "block " << index << ": " << block.outputs[0][0] << " .. " << block.outputs[1].back();
+        }
+        EXPECT_TRUE(plugin->ProcessFailed());
+        EXPECT_NE(QString::fromStdWString(plugin->GetFailure()).indexOf(failing.failure), -1)
+            << QString::fromStdWString(plugin->GetFailure()).toStdString();
+        // Control calls on a dead plug-in answer empty, at once.
+        EXPECT_FALSE(plugin->SetParameter(0, 1.0f));
+        EXPECT_EQ(plugin->GetParameterName(0), L"");
+    }
+}
+
+TEST_F(IsolatedPluginTest, AFailedPluginPassesItsDryInputWhileBypassed)
+{
+    const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("IsolatedAbort:1902");
+    Block block(2, kFrames);
+    for (int index = 0; index <= kHealthyBlocks; ++index)
+        Run(*plugin, block);
+    ASSERT_TRUE(plugin->HasFailed());
+    plugin->SetBypassed(true);
+    EXPECT_TRUE(plugin->IsBypassed());
+    Run(*plugin, block);
+    EXPECT_TRUE(block.OutputsEqualInputs());
+}
+
+TEST_F(IsolatedPluginTest, RestartBringsTheLastPresetBack)
+{
+    const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("IsolatedAbort:1902");
+    ASSERT_TRUE(plugin->SetParameter(0, 0.25f));
+    PluginState state;
+    ASSERT_TRUE(plugin->StorePreset(state));
+    ASSERT_TRUE(plugin->SetParameter(0, 1.0f));
+    Block block(2, kFrames);
+    for (int index = 0; index <= kHealthyBlocks; ++index)
+        Run(*plugin, block);
+    ASSERT_TRUE(plugin->HasFailed());
+
+    ASSERT_TRUE(plugin->Restart());
+    EXPECT_EQ(plugin->GetFailure(), L"");
+    EXPECT_FLOAT_EQ(plugin->GetParameter(0), 0.25f);
+    Warm(*plugin);
+    EXPECT_TRUE(Run(*plugin, block));
+    EXPECT_TRUE(block.OutputsAre(kInput * 0.25f));
+}
+
+TEST_F(IsolatedPluginTest, PresetsAndParametersCrossTheProcessBoundary)
+{
+    const std::unique_ptr<IsolatedPlugin> first = OpenFixture("IsolatedGain:1901");
+    ASSERT_EQ(first->GetNumParameters(), 2);
+    EXPECT_EQ(first->GetParameterName(0), L"Gain");
+    ASSERT_TRUE(first->SetParameter(0, 0.75f));
+    EXPECT_EQ(first->GetParameterDisplay(0, 0.75f), L"75");
+    std::vector<AudioPluginParameter> table;
+    first->GetParameterTable(table);
+    ASSERT_EQ(table.size(), 2u);
+    EXPECT_EQ(table[1].name, L"Notes");
+    PluginState state;
+    ASSERT_TRUE(first->StorePreset(state));
+    EXPECT_EQ(state.identifier, first->GetIdentifierPrefix() + first->GetIdentifierKey());
+
+    const std::unique_ptr<IsolatedPlugin> second = OpenFixture("IsolatedGain:1901");
+    ASSERT_TRUE(second->LoadPreset(state));
+    EXPECT_FLOAT_EQ(second->GetParameter(0), 0.75f);
+    Warm(*second);
+    Block block(2, kFrames);
+    ASSERT_TRUE(Run(*second, block));
+    EXPECT_TRUE(block.OutputsAre(kInput * 0.75f));
+}
+
+TEST_F(IsolatedPluginTest, MidiReachesThePluginWithItsBlock)
+{
+    const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("IsolatedGain:1901");
+    plugin->SetMidiActive(true);
+    MidiMessage note;
+    note.data[0] = 0x90;
+    note.data[1] = 60;
+    note.data[2] = 100;
+    for (int count = 0; count < 3; ++count)
+        plugin->QueueMidi(note);
+    Block block(2, kFrames);
+    ASSERT_TRUE(Run(*plugin, block));
+    EXPECT_NEAR(plugin->GetParameter(1), 0.03f, 1e-6f);
+}
+
+TEST_F(IsolatedPluginTest, BlocksLongerThanTheSharedChannelsArePlayedInPieces)
+{
+    const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("IsolatedGain:1901");
+    Warm(*plugin);
+    Block block(2, IsolationBlock::kMaxFrames * 2 + 5);
+    ASSERT_TRUE(Run(*plugin, block));
+    EXPECT_TRUE(block.OutputsAre(kHealthyOutput));
+}
+
+TEST_F(IsolatedPluginTest, AMissingHostProgramIsAFailureToOpen)
+{
+    const std::unique_ptr<IsolatedPlugin> plugin =
+        Open(s_prefs->path(), "IsolatedGain:1901", kFrames, s_prefs->path() + "/no-such-host");
+    EXPECT_TRUE(plugin->HasFailed());
+    EXPECT_NE(plugin->GetFailure(), L"");
+    Block block(2, kFrames);
+    EXPECT_FALSE(Run(*plugin, block));
+}
+
+TEST_F(IsolatedPluginTest, AnUnknownPluginIsAFailureToOpen)
+{
+    const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("NoSuchPlugin:1");
+    EXPECT_NE(plugin->GetFailure(), L"");
+    EXPECT_TRUE(plugin->HasFailed());
+    // Refusing to open is not a crash: the catalogue must not blame it.
+    EXPECT_FALSE(plugin->ProcessFailed());
+}
+} // namespace

@@ -1,0 +1,100 @@
+#include "Core/BaseLib/AudioPlugins/Isolation/IsolationMessage.h"
+#include "Core/BaseLib/AudioPlugins/Isolation/IsolationCodec.h"
+
+#include <gtest/gtest.h>
+
+namespace
+{
+QByteArray Words(std::initializer_list<std::uint32_t> words)
+{
+    IsolationMessage message;
+    for (std::uint32_t word : words)
+        message.PutU32(word);
+    return message.Bytes();
+}
+
+struct Malformed
+{
+    const char* what;
+    QByteArray bytes;
+};
+
+// What another process may send instead of a well-formed message: every one
+// must fail the message and give empty values, without reading past its end.
+TEST(IsolationMessage, MalformedPayloadsFailInsteadOfReadingOn)
+{
+    const Malformed cases[] = {
+        {"nothing at all", QByteArray()},
+        {"half a word", QByteArray("\x01\x02", 2)},
+        {"a length beyond the bytes", Words({1000}) + "abc"},
+        {"the largest length", Words({0xffffffffu})},
+        {"a count no message could hold", Words({0x7fffffffu, 1, 2})},
+    };
+    for (const Malformed& malformed : cases)
+    {
+        SCOPED_TRACE(malformed.what);
+        IsolationMessage text(malformed.bytes);
+        EXPECT_EQ(text.TakeText(), L"");
+        EXPECT_TRUE(text.Failed());
+
+        IsolationMessage table(malformed.bytes);
+        EXPECT_EQ(table.TakeCount(4), 0u);
+        EXPECT_TRUE(table.Failed());
+
+        IsolationMessage state(malformed.bytes);
+        PluginState taken;
+        IsolationCodec::Take(state, taken);
+        EXPECT_TRUE(state.Failed());
+        EXPECT_TRUE(taken.parameterNames.empty());
+    }
+}
+
+TEST(IsolationMessage, AFailedMessageStaysFailed)
+{
+    IsolationMessage message(Words({7}));
+    EXPECT_EQ(message.TakeU64(), 0u);
+    EXPECT_TRUE(message.Failed());
+    // The word that is there is not handed out after the failure.
+    EXPECT_EQ(message.TakeU32(), 0u);
+}
+
+TEST(IsolationMessage, PresetsAndParametersSurviveTheCodec)
+{
+    PluginState state;
+    state.data = QByteArray("\x00\x01\xff chunk", 9);
+    state.isChunk = 1;
+    state.name = "Warm";
+    state.identifier = L"VST:Zä:42";
+    state.editorWidth = 640;
+    state.flags = PluginState::kBypassLike | PluginState::kOffset;
+    state.value = 0x123456789abcull;
+    state.values[1] = 9;
+    state.parameterNames = {"Gain", "", "Mix"};
+    AudioPluginParameter parameter;
+    parameter.name = L"Mode";
+    parameter.kind = AudioPluginParameter::List;
+    parameter.stepCount = 2;
+    parameter.valueTexts = {L"Soft", L"Medium", L"Hard"};
+    parameter.identifier = 77;
+
+    IsolationMessage message;
+    IsolationCodec::Put(message, state);
+    IsolationCodec::Put(message, parameter);
+    IsolationMessage received(message.Bytes());
+    PluginState stateBack;
+    AudioPluginParameter parameterBack;
+    IsolationCodec::Take(received, stateBack);
+    IsolationCodec::Take(received, parameterBack);
+    ASSERT_FALSE(received.Failed());
+    EXPECT_EQ(stateBack.data, state.data);
+    EXPECT_EQ(stateBack.identifier, state.identifier);
+    EXPECT_EQ(stateBack.editorWidth, 640);
+    EXPECT_EQ(stateBack.flags, state.flags);
+    EXPECT_EQ(stateBack.value, state.value);
+    EXPECT_EQ(stateBack.values[1], 9u);
+    EXPECT_EQ(stateBack.parameterNames, state.parameterNames);
+    EXPECT_EQ(parameterBack.valueTexts, parameter.valueTexts);
+    EXPECT_EQ(parameterBack.kind, parameter.kind);
+    EXPECT_EQ(parameterBack.identifier, 77u);
+}
+} // namespace
