@@ -34,8 +34,8 @@ TEST(Install, InstalledPlugcatScansWithTheInstalledScannerAndMetadata)
         TestSupport::RunProcess(CMAKE_COMMAND, {"--install", BUILD_DIR, "--prefix", prefix});
     ASSERT_EQ(install.exitCode, 0) << install.out.toStdString() << install.err.toStdString();
     for (const char* file :
-         {"bin/plugcat", "bin/PlugSweep", "share/man/man1/plugcat.1.gz", "share/man/man1/PlugSweep.1.gz",
-          "share/plugsweep/Plugin Metadata/ZAM Plugins.xml"})
+         {"bin/plugcat", "bin/PlugSweep", "bin/PlugSweepHost", "share/man/man1/plugcat.1.gz",
+          "share/man/man1/PlugSweep.1.gz", "share/plugsweep/Plugin Metadata/ZAM Plugins.xml"})
         EXPECT_TRUE(QFileInfo::exists(dir.filePath("prefix/" + QString(file)))) << file;
 
     // An installed metadata file gives the fixture a category of its own.
@@ -50,6 +50,13 @@ TEST(Install, InstalledPlugcatScansWithTheInstalledScannerAndMetadata)
     EXPECT_EQ(effect["state"].toString(), "enabled");
     EXPECT_EQ(effect["categories"].toArray(), QJsonArray({"Reverb"}));
     EXPECT_EQ(ById(scan.out, "FixtureInstrument:1002")["state"].toString(), "enabled");
+
+    // An isolated plug-in runs in the installed host process.
+    const ProcessResult load = TestSupport::RunProcess(
+        prefix + "/bin/plugcat", {"--prefs", dir.filePath("prefs"), "load", "Fixture Effect:1001",
+                                  "--isolated", "--seconds", "0.1", "--json"});
+    ASSERT_EQ(load.exitCode, 0) << load.err.toStdString();
+    EXPECT_TRUE(QJsonDocument::fromJson(load.out.toUtf8())["isolated"].toBool()) << load.out.toStdString();
 }
 
 TEST(Install, DebianPackageHoldsTheProgramsPagesAndMetadataWithScannedDependencies)
@@ -67,8 +74,8 @@ TEST(Install, DebianPackageHoldsTheProgramsPagesAndMetadataWithScannedDependenci
     const QString deb = dir.filePath(packages[0]);
 
     const ProcessResult contents = TestSupport::RunProcess("dpkg-deb", {"--contents", deb});
-    for (const char* file : {"./usr/bin/plugcat", "./usr/bin/PlugSweep", "./usr/share/man/man1/plugcat.1.gz",
-                             "./usr/share/man/man1/PlugSweep.1.gz",
+    for (const char* file : {"./usr/bin/plugcat", "./usr/bin/PlugSweep", "./usr/bin/PlugSweepHost",
+                             "./usr/share/man/man1/plugcat.1.gz", "./usr/share/man/man1/PlugSweep.1.gz",
                              "./usr/share/plugsweep/Plugin Metadata/Dragonfly Reverb.xml"})
         EXPECT_TRUE(contents.out.contains(file)) << file;
     EXPECT_FALSE(contents.out.contains("fixtures")) << "test plug-ins stay out of the package";
