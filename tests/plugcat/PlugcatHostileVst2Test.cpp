@@ -3,7 +3,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -13,24 +12,13 @@ namespace
 {
 constexpr int kTimeoutMs = 120000;
 
-struct Outcome
+// plugcat on the test's preferences; exit code -1 when it was killed by a
+// signal or hung.
+TestSupport::ProcessResult Plugcat(const QString& prefs, const QStringList& arguments)
 {
-    bool exited = false;
-    int exitCode = -1;
-    QByteArray out;
-    QString err;
-};
-
-Outcome Plugcat(const QString& prefs, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(TestSupport::BinDir() + "/plugcat", QStringList{"--prefs", prefs} + arguments);
-    const bool finished = process.waitForFinished(kTimeoutMs);
-    if (!finished)
-        process.kill();
-    process.waitForFinished();
-    return {finished && process.exitStatus() == QProcess::NormalExit, process.exitCode(),
-            process.readAllStandardOutput(), QString::fromUtf8(process.readAllStandardError())};
+    return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat",
+                                   QStringList{"--prefs", prefs} + arguments,
+                                   QProcessEnvironment::systemEnvironment(), kTimeoutMs);
 }
 
 bool AllFinite(const QJsonObject& report)
@@ -76,11 +64,12 @@ const Case kCases[] = {
 TEST(PlugcatHostileVst2, EveryMisbehavingPluginFailsAloneAndSaysWhy)
 {
     QTemporaryDir prefs;
-    const Outcome scan = Plugcat(prefs.path(), {"scan", "--json", "--probe-timeout", "60",
-                                                TestSupport::Vst2FixtureDir() + "/hostile"});
-    ASSERT_TRUE(scan.exited && scan.exitCode == 0) << scan.err.toStdString();
+    const TestSupport::ProcessResult scan =
+        Plugcat(prefs.path(),
+                {"scan", "--json", "--probe-timeout", "60", TestSupport::Vst2FixtureDir() + "/hostile"});
+    ASSERT_EQ(scan.exitCode, 0) << scan.err.toStdString();
     std::set<QString> enabled;
-    for (const QJsonValue& entry : QJsonDocument::fromJson(scan.out).array())
+    for (const QJsonValue& entry : QJsonDocument::fromJson(scan.out.toUtf8()).array())
         if (entry["state"].toString() == "enabled")
             enabled.insert(entry["id"].toString());
 
@@ -88,10 +77,10 @@ TEST(PlugcatHostileVst2, EveryMisbehavingPluginFailsAloneAndSaysWhy)
     {
         SCOPED_TRACE(test.id);
         ASSERT_EQ(enabled.count(test.id), 1u) << "not catalogued";
-        const Outcome load =
+        const TestSupport::ProcessResult load =
             Plugcat(prefs.path(), {"load", QStringLiteral("vst2:") + test.id, "--json", "--seconds", "0.3",
                                    "--store", prefs.filePath("preset.json")});
-        ASSERT_TRUE(load.exited) << "killed by a signal or hung: " << load.err.toStdString();
+        ASSERT_NE(load.exitCode, -1) << "killed by a signal or hung: " << load.err.toStdString();
         // A sanitizer build's report exits with 1 as well.
         EXPECT_FALSE(load.err.contains("Sanitizer") || load.err.contains("runtime error"))
             << load.err.toStdString();
@@ -107,7 +96,8 @@ TEST(PlugcatHostileVst2, EveryMisbehavingPluginFailsAloneAndSaysWhy)
         }
         if (!load.out.isEmpty())
         {
-            EXPECT_TRUE(AllFinite(QJsonDocument::fromJson(load.out).object())) << load.out.toStdString();
+            EXPECT_TRUE(AllFinite(QJsonDocument::fromJson(load.out.toUtf8()).object()))
+                << load.out.toStdString();
         }
     }
 }

@@ -4,7 +4,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -13,31 +12,13 @@ namespace
 // Well inside the suite's timeout; a plug-in that hangs plugcat fails here.
 constexpr int kTimeoutMs = 60000;
 
-struct Outcome
+// plugcat on the test's preferences; exit code -1 when it was killed by a
+// signal or hung.
+TestSupport::ProcessResult Plugcat(const QString& prefs, const QStringList& arguments)
 {
-    bool finished = false;
-    bool crashed = false;
-    int exitCode = -1;
-    QJsonObject json;
-    QString err;
-};
-
-Outcome Plugcat(const QString& prefs, const QStringList& arguments)
-{
-    QProcess process;
-    process.start(TestSupport::BinDir() + "/plugcat", QStringList{"--prefs", prefs} + arguments);
-    Outcome run;
-    run.finished = process.waitForFinished(kTimeoutMs);
-    if (!run.finished)
-    {
-        process.kill();
-        process.waitForFinished();
-    }
-    run.crashed = process.exitStatus() != QProcess::NormalExit;
-    run.exitCode = process.exitCode();
-    run.json = QJsonDocument::fromJson(process.readAllStandardOutput()).object();
-    run.err = QString::fromUtf8(process.readAllStandardError());
-    return run;
+    return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat",
+                                   QStringList{"--prefs", prefs} + arguments,
+                                   QProcessEnvironment::systemEnvironment(), kTimeoutMs);
 }
 
 // One way a plug-in misbehaves once hosted, and what plugcat must make of it.
@@ -111,9 +92,8 @@ TEST_F(PlugcatHostileVst3, EveryVariantFailsAloneAndSaysWhy)
             ASSERT_EQ(Plugcat(s_prefs->path(), arguments + store).exitCode, 0);
             arguments << "--restore" << preset;
         }
-        const Outcome run = Plugcat(s_prefs->path(), arguments + variant.arguments);
-        ASSERT_TRUE(run.finished);
-        ASSERT_FALSE(run.crashed) << run.err.toStdString();
+        const TestSupport::ProcessResult run = Plugcat(s_prefs->path(), arguments + variant.arguments);
+        ASSERT_NE(run.exitCode, -1) << "killed by a signal or hung: " << run.err.toStdString();
         EXPECT_EQ(run.exitCode, variant.exitCode) << run.err.toStdString();
         if (variant.exitCode != 0)
         {
@@ -127,9 +107,9 @@ TEST_F(PlugcatHostileVst3, EveryVariantFailsAloneAndSaysWhy)
 // that counts is the one it reports once active.
 TEST_F(PlugcatHostileVst3, ReportsTheLatencyOfTheActivePlugin)
 {
-    const Outcome run =
+    const TestSupport::ProcessResult run =
         Plugcat(s_prefs->path(), {"load", "Hostile Placeholder Latency", "--json", "--seconds", "0.1"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    EXPECT_EQ(run.json["latency"].toInt(-1), 0);
+    EXPECT_EQ(QJsonDocument::fromJson(run.out.toUtf8())["latency"].toInt(-1), 0);
 }
 } // namespace

@@ -54,13 +54,18 @@ qint64 ChildOf(qint64 process)
 }
 
 ProcessResult RunProcess(const QString& program, const QStringList& arguments,
-                         const QProcessEnvironment& environment)
+                         const QProcessEnvironment& environment, int timeoutMs)
 {
     QProcess process;
     process.setProcessEnvironment(environment);
     process.start(program, arguments);
-    const bool finished = process.waitForFinished(300000);
+    const bool finished = process.waitForFinished(timeoutMs);
     EXPECT_TRUE(finished) << program.toStdString() << " " << arguments.join(' ').toStdString();
+    if (!finished)
+    {
+        process.kill();
+        process.waitForFinished();
+    }
     return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};

@@ -50,6 +50,8 @@ struct ProcessResult
 // A child that any thread of the process started (plugcat starts the scanner
 // from a thread of its own); 0 when there is none.
 qint64 ChildOf(qint64 process);
+// A run that has not ended after timeoutMs is killed, and fails the test.
 ProcessResult RunProcess(const QString& program, const QStringList& arguments,
-                         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment());
+                         const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                         int timeoutMs = 300000);
 } // namespace TestSupport
