@@ -129,13 +129,13 @@ void VstScanState::TakeOverCrashMarker(const QString& markerPath)
     // Shell sub-plug-ins of this family are listed again by their shell.
     if (crashed.name.find(kWaveShell) != std::wstring::npos && crashed.subId != 0)
         return;
-    const auto first = m_known.lower_bound(key);
-    if (first != m_known.end() && first->first == key)
+    const auto target = CrashedEntry(key, crashed.subId);
+    if (target != m_known.end())
     {
-        first->second.id = crashed.name;
-        first->second.fileTime = crashed.fileTime;
-        first->second.enabled = false;
-        first->second.working = false;
+        target->second.id = crashed.name;
+        target->second.fileTime = crashed.fileTime;
+        target->second.enabled = false;
+        target->second.working = false;
     }
     else
     {
@@ -145,6 +145,24 @@ void VstScanState::TakeOverCrashMarker(const QString& markerPath)
         m_known.emplace(key, crashed);
     }
     m_dirty = true;
+}
+
+// The known entry a marker turns into a crashed one, or none for a new entry.
+// A plug-in's own marker takes the file's first entry, which decides whether
+// the file is loaded again. So does a sub-plug-in's marker when that entry is
+// the shell's own (identifier 0): disabled, it keeps the whole file unloaded.
+// Otherwise the sub-plug-in takes the entry with its identifier, or one of its
+// own: renaming another sub-plug-in's entry would leave the crasher unknown,
+// and the shell's next expansion would create it, and crash, again.
+VstKnownList::iterator VstScanState::CrashedEntry(const QString& fileName, std::uint32_t subId)
+{
+    const auto known = m_known.equal_range(fileName);
+    if (known.first == known.second || subId == 0 || known.first->second.subId == 0)
+        return known.first == known.second ? m_known.end() : known.first;
+    for (auto entry = known.first; entry != known.second; ++entry)
+        if (entry->second.subId == subId)
+            return entry;
+    return m_known.end();
 }
 
 bool VstScanState::LaunchScanner(bool scan)

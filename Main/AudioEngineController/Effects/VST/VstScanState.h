@@ -58,6 +58,7 @@ private:
     };
 
     void TakeOverCrashMarker(const QString& markerPath);
+    VstKnownList::iterator CrashedEntry(const QString& fileName, std::uint32_t subId);
     void Triage(FolderListing& listing, const std::wstring& folder, std::set<QString>& seen,
                 std::vector<Candidate>& candidates);
     void TriageFile(const QString& path, std::vector<Candidate>& candidates);
