@@ -3,6 +3,7 @@
 #include "Main/AudioEngineController/Effects/VST3/Abi/View.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Limits.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
 
 #include <cstring>
@@ -96,6 +97,9 @@ TEST(VST3HostContextTest, CreatesMessagesAndListsByIdentifierContent)
     message->setMessageID("first");
     message->setMessageID(message->getMessageID());
     EXPECT_STREQ(message->getMessageID(), "first") << "its own id given back";
+    const std::vector<char> endless(VST3Limits::kMaxTextUnits, 'm');
+    message->setMessageID(endless.data());
+    EXPECT_EQ(std::strlen(message->getMessageID()), VST3Limits::kMaxTextUnits) << "cut at the limit";
     message->setMessageID(nullptr);
     EXPECT_EQ(message->getMessageID(), nullptr);
     EXPECT_EQ(message->getAttributes(), message->getAttributes()) << "one list per message";
@@ -124,6 +128,16 @@ TEST(VST3HostContextTest, AttributeListKeepsOneValuePerNameAsStored)
     EXPECT_EQ(list->getString("t", buffer, sizeof buffer), vst3::kResultOk);
     EXPECT_EQ(std::u16string(buffer), u"abcdef");
     EXPECT_EQ(list->getString("missing", buffer, sizeof buffer), vst3::kResultFalse);
+
+    // Texts without a terminator are read no further than the limit, which
+    // a sanitizer build would otherwise report as our overflow.
+    const std::vector<char16_t> endless(VST3Limits::kMaxTextUnits, u'x');
+    const std::vector<char> endlessName(VST3Limits::kMaxTextUnits, 'k');
+    EXPECT_EQ(list->setString(endlessName.data(), endless.data()), vst3::kResultOk);
+    std::vector<char16_t> whole(VST3Limits::kMaxTextUnits + 2, u'?');
+    const std::string name(endlessName.begin(), endlessName.end());
+    EXPECT_EQ(list->getString(name.c_str(), whole.data(), vst3::uint32(whole.size() * 2)), vst3::kResultOk);
+    EXPECT_EQ(std::u16string(whole.data()).size(), VST3Limits::kMaxTextUnits);
 
     const unsigned char bytes[] = {9, 8, 7};
     list->setBinary("b", bytes, sizeof bytes);

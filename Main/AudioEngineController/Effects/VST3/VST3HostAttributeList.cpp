@@ -1,14 +1,29 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
 
+#include "Main/AudioEngineController/Effects/VST3/VST3Limits.h"
+
 #include <algorithm>
 #include <cstring>
+
+namespace
+{
+// A plug-in's text ends at its terminator or at our limit, whichever comes first.
+template <typename Unit> std::size_t BoundedLength(const Unit* text)
+{
+    std::size_t length = 0;
+    while (length < VST3Limits::kMaxTextUnits && text[length] != Unit(0))
+        ++length;
+    return length;
+}
+} // namespace
 
 vst3::tresult VST3HostAttributeList::Store(AttrID id, Value value)
 {
     if (!id)
         return vst3::kInvalidArgument;
-    m_values.erase(id);
-    m_values.emplace(id, std::move(value));
+    const std::string key(id, BoundedLength(id));
+    m_values.erase(key);
+    m_values.emplace(key, std::move(value));
     return vst3::kResultOk;
 }
 
@@ -16,7 +31,7 @@ const VST3HostAttributeList::Value* VST3HostAttributeList::Find(AttrID id) const
 {
     if (!id)
         return nullptr;
-    const auto found = m_values.find(id);
+    const auto found = m_values.find(std::string(id, BoundedLength(id)));
     return found == m_values.end() ? nullptr : &found->second;
 }
 
@@ -69,14 +84,15 @@ vst3::tresult VST3HostAttributeList::getFloat(AttrID id, double& value)
     return vst3::kResultOk;
 }
 
-// The buffer holds one 0 unit beyond the terminator.
+// The buffer holds one 0 unit beyond the terminator, which a text cut at
+// our limit gets too.
 vst3::tresult VST3HostAttributeList::setString(AttrID id, const vst3::TChar* string)
 {
-    const std::size_t length = string ? std::char_traits<vst3::TChar>::length(string) : 0;
-    const std::size_t units = length + 1;
+    const std::size_t length = string ? BoundedLength(string) : 0;
     const vst3::TChar empty = 0;
-    return Store(id, WithBuffer(string ? string : &empty, std::uint32_t(units), units * sizeof(vst3::TChar),
-                                (units + 1) * sizeof(vst3::TChar)));
+    Value value = WithBuffer(string ? string : &empty, std::uint32_t(length + 1),
+                             length * sizeof(vst3::TChar), (length + 2) * sizeof(vst3::TChar));
+    return Store(id, std::move(value));
 }
 
 // A text cut by a small buffer is left without its terminator.

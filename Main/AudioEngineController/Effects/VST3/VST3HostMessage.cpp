@@ -1,6 +1,7 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
 
 #include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Limits.h"
 
 #include <cstring>
 
@@ -16,15 +17,15 @@ vst3::FIDString VST3HostMessage::getMessageID()
 }
 
 // The copy is made before the old one is freed: a plug-in may pass back
-// what getMessageID gave it.
+// what getMessageID gave it. An id without a terminator is cut at our limit.
 void VST3HostMessage::setMessageID(vst3::FIDString id)
 {
     std::unique_ptr<char[]> copy;
     if (id)
     {
-        const std::size_t size = std::strlen(id) + 1;
-        copy.reset(new char[size]);
-        std::memcpy(copy.get(), id, size);
+        const std::size_t length = strnlen(id, VST3Limits::kMaxTextUnits);
+        copy.reset(new char[length + 1]());
+        std::memcpy(copy.get(), id, length);
     }
     m_id = std::move(copy);
 }

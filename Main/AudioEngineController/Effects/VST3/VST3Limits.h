@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 // What we accept of a VST 3 plug-in's answers; README.md lists them for users.
@@ -16,4 +17,7 @@ struct VST3Limits
     static constexpr std::int32_t kMaxSteps = 1024;
     // Ten seconds at 96 kHz; a larger answer is taken as this.
     static constexpr std::int32_t kMaxLatency = 960000;
+    // Texts a plug-in gives our message and attribute objects (ids, names)
+    // are read no further than this many units, terminated or not.
+    static constexpr std::size_t kMaxTextUnits = 65536;
 };
