@@ -4,6 +4,8 @@
 
 namespace Platform
 {
+// The resident memory of this process now, in KiB.
+std::int64_t ResidentKiB();
 // The most resident memory this process has used so far, in KiB.
 std::int64_t PeakResidentKiB();
 // The most resident memory any ended child process that was waited for, or

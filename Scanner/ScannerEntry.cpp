@@ -1,5 +1,6 @@
 #include "Scanner/ScannerEntry.h"
 
+#include "Core/BaseLib/ScanJob.h"
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "Interfaces/CorvaneInterfaceImpl.h"
 #include "Interfaces/EngineContext.h"
@@ -24,9 +25,11 @@ int ScannerEntry::Main(int argc, char** argv)
 
     ChooseWindowingPlatform();
     QApplication application(argc, argv);
-    const QStringList arguments = QCoreApplication::arguments();
-    const bool defaultPath = arguments.size() < 2;
-    const QString argument = defaultPath ? DefaultRequestPath() : arguments[1];
+    QStringList arguments = QCoreApplication::arguments().mid(1);
+    if (!TakeJobOptions(arguments))
+        return kExitUsage;
+    const bool defaultPath = arguments.isEmpty();
+    const QString argument = defaultPath ? DefaultRequestPath() : arguments[0];
     if (argument.toStdWString() == kReWireSwitch)
         return ReWireVersionCheck::Run();
     // A folder or a pipe at the path is no request file: reading it finds no
@@ -35,10 +38,12 @@ int ScannerEntry::Main(int argc, char** argv)
         return 0;
     const std::wstring requestPath = AbsoluteRequestPath(argument);
     ProcessFolders::PreferencesRoot() = PreferencesRootOf(requestPath);
-    const std::wstring effectsFolder = EffectsFolderOf(requestPath);
+    const std::wstring effectsFolder = JobFolderOf(EffectsFolderOf(requestPath));
     if (!CanWriteFolder(QString::fromStdWString(effectsFolder)))
         return kExitUnwritable;
     ProcessFolders::PluginFolders() = ScanRequestFile::Read(requestPath);
+    ScanJob& job = ScanJob::Current();
+    job.TakeResume(QString::fromStdWString(effectsFolder));
 
     CorvaneInterfaceImpl hostInterface;
     EngineContext::Instance().SetInterface(&hostInterface);
@@ -49,7 +54,66 @@ int ScannerEntry::Main(int argc, char** argv)
     } // joins the worker
     // The interface dies with this function; Qt's own teardown may still trace.
     EngineContext::Instance().SetInterface(nullptr);
-    return 0;
+    if (!job.MemoryLimitReached())
+        return 0;
+    job.KeepResume(QString::fromStdWString(effectsFolder));
+    return ScanJob::kExitMemoryLimit;
+}
+
+// "-job K/N" probes the K-th of every N plug-in files, in a folder of the
+// job's own; "-merge N" takes over what N jobs found; "-memory_limit MIB"
+// (0: none) ends the scan after the probe that took the process past it.
+bool ScannerEntry::TakeJobOptions(QStringList& arguments)
+{
+    ScanJob& job = ScanJob::Current();
+    while (arguments.size() >= 2 && arguments[0].startsWith(QLatin1Char('-')))
+    {
+        const QString option = arguments.takeFirst();
+        const QString value = arguments.takeFirst();
+        const QStringList share = value.split(QLatin1Char('/'));
+        bool ok = false;
+        bool countOk = false;
+        if (option == QLatin1String("-job") && share.size() == 2)
+        {
+            const int index = share[0].toInt(&ok);
+            const int count = share[1].toInt(&countOk);
+            ok = ok && countOk && index >= 0 && index < count;
+            job.SetShare(index, count);
+        }
+        else if (option == QLatin1String("-merge"))
+        {
+            const int jobs = value.toInt(&ok);
+            ok = ok && jobs > 0;
+            job.SetMerged(jobs);
+        }
+        else if (option == QLatin1String("-memory_limit"))
+        {
+            const qint64 mebibytes = value.toLongLong(&ok);
+            ok = ok && mebibytes >= 0;
+            job.SetMemoryLimitMiB(mebibytes);
+        }
+        else
+        {
+            // Not one of ours: the request path, or the ReWire switch.
+            arguments.prepend(value);
+            arguments.prepend(option);
+            return true;
+        }
+        if (!ok)
+        {
+            QTextStream(stderr) << "PlugSweep: bad value for " << option << ": " << value << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+std::wstring ScannerEntry::JobFolderOf(const std::wstring& effectsFolder)
+{
+    const ScanJob& job = ScanJob::Current();
+    if (!job.IsShare())
+        return effectsFolder;
+    return ScanJob::Folder(QString::fromStdWString(effectsFolder), job.Index()).toStdWString();
 }
 
 QString ScannerEntry::DefaultRequestPath()

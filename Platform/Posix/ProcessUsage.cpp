@@ -1,6 +1,8 @@
 #include "Platform/ProcessUsage.h"
 
+#include <fstream>
 #include <sys/resource.h>
+#include <unistd.h>
 
 namespace
 {
@@ -19,6 +21,17 @@ double Milliseconds(const timeval& time)
 
 namespace Platform
 {
+// The second field of statm is the resident size in pages.
+std::int64_t ResidentKiB()
+{
+    std::ifstream statm("/proc/self/statm");
+    std::int64_t size = 0;
+    std::int64_t resident = 0;
+    if (!(statm >> size >> resident))
+        return 0;
+    return resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
 // Linux gives the peaks in KiB.
 std::int64_t PeakResidentKiB()
 {

@@ -10,6 +10,7 @@
 #include "Interfaces/EngineContext.h"
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
+#include "Platform/ProcessUsage.h"
 #include "Platform/StandardStreams.h"
 #include "tools/plugcat/CataloguePrinter.h"
 #include "tools/plugcat/LoadAudio.h"
@@ -154,12 +155,14 @@ int Plugcat::Scan()
     if (!OpenCatalogue(folders))
         return kExitFailure;
     m_host->SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
+    m_host->SetScanJobs(int(m_options.jobs));
+    m_host->SetScannerMemoryLimit(m_options.memoryLimitMiB);
     m_err << "Scanning "
           << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
     const ScanSummary summary(m_host->EffectsFolder());
     if (!m_host->LaunchScanner(true, false))
         return Interrupted(ScanInterrupt::Received());
-    ScanProgress progress(m_host->EffectsFolder(), folders, m_err, Platform::TerminalColumns(stderr));
+    ScanProgress progress(m_host->ScanMarkerFolders(), folders, m_err, Platform::TerminalColumns(stderr));
     while (m_host->IsScannerRunning())
     {
         if (ScanInterrupt::Received())
@@ -178,6 +181,9 @@ int Plugcat::Scan()
                                                            : "the scanner failed: exit %1")
                         .arg(failure->code));
     m_err << summary.Text(progress.Seconds());
+    // The largest scanner process of the scan, which is what a memory limit bounds.
+    m_err << QStringLiteral("Peak scanner memory: %1 MiB\n")
+                 .arg(double(Platform::PeakChildResidentKiB()) / 1024.0, 0, 'f', 1);
     m_err.flush();
     m_host->RefreshPluginList();
     PrintCatalogue();

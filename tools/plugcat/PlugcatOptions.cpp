@@ -61,6 +61,7 @@ struct Seen
     bool rate = false;
     bool load = false;
     bool probeTimeout = false;
+    bool scanOnly = false;
 };
 
 QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
@@ -74,6 +75,8 @@ QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
         return QStringLiteral("--rate belongs to 'menu' and 'load'");
     if (seen.probeTimeout && command != Command::Scan)
         return QStringLiteral("--probe-timeout belongs to 'scan'");
+    if (seen.scanOnly && command != Command::Scan)
+        return QStringLiteral("--jobs and --memory-limit belong to 'scan'");
     if (seen.load && command != Command::Load)
         return QStringLiteral("--seconds, --block, --input, --output, --midi, --store, --restore, --bypass, "
                               "--set and --isolated belong to 'load'");
@@ -142,6 +145,24 @@ PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& erro
             seen.probeTimeout = true;
             if (!ParseNumber(value, options.probeTimeoutSeconds) || options.probeTimeoutSeconds > 86400)
                 error = QStringLiteral("--probe-timeout needs a time in seconds up to 86400, not '%1'")
+                            .arg(value);
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--jobs"), value))
+        {
+            seen.scanOnly = true;
+            if (!ParseNumber(value, options.jobs) || options.jobs > kMaxJobs)
+                error = QStringLiteral("--jobs needs a number of scanners from 1 to %1, not '%2'")
+                            .arg(kMaxJobs)
+                            .arg(value);
+        }
+        else if (TakeValue(arguments, index, QStringLiteral("--memory-limit"), value))
+        {
+            bool ok = false;
+            seen.scanOnly = true;
+            options.memoryLimitMiB = value.toLongLong(&ok);
+            if (!ok || *options.memoryLimitMiB < 0 || *options.memoryLimitMiB > kMaxMemoryLimitMiB)
+                error = QStringLiteral("--memory-limit needs a size in MiB up to %1 (0: none), not '%2'")
+                            .arg(kMaxMemoryLimitMiB)
                             .arg(value);
         }
         else if (TakeValue(arguments, index, QStringLiteral("--seconds"), value))
@@ -225,7 +246,7 @@ QString PlugcatOptions::Usage()
                "catalogued plug-ins on audio.\n"
                "\n"
                "Commands:\n"
-               "  scan [--json] [--probe-timeout S] [FOLDER...]\n"
+               "  scan [--json] [--probe-timeout S] [--jobs N] [--memory-limit MIB] [FOLDER...]\n"
                "                                    scan the plug-in folders in the scanner process\n"
                "                                    (default: the standard folders that exist), then\n"
                "                                    print the catalogue; a plug-in whose probe takes\n"
@@ -251,6 +272,11 @@ QString PlugcatOptions::Usage()
                "  --verbose          print the engine's trace on standard error\n"
                "  --json             print the catalogue, or the load report, as JSON\n"
                "  --probe-timeout S  scan: take a probe longer than S seconds for a hang\n"
+               "  --jobs N           scan: probe with N scanner processes at once (default 1);\n"
+               "                     the results are the same as with one\n"
+               "  --memory-limit MIB scan: a scanner that grows past MIB MiB of resident memory\n"
+               "                     is started again after its current plug-in, blaming none\n"
+               "                     (default 1024; 0: no limit)\n"
                "  --channels N       menu: the track's channel count\n"
                "  --rate HZ          menu, load: the sample rate (default 48000; load takes the\n"
                "                     input file's)\n"

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstdint>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct PlugcatOptions
         Version,
     };
 
+    static constexpr std::uint32_t kMaxJobs = 64;
+    static constexpr std::int64_t kMaxMemoryLimitMiB = 1 << 20;
+
     Command command = Command::Help;
     QString preferencesRoot;
     // Scan: the folders; edits: the plug-in id (or, for isolate, "all") and,
@@ -32,6 +36,10 @@ struct PlugcatOptions
     bool verbose = false;
     // Scan: a probe longer than this many seconds is taken for a hang (0: no limit).
     std::uint32_t probeTimeoutSeconds = 0;
+    // Scan: scanner processes probing at once, and the memory limit of each
+    // (unset: the scanner's own).
+    std::uint32_t jobs = 1;
+    std::optional<std::int64_t> memoryLimitMiB;
     // Menu: the track's channel count (0: the studio model's own track) and rate.
     std::int32_t channels = 0;
     std::uint32_t sampleRate = 48000;

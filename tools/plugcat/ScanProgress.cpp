@@ -13,9 +13,9 @@ namespace
 const QString kBundleSuffix = QStringLiteral(".vst3");
 } // namespace
 
-ScanProgress::ScanProgress(QString effectsFolder, const QStringList& folders, QTextStream& out,
+ScanProgress::ScanProgress(QStringList markerFolders, const QStringList& folders, QTextStream& out,
                            int terminalColumns)
-    : m_effectsFolder(std::move(effectsFolder)), m_out(out), m_columns(terminalColumns)
+    : m_markerFolders(std::move(markerFolders)), m_out(out), m_columns(terminalColumns)
 {
     m_clock.start();
     if (m_columns > 0)
@@ -48,10 +48,13 @@ void ScanProgress::Update(int scannerRuns)
         // A plug-in probed again in a later run is news again.
         m_reported.clear();
     }
-    const QDir folder(m_effectsFolder);
-    for (const QString& name :
-         folder.entryList({QStringLiteral("*.scan"), QStringLiteral("*.scan3")}, QDir::Files))
-        ReportMarker(folder.filePath(name));
+    for (const QString& markerFolder : m_markerFolders)
+    {
+        const QDir folder(markerFolder);
+        for (const QString& name :
+             folder.entryList({QStringLiteral("*.scan"), QStringLiteral("*.scan3")}, QDir::Files))
+            ReportMarker(folder.filePath(name));
+    }
     if (m_columns > 0)
         ShowLine();
     m_out.flush();

@@ -9,14 +9,17 @@
 
 // Tells the user what the scanner is doing while plugcat waits for it: each
 // new scanner run, and each plug-in being probed, which the scanner names in
-// the crash marker it leaves in the effects folder for the probe's duration.
+// the crash marker it leaves in the effects folder (or, for a job of a
+// parallel scan, the job's folder) for the probe's duration.
 // On a terminal that is one line kept up to date, with how far the scan has
 // got through the plug-in files of its folders; elsewhere one line per event.
 class ScanProgress
 {
 public:
     // terminalColumns is 0 when the output is no terminal.
-    ScanProgress(QString effectsFolder, const QStringList& folders, QTextStream& out, int terminalColumns);
+    // markerFolders are where the scanners leave their markers.
+    ScanProgress(QStringList markerFolders, const QStringList& folders, QTextStream& out,
+                 int terminalColumns);
 
     void Update(int scannerRuns);
     // Clears the progress line, so that what follows starts on a clean one.
@@ -29,7 +32,7 @@ private:
     void ReportMarker(const QString& markerPath);
     void ShowLine();
 
-    const QString m_effectsFolder;
+    const QStringList m_markerFolders;
     QTextStream& m_out;
     const int m_columns;
     QElapsedTimer m_clock;

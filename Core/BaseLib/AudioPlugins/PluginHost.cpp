@@ -684,12 +684,17 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
 void PluginHost::StartScannerWorker(std::shared_ptr<ScanLock> folderLock)
 {
     m_worker.reset();
+    QStringList arguments{ScanRequestPath()};
+    if (m_scannerMemoryLimitMiB)
+        arguments = QStringList{QStringLiteral("-memory_limit"), QString::number(*m_scannerMemoryLimitMiB)} +
+                    arguments;
     ScannerWorker::Settings settings{
         ScannerPath(),
-        QStringList{ScanRequestPath()},
+        arguments,
         EffectsFolder(),
         {QLatin1String(VstConfigurationFile::kFileName), QLatin1String(VST3ConfigurationFile::kFileName)},
-        m_probeTimeoutMs};
+        m_probeTimeoutMs,
+        m_scanJobs};
     ScannerWorker::Hooks hooks{[this] { WriteScanRequest(); }, [this] { ReloadChangedConfigurations(); }};
     m_worker = std::make_unique<ScannerWorker>(std::move(settings), m_scannerLock, std::move(hooks),
                                                std::move(folderLock));
@@ -698,6 +703,11 @@ void PluginHost::StartScannerWorker(std::shared_ptr<ScanLock> folderLock)
 std::optional<ScannerWorker::Failure> PluginHost::ScannerFailure() const
 {
     return m_worker ? m_worker->LastFailure() : std::nullopt;
+}
+
+QStringList PluginHost::ScanMarkerFolders() const
+{
+    return m_worker ? m_worker->MarkerFolders() : QStringList{EffectsFolder()};
 }
 
 void PluginHost::InterruptScan()

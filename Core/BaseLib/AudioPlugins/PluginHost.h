@@ -108,6 +108,13 @@ public:
     // Scanners started from now on take a probe longer than this for a hang
     // (0: no limit); see ScannerWorker.
     void SetProbeTimeout(int milliseconds) { m_probeTimeoutMs = milliseconds; }
+    // Scanner processes that probe at once; see ScannerWorker.
+    void SetScanJobs(int jobs) { m_scanJobs = jobs; }
+    // A scanner that grows past this many MiB (0: no limit) is started again
+    // where it stopped; unset, the scanner's own limit holds.
+    void SetScannerMemoryLimit(std::optional<std::int64_t> mebibytes) { m_scannerMemoryLimitMiB = mebibytes; }
+    // The folders in which the scan under way leaves its crash markers.
+    QStringList ScanMarkerFolders() const;
     // Ends the scanner worker's scan early; see ScannerWorker::Interrupt.
     void InterruptScan();
     // How the last scanner run failed, when it did; see ScannerWorker::Failure.
@@ -170,6 +177,8 @@ private:
     std::wstring m_effectsFolder;
     QString m_scannerPathOverride;
     int m_probeTimeoutMs = 0;
+    int m_scanJobs = 1;
+    std::optional<std::int64_t> m_scannerMemoryLimitMiB;
     std::unique_ptr<qmx::Event> m_scanComplete;
     std::unique_ptr<ScannerWorker> m_worker;
     KriticalSection m_scannerLock;

@@ -2,29 +2,12 @@
 
 #include "Core/BaseLib/AudioPlugins/ScanLock.h"
 #include "Core/BaseLib/Debug.h"
-#include "Core/BaseLib/FileUtilities.h"
 #include "Core/BaseLib/KriticalSection.h"
-#include "Core/BaseLib/XML/XMLDocument.h"
-#include "Core/BaseLib/XML/XMLException.h"
-#include "Platform/ChildProcess.h"
+#include "Core/BaseLib/ScanJob.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
-#include <iterator>
-
-namespace
-{
-const QStringList kMarkerPatterns{QStringLiteral("*.scan"), QStringLiteral("*.scan3")};
-
-// The scanner, started apart from the terminal's signals: an interrupt there
-// reaches the host alone, which ends the scan without blaming a plug-in.
-class ScannerProcess : public QProcess
-{
-protected:
-    void setupChildProcess() override { Platform::IsolateChildProcess(); }
-};
-} // namespace
+#include <vector>
 
 ScannerWorker::ScannerWorker(Settings settings, KriticalSection& scannerLock, Hooks hooks,
                              std::shared_ptr<ScanLock> folderLock)
@@ -51,98 +34,20 @@ std::optional<ScannerWorker::Failure> ScannerWorker::LastFailure() const
     return m_failure;
 }
 
-bool ScannerWorker::MarkersRemain(const QString& effectsFolder)
+void ScannerWorker::KeepFailure(const ScannerRun& run)
 {
-    return !QDir(effectsFolder).entryList(kMarkerPatterns, QDir::Files).isEmpty();
-}
-
-ScannerWorker::MarkerTimes ScannerWorker::Markers() const
-{
-    MarkerTimes markers;
-    for (const QFileInfo& marker : QDir(m_settings.effectsFolder).entryInfoList(kMarkerPatterns, QDir::Files))
-        markers.insert(marker.fileName(), marker.lastModified());
-    return markers;
-}
-
-ScannerWorker::MarkerTimes ScannerWorker::MarkersOfThisRun(const MarkerTimes& leftovers) const
-{
-    MarkerTimes markers = Markers();
-    for (auto marker = markers.begin(); marker != markers.end();)
-        marker = leftovers.value(marker.key()) == marker.value() ? markers.erase(marker) : std::next(marker);
-    return markers;
-}
-
-bool ScannerWorker::ProbeOverdue(const MarkerTimes& leftovers) const
-{
-    if (m_settings.probeTimeoutMs <= 0)
-        return false;
-    const QDateTime now = QDateTime::currentDateTime();
-    for (const QDateTime& written : MarkersOfThisRun(leftovers))
-        if (written.msecsTo(now) > m_settings.probeTimeoutMs)
-            return true;
-    return false;
-}
-
-void ScannerWorker::RemoveMarkers() const
-{
-    QDir folder(m_settings.effectsFolder);
-    for (const QString& marker : folder.entryList(kMarkerPatterns, QDir::Files))
-        folder.remove(marker);
-}
-
-ScannerWorker::Snapshot ScannerWorker::ResultFiles() const
-{
-    Snapshot files;
-    for (const QString& name : m_settings.resultFiles)
-    {
-        QFile file(QDir(m_settings.effectsFolder).filePath(name));
-        if (file.open(QIODevice::ReadOnly))
-            files.insert(name, file.readAll());
-    }
-    return files;
-}
-
-// The scanner replaces its result files whole, so what a failed run left
-// that still parses holds what it found and is kept: a run killed between two
-// probes loses nothing. Only a file it left broken goes back to what it was.
-void ScannerWorker::Restore(const Snapshot& before) const
-{
-    const Snapshot after = ResultFiles();
-    for (const QString& name : m_settings.resultFiles)
-    {
-        const QString path = QDir(m_settings.effectsFolder).filePath(name);
-        if (!after.contains(name) || (before.contains(name) && after[name] == before[name]) || IsWhole(path))
-            continue;
-        if (before.contains(name))
-            FileUtilities::WriteAtomically(path, before[name]);
-        else
-            QFile::remove(path);
-    }
-}
-
-bool ScannerWorker::IsWhole(const QString& path)
-{
-    try
-    {
-        XMLDocument document;
-        document.Load(path.toStdWString().c_str());
-        return true;
-    }
-    catch (const XMLException&)
-    {
-        return false;
-    }
-}
-
-void ScannerWorker::RecordFailure(const QProcess& process, const Snapshot& before)
-{
-    const Failure failure{process.exitStatus() == QProcess::CrashExit, process.exitCode()};
-    DebugOut(failure.signalled ? "ScannerWorker - The scanner failed: killed by signal %d"
-                               : "ScannerWorker - The scanner failed: exit %d",
-             failure.code);
-    Restore(before);
+    const std::optional<Failure> failure = run.LastFailure();
     std::lock_guard<std::mutex> lock(m_failureLock);
-    m_failure = failure;
+    if (failure && !m_failure)
+        m_failure = failure;
+}
+
+QStringList ScannerWorker::MarkerFolders() const
+{
+    QStringList folders{m_settings.effectsFolder};
+    for (int job = 0; m_settings.jobs > 1 && job < m_settings.jobs; ++job)
+        folders << ScanJob::Folder(m_settings.effectsFolder, job);
+    return folders;
 }
 
 void ScannerWorker::Run()
@@ -150,7 +55,8 @@ void ScannerWorker::Run()
     // An exception escaping this thread would end the whole host.
     try
     {
-        RunWithRestarts();
+        TAutoLockCS lock(&m_scannerLock);
+        RunScan();
     }
     catch (const std::exception& e)
     {
@@ -164,58 +70,105 @@ void ScannerWorker::Run()
     m_finished = true;
 }
 
-void ScannerWorker::RunWithRestarts()
+void ScannerWorker::RunScan()
 {
-    TAutoLockCS lock(&m_scannerLock);
-    for (int attempt = 0; attempt < kMaxRuns && !Ending();)
+    if (const int leftovers = LeftoverJobs())
+        MergeJobs(leftovers);
+    if (m_settings.jobs > 1)
     {
-        m_hooks.writeRequest();
-        if (!RunScanner() || LastFailure())
-            break;
-        ++attempt;
-        if (!MarkersRemain(m_settings.effectsFolder))
-            break;
+        RunJobs();
+        MergeJobs(m_settings.jobs);
+    }
+    else
+    {
+        ScannerRun run(RunSettings({}, m_settings.effectsFolder), m_stop, m_interrupt, m_runs);
+        run.Run(m_hooks.writeRequest);
+        KeepFailure(run);
     }
     if (!Ending() && !LastFailure())
         m_hooks.reloadChanged();
 }
 
-bool ScannerWorker::RunScanner()
+ScannerRun::Settings ScannerWorker::RunSettings(QStringList options, const QString& folder) const
 {
-    const MarkerTimes leftovers = Markers();
-    const Snapshot results = ResultFiles();
-    ScannerProcess process;
-    process.setProcessEnvironment(QProcessEnvironment::systemEnvironment());
-    process.setProcessChannelMode(QProcess::ForwardedChannels);
-    process.start(m_settings.program, m_settings.arguments, QIODevice::ReadWrite);
-    if (!process.waitForStarted(kStartTimeoutMs))
+    return {m_settings.program, options + m_settings.arguments, folder, m_settings.resultFiles,
+            m_settings.probeTimeoutMs};
+}
+
+// Each job starts from the results as they are, so that it probes only what
+// a single scanner would, and keeps the user's choices for what it probes.
+void ScannerWorker::PrepareJobFolders() const
+{
+    QDir(ScanJob::FoldersRoot(m_settings.effectsFolder)).removeRecursively();
+    for (int job = 0; job < m_settings.jobs; ++job)
     {
-        // The attempt ends here: there is no process to wait for.
-        DebugOut("Scanner failed to Start: %d", int(process.error()));
-        return !Ending();
+        const QString folder = ScanJob::Folder(m_settings.effectsFolder, job);
+        QDir().mkpath(folder);
+        for (const QString& name : m_settings.resultFiles)
+            QFile::copy(QDir(m_settings.effectsFolder).filePath(name), QDir(folder).filePath(name));
     }
-    ++m_runs;
-    while (!Ending() && process.state() != QProcess::NotRunning)
+}
+
+void ScannerWorker::RunJobs()
+{
+    m_hooks.writeRequest();
+    PrepareJobFolders();
+    std::vector<std::unique_ptr<ScannerRun>> runs;
+    std::vector<std::thread> threads;
+    const QString count = QString::number(m_settings.jobs);
+    for (int job = 0; job < m_settings.jobs; ++job)
     {
-        process.waitForFinished(kWaitStepMs);
-        if (process.state() != QProcess::NotRunning && ProbeOverdue(leftovers))
+        const QStringList options{QStringLiteral("-job"), QString::number(job) + QLatin1Char('/') + count};
+        runs.push_back(
+            std::make_unique<ScannerRun>(RunSettings(options, ScanJob::Folder(m_settings.effectsFolder, job)),
+                                         m_stop, m_interrupt, m_runs));
+        threads.emplace_back([run = runs.back().get()] { run->Run({}); });
+    }
+    for (std::size_t job = 0; job < threads.size(); ++job)
+    {
+        threads[job].join();
+        KeepFailure(*runs[job]);
+    }
+}
+
+int ScannerWorker::LeftoverJobs() const
+{
+    int jobs = 0;
+    while (QFileInfo::exists(ScanJob::Folder(m_settings.effectsFolder, jobs)))
+        ++jobs;
+    return jobs;
+}
+
+// What every job found goes into the effects folder, even after an
+// interrupt: the merge probes nothing, so it cannot hang. The job folders go
+// only once that is done; a host killed before then leaves them for the next
+// scan to merge.
+void ScannerWorker::MergeJobs(int jobs)
+{
+    if (m_stop)
+        return;
+    MoveJobMarkers(jobs);
+    static const std::atomic<bool> kNever{false};
+    ScannerRun merge(RunSettings({QStringLiteral("-merge"), QString::number(jobs)}, m_settings.effectsFolder),
+                     m_stop, kNever, m_runs);
+    merge.Run(m_hooks.writeRequest);
+    KeepFailure(merge);
+    if (!m_stop && !merge.LastFailure())
+        QDir(ScanJob::FoldersRoot(m_settings.effectsFolder)).removeRecursively();
+}
+
+// A job that gave up on a plug-in that crashes every run leaves its marker;
+// in the effects folder the merge records that plug-in as crashed.
+void ScannerWorker::MoveJobMarkers(int jobs) const
+{
+    QDir effects(m_settings.effectsFolder);
+    for (int job = 0; job < jobs; ++job)
+    {
+        const QDir folder(ScanJob::Folder(m_settings.effectsFolder, job));
+        for (const QString& marker : folder.entryList(ScannerRun::MarkerPatterns(), QDir::Files))
         {
-            DebugOut("ScannerWorker - A probe took longer than %d ms, stopping the scanner",
-                     m_settings.probeTimeoutMs);
-            break;
+            effects.remove(marker);
+            QFile::rename(folder.filePath(marker), effects.filePath(marker));
         }
     }
-    if (process.state() != QProcess::NotRunning)
-    {
-        process.kill();
-        process.waitForFinished(kWaitStepMs);
-        // Only a scanner that was still running when the interrupt came was
-        // in the middle of a probe; a marker left by one that had died is a crash.
-        if (m_interrupt)
-            RemoveMarkers();
-    }
-    else if ((process.exitStatus() == QProcess::CrashExit || process.exitCode() != 0) &&
-             MarkersOfThisRun(leftovers).isEmpty())
-        RecordFailure(process, results);
-    return !Ending();
 }

@@ -1,8 +1,7 @@
 #pragma once
 
-#include <QByteArray>
-#include <QDateTime>
-#include <QHash>
+#include "Core/BaseLib/AudioPlugins/ScannerRun.h"
+
 #include <QString>
 #include <QStringList>
 #include <atomic>
@@ -13,33 +12,31 @@
 #include <thread>
 
 class KriticalSection;
-class QProcess;
 class ScanLock;
 
-// Runs the scanner process on a thread of its own and starts it again while
-// it leaves crash markers behind: each marker names a plug-in that killed it,
-// which the next run records as crashed and skips. The scanner lock is held
-// for the whole run, so two workers never overlap.
+// Runs the scan on a thread of its own: one scanner process with its
+// restarts, or, for a parallel scan, several at once, each a job with its own
+// results folder, markers and restarts, and then one more run that merges
+// what they found into the effects folder. The scanner lock is held for the
+// whole scan, so two workers never overlap.
 class ScannerWorker
 {
 public:
-    // A scanner that dies on every run is given up after this many.
-    static constexpr int kMaxRuns = 10;
-    static constexpr int kStartTimeoutMs = 30000;
-    // How long a stop request can go unnoticed while the scanner runs.
-    static constexpr int kWaitStepMs = 1000;
+    static constexpr int kMaxRuns = ScannerRun::kMaxRuns;
+    using Failure = ScannerRun::Failure;
 
     struct Settings
     {
         QString program;
+        // The scanner's arguments: the scan request, and what it is to do.
         QStringList arguments;
         QString effectsFolder;
         // The files of the effects folder that a scanner run writes.
         QStringList resultFiles;
-        // A probe that takes longer than this (0: no limit) is taken for a
-        // hang: the scanner is killed and its crash marker left behind, so
-        // that the next run records the plug-in as not working.
+        // See ScannerRun::Settings.
         int probeTimeoutMs = 0;
+        // Scanner processes probing at once.
+        int jobs = 1;
     };
 
     struct Hooks
@@ -47,15 +44,6 @@ public:
         std::function<void()> writeRequest;
         // Lets the hosts pick up the result files the scanner changed.
         std::function<void()> reloadChanged;
-    };
-
-    // A run that ended by a signal or a non-zero exit and left no crash
-    // marker of its own: no plug-in is to blame, so it is not run again.
-    struct Failure
-    {
-        bool signalled = false;
-        // The exit code, or the signal's number.
-        int code = 0;
     };
 
     // The folder lock, when there is one, is let go when the run ends.
@@ -70,7 +58,8 @@ public:
     void Stop();
     // Ends the scan within one wait step, without reloading. The probe under
     // way is not held against its plug-in: its crash marker goes with the
-    // killed scanner, so the next scan probes it again. Any thread may ask.
+    // killed scanner, so the next scan probes it again. What the jobs of a
+    // parallel scan found is merged all the same. Any thread may ask.
     void Interrupt() { m_interrupt = true; }
     bool Finished() const { return m_finished; }
     // Scanner processes started so far.
@@ -78,29 +67,26 @@ public:
     // Set when a run failed; the result files are then as that run found
     // them, and nothing was reloaded.
     std::optional<Failure> LastFailure() const;
+    // The folders in which scanners of this scan leave their crash markers.
+    QStringList MarkerFolders() const;
 
-    static bool MarkersRemain(const QString& effectsFolder);
+    static bool MarkersRemain(const QString& effectsFolder)
+    {
+        return ScannerRun::MarkersRemain(effectsFolder);
+    }
 
 private:
     void Run();
-    void RunWithRestarts();
-    // False when the stop or interrupt flag ended the run.
-    bool RunScanner();
+    void RunScan();
     bool Ending() const { return m_stop || m_interrupt; }
-    // Marker file names and their times: the markers of the run before are
-    // no probes of this run, which takes them over before it probes anything.
-    using MarkerTimes = QHash<QString, QDateTime>;
-    MarkerTimes Markers() const;
-    MarkerTimes MarkersOfThisRun(const MarkerTimes& leftovers) const;
-    // Whether a marker of this run has lain there longer than the probe time-out.
-    bool ProbeOverdue(const MarkerTimes& leftovers) const;
-    void RemoveMarkers() const;
-    // File name to contents; no entry for a file that does not exist.
-    using Snapshot = QHash<QString, QByteArray>;
-    Snapshot ResultFiles() const;
-    void Restore(const Snapshot& before) const;
-    static bool IsWhole(const QString& path);
-    void RecordFailure(const QProcess& process, const Snapshot& before);
+    ScannerRun::Settings RunSettings(QStringList options, const QString& folder) const;
+    void RunJobs();
+    void PrepareJobFolders() const;
+    // Job folders an earlier parallel scan left, whose finds are merged first.
+    int LeftoverJobs() const;
+    void MergeJobs(int jobs);
+    void MoveJobMarkers(int jobs) const;
+    void KeepFailure(const ScannerRun& run);
 
     const Settings m_settings;
     KriticalSection& m_scannerLock;

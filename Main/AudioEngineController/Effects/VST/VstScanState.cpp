@@ -5,6 +5,7 @@
 #include "Core/BaseLib/FolderListing.h"
 #include "Core/BaseLib/RewriteSchedule.h"
 #include "Core/BaseLib/ScanFolder.h"
+#include "Core/BaseLib/ScanJob.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ICorvaneInterface.h"
 #include "Main/AudioEngineController/Effects/VST/HostCallback.h"
@@ -22,6 +23,8 @@ namespace
 {
 const QString kPluginPattern = QStringLiteral("*.so");
 const QString kMarkerPattern = QStringLiteral("*.scan");
+// Names this format's place in a scan that carries on after a memory stop.
+const QString kFormat = QStringLiteral("vst2");
 // Bundles of the other format are never entered.
 const QString kVst3Bundle = QStringLiteral(".vst3");
 const wchar_t* const kWaveShell = L"WaveShell";
@@ -104,6 +107,7 @@ bool VstScanState::LoadKnownPlugins()
     m_crashedFiles.clear();
     m_dirty = false;
     m_file.Read(m_known, m_dirty);
+    ReadJobResults();
     const QStringList markers = FolderListing().List(m_effectsFolder, {kMarkerPattern}, true);
     for (const QString& marker : markers)
         TakeOverCrashMarker(marker);
@@ -116,6 +120,16 @@ bool VstScanState::LoadKnownPlugins()
         m_dirty = false;
     }
     return !markers.isEmpty();
+}
+
+// What the jobs of a parallel scan found, for the run that merges them.
+void VstScanState::ReadJobResults()
+{
+    m_jobResults.clear();
+    bool outdated = false;
+    for (const QString& folder : ScanJob::Current().MergedFolders(m_effectsFolder))
+        VstConfigurationFile(folder + QLatin1Char('/') + QLatin1String(VstConfigurationFile::kFileName))
+            .Read(m_jobResults, outdated);
 }
 
 // The plug-in named by a leftover marker took the process down: it is kept
@@ -179,6 +193,7 @@ bool VstScanState::LaunchScanner(bool scan)
     std::set<QString> seen;
     std::vector<Candidate> candidates;
     m_writeThroughBefore = 0;
+    m_listed = 0;
     for (const std::wstring& folder : m_folders)
         Triage(listing, folder, seen, candidates);
     bool written = false;
@@ -213,7 +228,7 @@ void VstScanState::Triage(FolderListing& listing, const std::wstring& folder, st
         const QString fileName = VstFileNameOf(path);
         if (!seen.insert(fileName).second)
             continue;
-        TriageFile(path, candidates);
+        TriageFile(path, m_listed++, candidates);
         if (m_writeThroughBefore == 0 && m_crashedFiles.count(fileName) != 0)
             m_writeThroughBefore = candidates.size();
     }
@@ -237,15 +252,19 @@ void VstScanState::KeepKnownIn(const ScanFolder& folder, std::set<QString>& seen
 }
 
 // Unchanged files are taken from the known list without loading them, and
-// so is a plug-in that crashed, until the user enables it again.
-void VstScanState::TriageFile(const QString& path, std::vector<Candidate>& candidates)
+// so is a plug-in that crashed, until the user enables it again. A file
+// another job probes is left to that job.
+void VstScanState::TriageFile(const QString& path, std::size_t listed, std::vector<Candidate>& candidates)
 {
+    const ScanJob& job = ScanJob::Current();
+    const bool probed = job.Probes(listed) && listed >= job.ResumeAt(kFormat);
     const std::wstring fileTime = FileUtilities::FileTimeText(path).toStdWString();
     const auto known = m_known.equal_range(VstFileNameOf(path));
-    Candidate candidate{path.toStdWString(), fileTime, path};
+    Candidate candidate{path.toStdWString(), fileTime, path, listed};
     if (known.first == known.second)
     {
-        candidates.push_back(candidate);
+        if (probed)
+            candidates.push_back(candidate);
         return;
     }
     const VstEffectRecord& first = known.first->second;
@@ -253,12 +272,14 @@ void VstScanState::TriageFile(const QString& path, std::vector<Candidate>& candi
     {
         candidate.categoryMask = first.categoryMask;
         candidate.favourite = first.favourite;
-        candidates.push_back(candidate);
+        if (probed)
+            candidates.push_back(candidate);
         return;
     }
     if (!first.enabled && first.subId != 0)
     {
-        candidates.push_back(candidate);
+        if (probed)
+            candidates.push_back(candidate);
         return;
     }
     for (auto entry = known.first; entry != known.second; ++entry)
@@ -272,15 +293,47 @@ bool VstScanState::ProbeAll(const std::vector<Candidate>& candidates, RewriteSch
     if (!progress)
         return false;
     progress->Start(std::int32_t(candidates.size()), std::wstring());
+    ScanJob& job = ScanJob::Current();
     for (std::size_t index = 0; index < candidates.size(); ++index)
     {
-        if (Probe(candidates[index]))
+        if (job.Merging() ? Adopt(candidates[index]) : Probe(candidates[index]))
             schedule.Changed(index);
         if (Cancelled(progress))
             return false;
+        if (!job.Merging() && job.OverMemoryLimit())
+        {
+            job.SetResumeAt(kFormat, index + 1 < candidates.size() ? candidates[index + 1].listed : m_listed);
+            KeepUnprobed(candidates, index + 1);
+            return false;
+        }
         progress->SetValue(std::int32_t(index + 1));
     }
     return true;
+}
+
+// A scanner that stops at its memory limit keeps the known entries of the
+// changed files it did not reach, with the user's choices, for the run that
+// carries on after it.
+void VstScanState::KeepUnprobed(const std::vector<Candidate>& candidates, std::size_t from)
+{
+    for (std::size_t index = from; index < candidates.size(); ++index)
+    {
+        const auto known = m_known.equal_range(VstFileNameOf(candidates[index].qpath));
+        for (auto entry = known.first; entry != known.second; ++entry)
+            Add(entry->second);
+    }
+}
+
+// What the job that probed the file recorded for it, as long as the file is
+// still the one it probed. A file no job reached is left to the next scan.
+bool VstScanState::Adopt(const Candidate& candidate)
+{
+    bool changed = false;
+    const auto found = m_jobResults.equal_range(VstFileNameOf(candidate.qpath));
+    for (auto entry = found.first; entry != found.second; ++entry)
+        if (entry->second.fileTime == candidate.fileTime)
+            changed = Add(entry->second) || changed;
+    return changed;
 }
 
 bool VstScanState::Cancelled(const VRef<VProgressDisplay>& progress) const

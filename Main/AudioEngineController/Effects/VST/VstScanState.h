@@ -53,18 +53,23 @@ private:
         std::wstring path;
         std::wstring fileTime;
         QString qpath;
+        // Its place in the scan's listing.
+        std::size_t listed = 0;
         std::uint32_t categoryMask = 0;
         bool favourite = false;
     };
 
+    void ReadJobResults();
     void TakeOverCrashMarker(const QString& markerPath);
     VstKnownList::iterator CrashedEntry(const QString& fileName, std::uint32_t subId);
     void Triage(FolderListing& listing, const std::wstring& folder, std::set<QString>& seen,
                 std::vector<Candidate>& candidates);
-    void TriageFile(const QString& path, std::vector<Candidate>& candidates);
+    void TriageFile(const QString& path, std::size_t listed, std::vector<Candidate>& candidates);
     void KeepKnownIn(const ScanFolder& folder, std::set<QString>& seen);
     bool ProbeAll(const std::vector<Candidate>& candidates, RewriteSchedule& schedule);
+    void KeepUnprobed(const std::vector<Candidate>& candidates, std::size_t from);
     bool Probe(const Candidate& candidate);
+    bool Adopt(const Candidate& candidate);
     bool RecordLoaded(VSTPlugin& plugin, const Candidate& candidate);
     bool RecordUnloadable(const Candidate& candidate);
     bool ExpandShell(VSTPlugin& shell, VstEffectRecord& record);
@@ -88,4 +93,8 @@ private:
     // the first of them in this run are written at once.
     std::set<QString> m_crashedFiles;
     std::size_t m_writeThroughBefore = 0;
+    // What the jobs of a parallel scan found, taken over by the run that merges them.
+    VstKnownList m_jobResults;
+    // Plug-in files met so far in this scan's listing, which decides a job's share.
+    std::size_t m_listed = 0;
 };

@@ -2,31 +2,25 @@
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Core/BaseLib/KriticalSection.h"
-#include "Core/BaseLib/Utf16Order.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
-#include "Main/AudioEngineController/Effects/VST3/VST3EffectRecord.h"
 
-#include <QByteArray>
 #include <QDateTime>
-#include <QSet>
 #include <QString>
 #include <atomic>
 #include <map>
-#include <set>
+#include <memory>
 
-class FolderListing;
-class RewriteSchedule;
-class ScanFolder;
 class VST3Plugin;
+class VST3ScanState;
 
-// The host of every VST 3 plug-in in the process, and its folder scan: it
-// walks the plug-in folders for modules, probes new and changed ones one at a
-// time behind a crash marker, and keeps the known classes in the VST 3
-// configuration file.
+// The host of every VST 3 plug-in in the process: it brings up the plug-ins of
+// the known classes, and leaves the folder scan and the VST 3 configuration
+// file to its scan state.
 class VST3Host : public AudioPluginHost
 {
 public:
     static VST3Host* GetInstance();
+    VST3Host();
     ~VST3Host() override;
 
     // effectsFolder holds the configuration file and the crash markers.
@@ -80,73 +74,14 @@ public:
     QString ConfigurationPath() const;
 
 private:
-    struct ScanCandidate
-    {
-        std::string path;
-        std::string fileTime;
-        QString filePath;
-        QString fileName;
-        // The known list already had entries for the file name.
-        bool known = false;
-    };
-
-    // A result keeps its lines of the configuration file once written, so
-    // that rewriting the file after every module does not format every entry
-    // again.
-    struct ScanResult
-    {
-        VST3EffectRecord record;
-        QByteArray lines;
-    };
-    // Keyed by class id text, in the file's order.
-    using ScanResults = std::map<std::wstring, ScanResult, Utf16Order>;
-
-    bool ReadConfiguration();
-    bool ReadCrashMarkers();
-    void InsertKnown(VST3EffectRecord record);
-    bool MergeCrashMarker(const VST3EffectRecord& marker);
-    void AddKnownPlugins();
-    void ClearResults();
-
-    void Scan(RewriteSchedule& schedule);
-    std::vector<ScanCandidate> Triage();
-    void TriageCandidate(const QString& path, std::vector<ScanCandidate>& queue);
-    void KeepKnownIn(const ScanFolder& folder, QSet<QString>& seen);
-    bool ProbeCandidate(const ScanCandidate& candidate, std::size_t queued);
-    bool RecordClasses(const ScanCandidate& candidate, std::vector<VST3EffectRecord>& records,
-                       std::size_t queued);
-    bool RecordFailure(const ScanCandidate& candidate, bool hasFactory);
-    void CarryUserChoices(VST3EffectRecord& record, const QString& fileName) const;
-    QString CreateCrashMarker(const ScanCandidate& candidate) const;
-
-    bool AddResult(VST3EffectRecord record);
-    bool PreferNewerWaveShell(const VST3EffectRecord& record, ScanResults::iterator existing);
-    void WriteConfiguration();
-
-    static void FindFiles(FolderListing& listing, QStringList& out, const QString& folder,
-                          const QStringList& nameFilters);
-    static void MakeNameFromPath(const std::string& path, std::wstring& name);
-
     mutable KriticalSection m_lock;
-    // Guards the results on their own, so that a scan, which holds m_lock
-    // throughout, keeps plug-ins of the classes known so far loadable.
-    mutable KriticalSection m_resultsLock;
     KriticalSection m_liveLock;
     std::map<AudioPlugin*, VST3Plugin*> m_livePlugins;
     vst3::FrameRate m_frameRate = {25, 0};
     QString m_effectsFolder;
     std::atomic<std::uint32_t> m_sampleRate{48000};
     std::atomic<std::uint32_t> m_blockSize{1024};
-    std::vector<std::wstring> m_folders;
-    // Module file name to its classes; a module that crashed has one entry.
-    std::multimap<QString, VST3EffectRecord> m_knownPlugins;
-    ScanResults m_scanResults;
-    std::set<std::wstring> m_resultNames;
+    std::unique_ptr<VST3ScanState> m_scanState;
     std::map<std::wstring, std::int32_t> m_metadataWidths;
-    std::atomic<bool> m_stopRequested{false};
-    // File names of the modules that ended the run before; finds ahead of
-    // the first of them in this run are written at once.
-    QSet<QString> m_crashedModules;
-    std::size_t m_writeThroughBefore = 0;
     QDateTime m_configurationTime;
 };
