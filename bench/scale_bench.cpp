@@ -15,6 +15,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cstdio>
@@ -118,6 +119,45 @@ void PerFileRow(const QString& base)
                 kPerFileCorpus, one.wallMs, one.cpuMs, each.wallMs, each.cpuMs, each.wallMs / one.wallMs,
                 each.cpuMs / one.cpuMs);
 }
+// The installed plug-ins, as a first scan finds them: plugcat with one and
+// with two scanner processes, against one scanner process started per file,
+// the way hosts that scan each file in a process of its own work.
+void JobsRows(const QString& base, const QStringList& folders)
+{
+    QStringList files;
+    for (const QString& folder : folders)
+        for (const QFileInfo& entry :
+             QDir(folder).entryInfoList({"*.so", "*.vst3"}, QDir::Files | QDir::Dirs))
+            files << entry.absoluteFilePath();
+    if (files.isEmpty())
+        return;
+    const QString plugcat = TestSupport::BinDir() + QStringLiteral("/plugcat");
+    std::printf("\nfirst scan of the %lld installed plug-in files in %s:\n", qlonglong(files.size()),
+                qPrintable(folders.join(QStringLiteral(", "))));
+    double jobsMs[3] = {};
+    for (const int jobs : {1, 2})
+    {
+        const QString prefs = base + QStringLiteral("/installed-jobs") + QString::number(jobs);
+        const double peakBefore = double(Platform::PeakChildResidentKiB());
+        jobsMs[jobs] = Run(plugcat, QStringList{QStringLiteral("--prefs"), prefs, QStringLiteral("scan"),
+                                                QStringLiteral("--jobs"), QString::number(jobs)} +
+                                        folders)
+                           .wallMs;
+        std::printf("  plugcat scan --jobs %d: %8.0f ms   (largest scanner so far %.1f MiB, before %.1f)\n",
+                    jobs, jobsMs[jobs], double(Platform::PeakChildResidentKiB()) / 1024, peakBefore / 1024);
+    }
+    double eachMs = 0;
+    for (int i = 0; i < files.size(); ++i)
+    {
+        const QString folder = base + QStringLiteral("/installed-file") + QString::number(i);
+        QDir().mkpath(folder);
+        QFile::link(files[i], folder + QLatin1Char('/') + QFileInfo(files[i]).fileName());
+        eachMs += Scanner(MakeRequest(folder + QStringLiteral("-prefs"), {folder})).wallMs;
+    }
+    std::printf("  one PlugSweep per file: %8.0f ms\n", eachMs);
+    std::printf("  --jobs 2 against --jobs 1: %.2fx; against one scanner per file: %.2fx\n",
+                jobsMs[1] / jobsMs[2], eachMs / jobsMs[2]);
+}
 } // namespace
 
 int main(int argc, char** argv)
@@ -141,6 +181,7 @@ int main(int argc, char** argv)
     for (const int size : sizes)
         ScaleRow(base.path(), size, start);
     PerFileRow(base.path());
+    JobsRows(base.path(), {QStringLiteral("/usr/lib/vst"), QStringLiteral("/usr/lib/vst3")});
     std::printf("\npeak resident memory of this program: %.1f MiB\n",
                 double(Platform::PeakResidentKiB()) / 1024);
     return 0;
