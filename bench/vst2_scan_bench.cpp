@@ -9,7 +9,7 @@
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ProcessFolders.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/Effect.h"
 #include "Main/VLib/VUI.h"
 #include "support/TestSupport.h"
 

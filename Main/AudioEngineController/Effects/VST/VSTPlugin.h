@@ -7,8 +7,9 @@
 #include "Main/AudioEngineController/Effects/VST/VSTDelayLines.h"
 #include "Main/AudioEngineController/Effects/VST/VSTDispatcher.h"
 #include "Main/AudioEngineController/Effects/VST/VSTEventBuffer.h"
+#include "Main/AudioEngineController/Effects/VST/VSTParameterTable.h"
+#include "Main/AudioEngineController/Effects/VST/VSTPresetCodec.h"
 #include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
 #include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
 
 #include <QObject>
@@ -113,18 +114,42 @@ public:
     void RemoveListener(AudioPluginListener* listener) override;
     std::int32_t GetEditorRect(QRect& rect, bool& bypassLike) override;
 
-    std::int32_t GetNumParameters() override;
-    std::wstring GetParameterName(std::int32_t index) override;
-    std::uint32_t GetParameterFlags(std::int32_t index) override;
+    std::int32_t GetNumParameters() override { return m_parameterTable.GetNumParameters(); }
+    std::wstring GetParameterName(std::int32_t index) override
+    {
+        return m_parameterTable.GetParameterName(index);
+    }
+    std::uint32_t GetParameterFlags(std::int32_t index) override
+    {
+        return m_parameterTable.GetParameterFlags(index);
+    }
     void ParameterGesture(std::int32_t index, bool begin) override;
-    bool SetParameter(std::int32_t index, float value) override;
-    float GetParameter(std::int32_t index) override;
-    AudioPluginParameter GetParameterRecord(std::int32_t index) override;
+    bool SetParameter(std::int32_t index, float value) override
+    {
+        return m_parameterTable.SetParameter(index, value);
+    }
+    float GetParameter(std::int32_t index) override { return m_parameterTable.GetParameter(index); }
+    AudioPluginParameter GetParameterRecord(std::int32_t index) override
+    {
+        return m_parameterTable.GetParameterRecord(index);
+    }
     // The text of the parameter's current value; the value given is not used.
-    std::wstring GetParameterDisplay(std::int32_t index, float value) override;
-    float StepsToValue(std::int32_t index, std::uint32_t steps) override;
-    std::uint32_t ValueToSteps(std::int32_t index, float value) override;
-    void GetParameterTable(std::vector<AudioPluginParameter>& table) override;
+    std::wstring GetParameterDisplay(std::int32_t index, float) override
+    {
+        return m_parameterTable.GetParameterDisplay(index);
+    }
+    float StepsToValue(std::int32_t index, std::uint32_t steps) override
+    {
+        return m_parameterTable.StepsToValue(index, steps);
+    }
+    std::uint32_t ValueToSteps(std::int32_t index, float value) override
+    {
+        return m_parameterTable.ValueToSteps(index, value);
+    }
+    void GetParameterTable(std::vector<AudioPluginParameter>& table) override
+    {
+        m_parameterTable.GetParameterTable(table);
+    }
 
     // The plug-in's own chunk when it keeps one, else its parameters by name.
     bool StorePreset(PluginState& state) override;
@@ -168,31 +193,20 @@ private:
 
     // Parameters and presets.
     void BuildParameterTable();
-    AudioPluginParameter DescribeParameter(std::int32_t index, const std::set<std::wstring>* fixedNames);
-    void Classify(AudioPluginParameter& parameter, std::int32_t index,
-                  const std::set<std::wstring>* fixedNames);
-    std::vector<std::wstring> SweepDisplayTexts(std::int32_t index);
-    std::wstring ParameterText(VstInt32 opcode, std::int32_t index);
-    void Refreshed(AudioPluginParameter& parameter, std::int32_t index);
-    bool IsListed(std::int32_t index) const;
-    void StoreParameterList(PluginState& state);
-    bool LoadParameterList(const PluginState& state);
     bool LoadChunk(const PluginState& state);
-    void RestoreStateFlags(const PluginState& state);
 
     // Speaker arrangements.
     bool SendArrangements(const SpeakerArrangementRecord& input, const SpeakerArrangementRecord& output);
     bool SendArrangementsFor(std::uint32_t inputFormat, std::uint32_t outputFormat);
-    static void PredefinedArrangement(std::uint32_t format, bool input, SpeakerArrangementRecord& record,
-                                      std::vector<std::int32_t>& channelMap);
 
     KriticalSection m_pluginLock;
     DynamicLibrary m_library;
     AEffect* _plugin = nullptr;
     VSTDispatcher m_dispatcher{_plugin};
+    VSTParameterTable m_parameterTable{_plugin, m_dispatcher};
+    VSTPresetCodec m_presetCodec{_plugin, m_dispatcher, m_parameterTable};
     std::int32_t m_inputCount = 0;
     std::int32_t m_outputCount = 0;
-    std::int32_t m_parameterCount = 0;
     // An I/O change the plug-in reported from inside its processing call,
     // applied by the next idle call rather than under the processing thread.
     std::atomic<bool> m_ioChangePending{false};
@@ -226,8 +240,6 @@ private:
     bool m_isInstrument = false;
     std::set<AudioPluginListener*> m_listeners;
     KriticalSection m_listenerLock;
-    std::vector<AudioPluginParameter> m_parameters;
-    std::set<std::int32_t> m_ignoredParameters;
     KriticalSection m_pendingLock;
     std::map<std::int32_t, float> m_pendingAutomation;
     bool m_wantsMidi = false;
