@@ -11,6 +11,7 @@
 #include "Main/VLib/VUI.h"
 #include "Platform/FaultGuard.h"
 
+#include <QScopeGuard>
 #include <QSize>
 #include <QWidget>
 #include <algorithm>
@@ -31,17 +32,6 @@ constexpr size_t kProgramNameBytes = 128;
 constexpr float kLinearPanLawGain = 0.707107f;
 constexpr VstIntPtr kLinearKnobMode = 2;
 
-template <class Action> struct OnExit
-{
-    Action action;
-    ~OnExit() { action(); }
-};
-
-template <class Action> OnExit<Action> Finally(Action action)
-{
-    return {action};
-}
-
 // The file name up to its first ".".
 std::wstring NameFromFileName(const QString& path)
 {
@@ -54,11 +44,6 @@ std::uint32_t CatalogueMaskOf(const std::wstring& identifierKey)
     AudioPluginHost* catalogue = AudioPluginHost::Current();
     return catalogue ? catalogue->CategoryMaskOf("vst", identifierKey) : 0;
 }
-
-void Clear(float* buffer, std::uint32_t frames)
-{
-    std::fill_n(buffer, frames, 0.0f);
-}
 } // namespace
 
 VSTPlugin::VSTPlugin() = default;
@@ -69,7 +54,7 @@ VSTPlugin::~VSTPlugin()
     StopProcessing();
     if (m_editor && _plugin)
         CloseEditor();
-    m_delayLines.reset();
+    m_audioPath.DropDelayLines();
     if (m_opened && _plugin)
         Dispatch(effClose);
     _plugin = nullptr;
@@ -87,7 +72,7 @@ bool VSTPlugin::Load(const VstEffectRecord& description, audioMasterCallback cal
             Dispatch(effClose);
             _plugin = nullptr;
         }
-        m_library.Unload();
+        m_module.Unload();
     }
     m_shellId = std::int32_t(description.subId);
     const QString path = QString::fromStdWString(description.path);
@@ -96,7 +81,7 @@ bool VSTPlugin::Load(const VstEffectRecord& description, audioMasterCallback cal
     {
         // A shell asks which sub-plug-in to create while its entry point runs.
         const VSTLoadingSlot loading(this);
-        effect = RunEntryPoint(path, callback, isPluginModule);
+        effect = m_module.Open(path, callback, isPluginModule);
     }
     if (!Accept(effect, path))
         return false;
@@ -107,7 +92,7 @@ bool VSTPlugin::Load(const VstEffectRecord& description, audioMasterCallback cal
 
 bool VSTPlugin::LoadModule(const QString& path, audioMasterCallback callback, bool& isPluginModule)
 {
-    if (!Accept(RunEntryPoint(path, callback, isPluginModule), path))
+    if (!Accept(m_module.Open(path, callback, isPluginModule), path))
         return false;
     // The field is the host's; whatever the plug-in left there must not be
     // taken for a wrapper while it is described.
@@ -115,38 +100,6 @@ bool VSTPlugin::LoadModule(const QString& path, audioMasterCallback callback, bo
     m_opened = true;
     Name(path);
     return true;
-}
-
-// Not under the fault guard: a fault in a library's initialisers would leave
-// the loader's own lock held for every other thread. Such a crash ends the
-// process, and the crash marker records the plug-in.
-bool VSTPlugin::OpenLibrary(const QString& path)
-{
-    return m_library.IsLoaded() || m_library.Load(path);
-}
-
-AEffect* VSTPlugin::RunEntryPoint(const QString& path, audioMasterCallback callback, bool& isPluginModule)
-{
-    isPluginModule = true;
-    if (!OpenLibrary(path))
-        return nullptr;
-    void* entry = m_library.Symbol("VSTPluginMain");
-    if (!entry)
-        entry = m_library.Symbol("main");
-    if (!entry)
-    {
-        isPluginModule = false;
-        return nullptr;
-    }
-    try
-    {
-        return Platform::GuardedCall([&] { return reinterpret_cast<VstPluginMainProc>(entry)(callback); });
-    }
-    catch (...)
-    {
-        m_library.Unload();
-        return nullptr;
-    }
 }
 
 bool VSTPlugin::Accept(AEffect* effect, const QString& path)
@@ -236,7 +189,7 @@ bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const Plug
 {
     m_blockSize = blockSize;
     m_channelFormat = placement.channelFormat;
-    m_ticksPerFrame = std::int64_t(double(StudioModel::Instance().TimeBase()) / sampleRate);
+    m_audioPath.SetTicksPerFrame(std::int64_t(double(StudioModel::Instance().TimeBase()) / sampleRate));
     SendStreamSettings(sampleRate);
     m_opened = true;
     Dispatch(effOpen);
@@ -286,13 +239,13 @@ void VSTPlugin::SendStreamSettings(float sampleRate)
 // accepts effSetBypass is trusted with it.
 void VSTPlugin::DetectSoftBypass()
 {
-    m_softBypass = Dispatch(effCanDo, const_cast<char*>("bypass")) == 1;
-    if (!m_softBypass)
+    m_audioPath.SetSoftBypass(Dispatch(effCanDo, const_cast<char*>("bypass")) == 1);
+    if (!m_audioPath.SoftBypass())
         return;
     if (Dispatch(effSetBypass, VstIntPtr(1)) == 0)
     {
         DebugOut(L"Soft Bypass not supported");
-        m_softBypass = false;
+        m_audioPath.SetSoftBypass(false);
     }
     Dispatch(effSetBypass, VstIntPtr(0));
 }
@@ -301,194 +254,19 @@ bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float*
                         std::uint32_t frames)
 {
     TAutoLockCS lock(&m_pluginLock);
-    if (!_plugin || m_buffers.Frames() == 0)
+    if (!_plugin || !m_audioPath.Ready())
         return false;
     m_processing = true;
-    const auto processed = Finally([this] { m_processing = false; });
-    if (frames == 0)
-        frames = m_blockSize;
-    // A block longer than the buffers goes through in pieces: nothing is
-    // allocated here.
-    TransportRecord piece = transport;
-    for (std::uint32_t offset = 0; offset < frames;)
-    {
-        const std::uint32_t length = std::min(frames - offset, m_buffers.Frames());
-        ProcessBlock(piece, inputs, outputs, offset, length);
-        offset += length;
-        piece.position = transport.position + std::int64_t(offset) * m_ticksPerFrame;
-    }
+    const auto processed = qScopeGuard([this] { m_processing = false; });
+    const VSTAudioPath::Routing routing{m_inputMap, m_outputMap, m_isInstrument,
+                                        m_midiActive ? &m_eventBuffer : nullptr};
+    m_audioPath.Process(transport, inputs, outputs, frames == 0 ? m_blockSize : frames, routing);
     return true;
-}
-
-void VSTPlugin::ProcessBlock(const TransportRecord& transport, float** inputs, float** outputs,
-                             std::uint32_t offset, std::uint32_t frames)
-{
-    m_buffers.Map(inputs, outputs, m_inputMap, m_outputMap, offset);
-    float** pluginInputs = m_buffers.Inputs();
-    if (m_isInstrument)
-        for (std::int32_t channel = 0; channel < m_buffers.InputCount(); ++channel)
-            Clear(pluginInputs[channel], frames);
-    FollowTransport(transport);
-    Flush(frames);
-    if (m_midiActive)
-    {
-        Dispatch(effProcessEvents, static_cast<void*>(m_eventBuffer.Events()));
-        m_eventBuffer.Clear();
-    }
-    m_expectedPosition = transport.position + std::int64_t(frames) * m_ticksPerFrame;
-
-    FollowLatency();
-    const bool ownBypass = !m_softBypass;
-    // Taken before the plug-in runs: it may process in place.
-    if (ownBypass && m_crossfadePending)
-        TakeDry(frames);
-    else if (ownBypass && !m_bypassed && m_delayLines)
-        for (std::int32_t channel = 0; channel < m_delayLines->Channels(); ++channel)
-            m_delayLines->Push(channel, pluginInputs[channel], frames);
-
-    if (!ownBypass || !m_bypassed || m_crossfadePending)
-        RunPlugin(pluginInputs, m_buffers.Outputs(), frames);
-    if (ownBypass && m_crossfadePending)
-        Crossfade(frames);
-    else if (ownBypass && m_bypassed)
-        BypassDry(frames);
-}
-
-// A plug-in with a very long latency is restarted when playback jumps,
-// rather than left to play out what it held from before the jump.
-void VSTPlugin::FollowTransport(const TransportRecord& transport)
-{
-    if (transport.position != m_expectedPosition)
-        m_positionJump = true;
-    if (GetLatency() > StudioModel::kLatencyThreshold && transport.rolling && m_positionJump &&
-        transport.speed == 1.0)
-    {
-        m_positionJump = false;
-        if (!m_flushRequested)
-            RestartProcessing();
-    }
-}
-
-void VSTPlugin::RestartProcessing()
-{
-    m_busy = true;
-    Dispatch(effStopProcess);
-    Dispatch(effMainsChanged, VstIntPtr(0));
-    Dispatch(effMainsChanged, VstIntPtr(1));
-    Dispatch(effStartProcess);
-    m_busy = false;
-}
-
-// After a jump the plug-in still holds audio from before it: a restart
-// forgets it, and for plug-ins that lose their settings on a restart a
-// latency's worth of silence plays it out.
-void VSTPlugin::Flush(std::uint32_t frames)
-{
-    if (!m_flushRequested)
-        return;
-    if (m_delayLines)
-        m_delayLines->Clear();
-    if (m_positionJump)
-    {
-        if (RestartsOnPositionJump())
-            RestartProcessing();
-        else
-            for (std::int32_t left = GetLatency(); left > 0; left -= std::int32_t(frames))
-            {
-                const std::uint32_t chunk = std::min(std::uint32_t(left), frames);
-                RunPlugin(m_buffers.SilentInputs(chunk), m_buffers.DiscardedOutputs(), chunk);
-            }
-    }
-    m_flushRequested = false;
-}
-
-void VSTPlugin::RunPlugin(float** inputs, float** outputs, std::uint32_t frames)
-{
-    const auto silence = [&]
-    {
-        for (std::int32_t channel = 0; channel < m_buffers.OutputCount(); ++channel)
-            Clear(outputs[channel], frames);
-    };
-    if (VSTBounds::ChannelsOutgrown(*_plugin))
-        return silence();
-    if (VSTBounds::Channels(_plugin->numInputs) > m_buffers.InputCount())
-        m_buffers.ClearSpareInputs(frames);
-    try
-    {
-        Platform::GuardedCall(
-            [&]
-            {
-                if (_plugin->flags & effFlagsCanReplacing)
-                {
-                    _plugin->processReplacing(_plugin, inputs, outputs, VstInt32(frames));
-                    return;
-                }
-                // The old call adds to what the outputs hold.
-                if (!m_bypassed)
-                    silence();
-                _plugin->process(_plugin, inputs, outputs, VstInt32(frames));
-            });
-    }
-    catch (...)
-    {
-        DebugOut(L"Exception Caught in VST Plugin");
-        // What it wrote before it failed is no signal.
-        silence();
-    }
-}
-
-// The input, as late as the plug-in's output would have been.
-void VSTPlugin::BypassDry(std::uint32_t frames)
-{
-    const std::int32_t channels = std::min(m_buffers.InputCount(), m_buffers.OutputCount());
-    for (std::int32_t channel = 0; channel < channels; ++channel)
-    {
-        float* input = m_buffers.Inputs()[channel];
-        float* output = m_buffers.Outputs()[channel];
-        if (output != input)
-            Clear(output, frames);
-        if (m_delayLines)
-            m_delayLines->Delay(channel, input, output, frames);
-        else if (output != input)
-            std::copy_n(input, frames, output);
-    }
-}
-
-void VSTPlugin::TakeDry(std::uint32_t frames)
-{
-    for (std::int32_t channel = 0; channel < m_buffers.InputCount(); ++channel)
-    {
-        if (m_delayLines)
-            m_delayLines->Delay(channel, m_buffers.Inputs()[channel], m_buffers.Dry(channel), frames);
-        else
-            std::copy_n(m_buffers.Inputs()[channel], frames, m_buffers.Dry(channel));
-    }
-}
-
-// One block from the processed signal to the dry one when bypass went on,
-// the other way when it went off.
-void VSTPlugin::Crossfade(std::uint32_t frames)
-{
-    const std::int32_t channels = std::min(m_buffers.InputCount(), m_buffers.OutputCount());
-    const float step = 1.0f / float(frames);
-    for (std::int32_t channel = 0; channel < channels; ++channel)
-    {
-        float* output = m_buffers.Outputs()[channel];
-        const float* dry = m_buffers.Dry(channel);
-        for (std::uint32_t frame = 0; frame < frames; ++frame)
-        {
-            const float toDry = m_bypassed ? float(frame) * step : 1.0f - float(frame) * step;
-            output[frame] = output[frame] * (1.0f - toDry) + dry[frame] * toDry;
-        }
-    }
-    m_crossfadePending = false;
 }
 
 void VSTPlugin::RequestFlush(bool resetPosition)
 {
-    m_flushRequested = true;
-    if (resetPosition)
-        m_expectedPosition = -1;
+    m_audioPath.RequestFlush(resetPosition);
 }
 
 std::int32_t VSTPlugin::GetNumInputs()
@@ -515,7 +293,7 @@ bool VSTPlugin::SetSampleRate(std::uint32_t rate)
 {
     TAutoLockCS lock(&m_pluginLock);
     Dispatch(effSetSampleRate, float(rate));
-    m_ticksPerFrame = StudioModel::Instance().TimeBase() / std::int64_t(std::max(1u, rate));
+    m_audioPath.SetTicksPerFrame(StudioModel::Instance().TimeBase() / std::int64_t(std::max(1u, rate)));
     return true;
 }
 
@@ -558,29 +336,10 @@ bool VSTPlugin::StopProcessing()
 {
     if (!m_active)
         return true;
-    if (m_delayLines)
-        m_delayLines->Clear();
+    m_audioPath.ClearDelayLines();
     Dispatch(effStopProcess);
     m_active = false;
     return Dispatch(effMainsChanged, VstIntPtr(0)) == 0;
-}
-
-// A plug-in that cannot bypass itself gets delay lines even before it has
-// a latency: some settle theirs only once they process, without reporting
-// it, and nothing may be allocated then.
-void VSTPlugin::PrepareDelayLines()
-{
-    if (m_softBypass || m_inputCount == 0)
-        m_delayLines.reset();
-    else if (!m_delayLines || m_delayLines->Channels() != m_inputCount)
-        m_delayLines = std::make_unique<VSTDelayLines>(m_inputCount, GetLatency());
-}
-
-void VSTPlugin::FollowLatency()
-{
-    const std::int32_t latency = GetLatency();
-    if (m_delayLines && m_delayLines->Latency() != latency)
-        m_delayLines->Follow(latency);
 }
 
 bool VSTPlugin::StartProcessing()
@@ -589,9 +348,7 @@ bool VSTPlugin::StartProcessing()
         return true;
     m_active = true;
     Dispatch(effMainsChanged, VstIntPtr(1));
-    m_buffers.Prepare(m_inputCount, m_outputCount, m_blockSize);
-    PrepareDelayLines();
-    m_crossfadePending = true;
+    m_audioPath.Prepare(m_inputCount, m_outputCount, m_blockSize);
     return Dispatch(effStartProcess) == 0;
 }
 
@@ -600,22 +357,14 @@ bool VSTPlugin::StartProcessing()
 bool VSTPlugin::SetBypassed(bool on)
 {
     TAutoLockCS lock(&m_pluginLock);
-    if (on == m_bypassed)
+    if (on == m_audioPath.IsBypassed())
         return true;
-    m_crossfadePending = true;
-    m_bypassed = on;
-    if (m_softBypass)
+    m_audioPath.SetBypassed(on);
+    if (m_audioPath.SoftBypass())
         Dispatch(effSetBypass, VstIntPtr(on));
     else
         Dispatch(on ? effStopProcess : effStartProcess);
     return true;
-}
-
-template <class Notify> void VSTPlugin::TellListeners(Notify notify)
-{
-    TAutoLockCS lock(&m_listenerLock);
-    for (AudioPluginListener* listener : m_listeners)
-        notify(listener);
 }
 
 // Never waits for the plug-in lock: automation may arrive from the audio
@@ -629,12 +378,11 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
     TAutoLockCS plugin(&m_pluginLock, true);
     if (plugin.Locked())
     {
-        TellListeners([&](AudioPluginListener* listener)
-                      { listener->OnParameterAutomated(index, value, this); });
+        m_listeners.Tell([&](AudioPluginListener* listener)
+                         { listener->OnParameterAutomated(index, value, this); });
         return;
     }
-    TAutoLockCS pending(&m_pendingLock);
-    m_pendingAutomation[index] = value;
+    m_listeners.Defer(index, value);
 }
 
 // Reported from inside the plug-in's own processing call, the change waits
@@ -656,18 +404,18 @@ void VSTPlugin::ApplyIOChange()
 {
     const bool wasActive = m_active;
     StopProcessing();
-    m_delayLines.reset();
+    m_audioPath.DropDelayLines();
     CaptureCounts();
     UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
-    m_buffers.Prepare(m_inputCount, m_outputCount, m_blockSize);
-    TellListeners([this](AudioPluginListener* listener) { listener->OnIOChanged(this); });
+    m_audioPath.PrepareBuffers(m_inputCount, m_outputCount, m_blockSize);
+    m_listeners.Tell([this](AudioPluginListener* listener) { listener->OnIOChanged(this); });
     if (wasActive)
         StartProcessing();
 }
 
 void VSTPlugin::OnUpdateDisplay()
 {
-    TellListeners([this](AudioPluginListener* listener) { listener->OnDisplayChanged(this); });
+    m_listeners.Tell([this](AudioPluginListener* listener) { listener->OnDisplayChanged(this); });
     if (m_editor)
         emit UpdateWindow();
 }
@@ -684,7 +432,8 @@ void VSTPlugin::ParameterGesture(std::int32_t index, bool begin)
 {
     if (m_busy)
         return;
-    TellListeners([&](AudioPluginListener* listener) { listener->OnParameterGesture(index, begin, this); });
+    m_listeners.Tell([&](AudioPluginListener* listener)
+                     { listener->OnParameterGesture(index, begin, this); });
 }
 
 void VSTPlugin::SetMidiActive(bool on)
@@ -708,29 +457,13 @@ void VSTPlugin::Idle()
         Dispatch(effIdle);
     if (m_editor)
         Dispatch(effEditIdle);
-    TAutoLockCS pending(&m_pendingLock);
-    for (const auto& pending : m_pendingAutomation)
-        TellListeners([&](AudioPluginListener* listener)
-                      { listener->OnParameterAutomated(pending.first, pending.second, this); });
-    m_pendingAutomation.clear();
+    m_listeners.TellDeferred(this);
 }
 
 bool VSTPlugin::Refresh()
 {
     OnUpdateDisplay();
     return true;
-}
-
-void VSTPlugin::AddListener(AudioPluginListener* listener)
-{
-    TAutoLockCS lock(&m_listenerLock);
-    m_listeners.insert(listener);
-}
-
-void VSTPlugin::RemoveListener(AudioPluginListener* listener)
-{
-    TAutoLockCS lock(&m_listenerLock);
-    m_listeners.erase(listener);
 }
 
 // The plug-in draws into the native window behind the widget; the widget
@@ -824,7 +557,7 @@ bool VSTPlugin::StorePreset(PluginState& state)
     VSTPresetCodec::WrapperState wrapper;
     AudioPlugin::GetEditorRect(wrapper.editorRect, wrapper.bypassLike);
     GetOffset(wrapper.offset, wrapper.offsetValue);
-    wrapper.bypassed = m_bypassed;
+    wrapper.bypassed = m_audioPath.IsBypassed();
     VSTPresetCodec::StoreWrapperState(wrapper, state);
     VUISetMessage(VUI::kStatusDone, L" ");
     return true;
@@ -833,7 +566,7 @@ bool VSTPlugin::StorePreset(PluginState& state)
 bool VSTPlugin::LoadPreset(const PluginState& state)
 {
     SetLoadingPreset(true);
-    const auto loadingDone = Finally([this] { SetLoadingPreset(false); });
+    const auto loadingDone = qScopeGuard([this] { SetLoadingPreset(false); });
     VUISetMessage(VUI::kStatusMessage, L"Loading %ls Preset", m_name.c_str());
     bool loaded = false;
     if (_plugin && state.isChunk == 1)
@@ -849,7 +582,7 @@ bool VSTPlugin::LoadPreset(const PluginState& state)
         const VSTPresetCodec::WrapperState wrapper = VSTPresetCodec::ReadWrapperState(state);
         SetEditorRect(wrapper.editorRect);
         SetBypassLike(wrapper.bypassLike);
-        m_bypassed = wrapper.bypassed;
+        m_audioPath.RestoreBypassed(wrapper.bypassed);
         SetOffset(wrapper.offset, wrapper.offsetValue);
     }
     VUISetMessage(VUI::kStatusDone, L" ");

@@ -1,12 +1,12 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
-#include "Core/BaseLib/DynamicLibrary.h"
 #include "Core/BaseLib/KriticalSection.h"
-#include "Main/AudioEngineController/Effects/VST/VSTChannelBuffers.h"
-#include "Main/AudioEngineController/Effects/VST/VSTDelayLines.h"
+#include "Main/AudioEngineController/Effects/VST/VSTAudioPath.h"
 #include "Main/AudioEngineController/Effects/VST/VSTDispatcher.h"
 #include "Main/AudioEngineController/Effects/VST/VSTEventBuffer.h"
+#include "Main/AudioEngineController/Effects/VST/VSTListeners.h"
+#include "Main/AudioEngineController/Effects/VST/VSTModule.h"
 #include "Main/AudioEngineController/Effects/VST/VSTParameterTable.h"
 #include "Main/AudioEngineController/Effects/VST/VSTPresetCodec.h"
 #include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
@@ -106,12 +106,12 @@ public:
     void Idle() override;
     bool Refresh() override;
     bool SetBypassed(bool on) override;
-    bool IsBypassed() const override { return m_bypassed; }
+    bool IsBypassed() const override { return m_audioPath.IsBypassed(); }
     bool CanDo(const char* capability) override;
     bool StopProcessing() override;
     bool StartProcessing() override;
-    void AddListener(AudioPluginListener* listener) override;
-    void RemoveListener(AudioPluginListener* listener) override;
+    void AddListener(AudioPluginListener* listener) override { m_listeners.Add(listener); }
+    void RemoveListener(AudioPluginListener* listener) override { m_listeners.Remove(listener); }
     std::int32_t GetEditorRect(QRect& rect, bool& bypassLike) override;
 
     std::int32_t GetNumParameters() override { return m_parameterTable.GetNumParameters(); }
@@ -165,8 +165,6 @@ signals:
     void ResizeWindow(int width, int height);
 
 private:
-    bool OpenLibrary(const QString& path);
-    AEffect* RunEntryPoint(const QString& path, audioMasterCallback callback, bool& isPluginModule);
     bool Accept(AEffect* effect, const QString& path);
     void Name(const QString& path);
     bool ReportsOwnName();
@@ -176,20 +174,6 @@ private:
     // The counts the wrapper works with until the next accepted I/O change.
     void CaptureCounts();
     void ApplyIOChange();
-    template <class Notify> void TellListeners(Notify notify);
-
-    // Processing.
-    void ProcessBlock(const TransportRecord& transport, float** inputs, float** outputs, std::uint32_t offset,
-                      std::uint32_t frames);
-    void FollowTransport(const TransportRecord& transport);
-    void RestartProcessing();
-    void FollowLatency();
-    void Flush(std::uint32_t frames);
-    void RunPlugin(float** inputs, float** outputs, std::uint32_t frames);
-    void BypassDry(std::uint32_t frames);
-    void TakeDry(std::uint32_t frames);
-    void Crossfade(std::uint32_t frames);
-    void PrepareDelayLines();
 
     // Parameters and presets.
     void BuildParameterTable();
@@ -200,7 +184,7 @@ private:
     bool SendArrangementsFor(std::uint32_t inputFormat, std::uint32_t outputFormat);
 
     KriticalSection m_pluginLock;
-    DynamicLibrary m_library;
+    VSTModule m_module;
     AEffect* _plugin = nullptr;
     VSTDispatcher m_dispatcher{_plugin};
     VSTParameterTable m_parameterTable{_plugin, m_dispatcher};
@@ -216,10 +200,7 @@ private:
     bool m_opened = false;
     std::atomic<bool> m_processing{false};
     bool m_needsIdle = false;
-    bool m_softBypass = false;
     bool m_isEffect = false;
-    bool m_bypassed = false;
-    bool m_flushRequested = false;
     std::atomic<bool> m_busy{false};
     QWidget* m_editor = nullptr;
     std::uint32_t m_blockSize = 1024;
@@ -229,24 +210,15 @@ private:
     std::vector<std::uint32_t> m_channelSelection;
     std::vector<std::int32_t> m_inputMap;
     std::vector<std::int32_t> m_outputMap;
-    std::unique_ptr<VSTDelayLines> m_delayLines;
-    bool m_crossfadePending = false;
     bool m_arrangementEnabled = false;
-    bool m_positionJump = false;
-    std::int64_t m_expectedPosition = -1;
     std::uint32_t m_categoryMask = 0;
     std::int32_t m_lastInputs = 0;
     std::int32_t m_lastOutputs = 0;
     bool m_isInstrument = false;
-    std::set<AudioPluginListener*> m_listeners;
-    KriticalSection m_listenerLock;
-    KriticalSection m_pendingLock;
-    std::map<std::int32_t, float> m_pendingAutomation;
+    VSTListeners m_listeners;
     bool m_wantsMidi = false;
     bool m_midiActive = false;
     VSTEventBuffer m_eventBuffer;
 
-    std::int64_t m_ticksPerFrame = 0;
-    // Made when processing starts, so that processing allocates nothing.
-    VSTChannelBuffers m_buffers;
+    VSTAudioPath m_audioPath{_plugin, m_dispatcher, *this, m_busy};
 };
