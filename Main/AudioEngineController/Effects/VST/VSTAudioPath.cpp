@@ -72,10 +72,10 @@ void VSTAudioPath::ProcessBlock(const TransportRecord& transport, float** inputs
             Clear(pluginInputs[channel], frames);
     FollowTransport(transport);
     Flush(frames);
-    if (routing.events)
+    if (routing.sendEvents)
     {
-        m_dispatcher.Dispatch(effProcessEvents, static_cast<void*>(routing.events->Events()));
-        routing.events->Clear();
+        m_dispatcher.Dispatch(effProcessEvents, static_cast<void*>(routing.events.Events()));
+        routing.events.Clear();
     }
     m_expectedPosition = transport.position + std::int64_t(frames) * m_ticksPerFrame;
 

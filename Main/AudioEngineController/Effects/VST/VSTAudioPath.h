@@ -14,7 +14,7 @@ class AudioPlugin;
 class VSTDispatcher;
 class VSTEventBuffer;
 
-// The way a block of audio takes through one VST 2 plug-in: the channel
+// The path a block of audio takes through one VST 2 plug-in: the channel
 // maps, the transport the plug-in follows, the flush after a jump and, for a
 // plug-in that cannot bypass itself, the wrapper's own bypass, which keeps
 // the dry signal as late as the processed one and crossfades between them
@@ -28,8 +28,9 @@ public:
         const std::vector<std::int32_t>& inputMap;
         const std::vector<std::int32_t>& outputMap;
         bool silenceInputs;
-        // Null when the plug-in is sent no MIDI.
-        VSTEventBuffer* events;
+        // Read for every piece: a plug-in may ask for MIDI while it processes.
+        const bool& sendEvents;
+        VSTEventBuffer& events;
     };
 
     // Follows the wrapper's effect pointer; restarts the plug-in through the

@@ -9,7 +9,6 @@
 #include "Main/AudioEngineController/Effects/VST/VSTText.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Main/VLib/VUI.h"
-#include "Platform/FaultGuard.h"
 
 #include <QScopeGuard>
 #include <QSize>
@@ -17,7 +16,6 @@
 #include <algorithm>
 #include <cstring>
 #include <iostream>
-#include <stdexcept>
 
 namespace
 {
@@ -258,8 +256,7 @@ bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float*
         return false;
     m_processing = true;
     const auto processed = qScopeGuard([this] { m_processing = false; });
-    const VSTAudioPath::Routing routing{m_inputMap, m_outputMap, m_isInstrument,
-                                        m_midiActive ? &m_eventBuffer : nullptr};
+    const VSTAudioPath::Routing routing{m_inputMap, m_outputMap, m_isInstrument, m_midiActive, m_eventBuffer};
     m_audioPath.Process(transport, inputs, outputs, frames == 0 ? m_blockSize : frames, routing);
     return true;
 }

@@ -17,8 +17,6 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
