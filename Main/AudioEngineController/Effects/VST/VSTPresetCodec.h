@@ -32,9 +32,9 @@ public:
     }
 
     bool KeepsChunks() const;
-    // Takes the plug-in's program chunk into the state. False when the
-    // plug-in has none to give; an answer that is no chunk leaves the state's
-    // data as it was.
+    // Takes the plug-in's program chunk into the state. False for an empty
+    // chunk or one that cannot be copied; an answer that is no chunk at all
+    // leaves the state's data as it was.
     bool StoreChunk(PluginState& state);
     // Gives the plug-in its program chunk back; throws what the plug-in throws.
     void SendChunk(const PluginState& state);

@@ -23,7 +23,8 @@ struct SpeakerArrangementRecord
 
 // The speaker arrangements the VST 2 host offers plug-ins: one per engine
 // channel format, built from the studio model, and a predefined one per
-// channel count for formats the plug-in refuses. Process-wide.
+// channel count for formats the plug-in refuses, offered to a plug-in in
+// turn until it accepts one. Process-wide.
 class VSTSpeakerArrangements
 {
 public:
@@ -66,8 +67,8 @@ public:
         std::uint32_t retryOutput = 0;
     };
     // Offers a plug-in of the given channel counts the arrangements of two
-    // formats until it accepts one. Sets the channel maps of the layout it is
-    // offered; what is left of them when it refuses is the last layout's.
+    // formats until it accepts one. The channel maps are set when the
+    // wrapper's layouts are offered and stay set whatever the plug-in answers.
     Offer OfferArrangements(std::uint32_t inputFormat, std::uint32_t outputFormat, std::int32_t inputs,
                             std::int32_t outputs, const Sender& send, std::vector<std::int32_t>& inputMap,
                             std::vector<std::int32_t>& outputMap) const;
