@@ -8,8 +8,8 @@
 #include "Interfaces/CorvaneInterfaceImpl.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ProcessFolders.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/Effect.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
 #include "Main/VLib/VUI.h"
 #include "support/TestSupport.h"
 

@@ -2,7 +2,9 @@
 
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/SDebug.h"
-#include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/AudioMaster.h"
+#include "Main/AudioEngineController/Effects/VST/VSTHostContext.h"
+#include "Main/AudioEngineController/Effects/VST/VSTLoadingSlot.h"
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
 #include "Platform/FaultGuard.h"
 
@@ -37,7 +39,7 @@ struct Call
     VstIntPtr value;
     void* ptr;
     float opt;
-    VSTHost* host;
+    VSTHostContext* host;
     VSTPlugin* wrapper;
 
     // A plug-in being released may still call back; its wrapper is half gone.
@@ -46,8 +48,7 @@ struct Call
 
 VstIntPtr CurrentId(const Call& call)
 {
-    VSTPlugin* loading = call.host ? call.host->LoadingPlugin() : nullptr;
-    if (loading)
+    if (VSTPlugin* loading = VSTLoadingSlot::Current())
         return loading->ShellId();
     return call.wrapper ? call.wrapper->ShellId() : 0;
 }
@@ -156,7 +157,7 @@ VstIntPtr Edit(const Call& call, bool begin)
 
 VstIntPtr Answer(VstInt32 opcode, const Call& call)
 {
-    VSTHost* host = call.host;
+    VSTHostContext* host = call.host;
     switch (opcode)
     {
     case audioMasterAutomate:
@@ -238,7 +239,7 @@ VstIntPtr HostCallback(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntP
                     value,
                     ptr,
                     opt,
-                    VSTHost::Existing(),
+                    VSTHostContext::Existing(),
                     effect ? reinterpret_cast<VSTPlugin*>(effect->resvd1) : nullptr};
     // A plug-in may hand the host a bad pointer; the fault that causes in the
     // answer must end here, where the nesting count is unwound, not in the

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/Effect.h"
 
 // The audioMaster callback that every VST 2 plug-in in the process is given:
 // the plug-in's only way to ask the host anything. May run on any thread,

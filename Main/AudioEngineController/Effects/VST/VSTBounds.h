@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/Effect.h"
 
 #include <QByteArray>
 #include <cstddef>

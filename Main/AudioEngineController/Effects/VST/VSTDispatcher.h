@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/Effect.h"
 
 // The one way into a plug-in's dispatcher. Every call runs under the fault
 // guard; Ask lets the caller tell a failure from an answer of 0, the others

@@ -1,7 +1,8 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/MidiMessage.h"
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/Effect.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/Events.h"
 
 #include <cstddef>
 #include <vector>

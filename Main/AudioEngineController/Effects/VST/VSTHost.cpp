@@ -68,7 +68,10 @@ std::int64_t ModificationTime(const std::wstring& path)
 VSTHost* VSTHost::GetInstance()
 {
     if (!g_instance)
+    {
         g_instance = new VSTHost;
+        SetExisting(g_instance);
+    }
     return g_instance;
 }
 
@@ -118,6 +121,7 @@ bool VSTHost::Shutdown()
     m_scanState.reset();
     m_timeInfo.reset();
     g_instance = nullptr;
+    SetExisting(nullptr);
     delete this;
     return true;
 }

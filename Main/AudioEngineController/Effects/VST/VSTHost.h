@@ -2,7 +2,9 @@
 
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Core/BaseLib/KriticalSection.h"
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/AudioMaster.h"
+#include "Main/AudioEngineController/Effects/VST/Abi/TimeInfo.h"
+#include "Main/AudioEngineController/Effects/VST/VSTHostContext.h"
 
 #include <atomic>
 #include <cstdint>
@@ -17,7 +19,7 @@ class VstScanState;
 // for through HostCallback, and owns the VST 2 folder scan. One instance,
 // created on first use; its first use must come before any other thread
 // touches it.
-class VSTHost : public AudioPluginHost
+class VSTHost : public AudioPluginHost, public VSTHostContext
 {
 public:
     static VSTHost* GetInstance();
@@ -55,17 +57,11 @@ public:
     // file; true when anything changed. rescanNeeded is set when a plug-in
     // was re-enabled and must be probed again.
     bool ApplyCatalogueEdits(const PluginTypeList& edits, bool& rescanNeeded);
-    VstTimeInfo* GetTimeInfo() const { return m_timeInfo.get(); }
-
-    // Read by HostCallback on any thread, without a lock.
-    std::int32_t SampleRate() const { return m_sampleRate; }
-    std::uint32_t BlockSize() const { return m_blockSize; }
-    std::int32_t ProcessLevel() const { return m_processLevel; }
-    // The wrapper whose entry point runs right now; loads are serialised.
-    VSTPlugin* LoadingPlugin() const { return m_loadingPlugin; }
-    void SetLoadingPlugin(VSTPlugin* plugin) { m_loadingPlugin = plugin; }
-    // Only compared, never followed: it may already be destroyed.
-    const VSTPlugin* ReleasingPlugin() const { return m_releasingPlugin; }
+    VstTimeInfo* GetTimeInfo() const override { return m_timeInfo.get(); }
+    std::int32_t SampleRate() const override { return m_sampleRate; }
+    std::uint32_t BlockSize() const override { return m_blockSize; }
+    std::int32_t ProcessLevel() const override { return m_processLevel; }
+    const VSTPlugin* ReleasingPlugin() const override { return m_releasingPlugin; }
 
 private:
     VSTHost();
@@ -76,7 +72,6 @@ private:
     std::int64_t m_configurationTime = 0;
     std::atomic<std::uint32_t> m_blockSize{256};
     std::atomic<std::int32_t> m_sampleRate{44100};
-    std::atomic<VSTPlugin*> m_loadingPlugin{nullptr};
     std::atomic<const VSTPlugin*> m_releasingPlugin{nullptr};
     std::unique_ptr<VstTimeInfo> m_timeInfo;
     std::int8_t m_playing = 0;

@@ -4,21 +4,18 @@
 #include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
 #include "Core/BaseLib/AudioPlugins/CategoryTable.h"
 #include "Core/BaseLib/Debug.h"
-#include "Core/BaseLib/SDebug.h"
 #include "Main/AudioEngineController/Effects/VST/VSTBounds.h"
-#include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/AudioEngineController/Effects/VST/VSTLoadingSlot.h"
 #include "Main/AudioEngineController/Effects/VST/VSTText.h"
-#include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Main/VLib/VUI.h"
-#include "Platform/FaultGuard.h"
 
+#include <QScopeGuard>
 #include <QSize>
 #include <QWidget>
 #include <algorithm>
 #include <cstring>
 #include <iostream>
-#include <stdexcept>
 
 namespace
 {
@@ -28,50 +25,10 @@ constexpr size_t kEffectNameBytes = 1024;
 constexpr size_t kVendorBytes = 256;
 constexpr size_t kShellNameBytes = 1024;
 constexpr size_t kMaxIdentifierKey = 255;
-
-constexpr size_t kParameterTextBytes = 128;
 constexpr size_t kProgramNameBytes = 128;
-constexpr size_t kMaxParameterName = 4095;
 
 constexpr float kLinearPanLawGain = 0.707107f;
 constexpr VstIntPtr kLinearKnobMode = 2;
-constexpr VstInt32 kProgramChunk = 1;
-
-// Parameters that read as continuous whatever their texts say.
-const std::set<std::wstring> kContinuousVendors = {L"Audio Ease"};
-constexpr std::uint32_t kContinuousSteps = 10000;
-// A parameter with more distinct texts than this is not a list.
-constexpr size_t kMaxListTexts = 8;
-
-// Stored parameter lists: the version, the count, then one entry each.
-constexpr std::uint32_t kParameterListVersion = 2;
-constexpr std::uint32_t kWideParameterListVersion = 1;
-constexpr int kParameterEntryBytes = 68;
-constexpr int kParameterNameBytes = 64;
-constexpr int kWideNameCharacters = 32;
-
-// Where a plug-in of 6 or 8 channels that refused a smaller layout is tried
-// next, by the format it refused.
-constexpr std::uint32_t kSixChannelFallback[] = {13, 6, 6, 13, 13, 13, 6, 13, 13, 6, 6, 13, 13};
-constexpr std::uint32_t kEightChannelFallback[] = {14, 8, 8, 14, 14, 14, 8, 14, 14, 8, 8, 14, 14};
-
-// Room past the structure for plug-ins that write more than it holds.
-struct PropertiesRoom
-{
-    VstParameterProperties properties{};
-    char slack[VSTBounds::kTextRoom] = {};
-};
-
-template <class Action> struct OnExit
-{
-    Action action;
-    ~OnExit() { action(); }
-};
-
-template <class Action> OnExit<Action> Finally(Action action)
-{
-    return {action};
-}
 
 // The file name up to its first ".".
 std::wstring NameFromFileName(const QString& path)
@@ -85,29 +42,6 @@ std::uint32_t CatalogueMaskOf(const std::wstring& identifierKey)
     AudioPluginHost* catalogue = AudioPluginHost::Current();
     return catalogue ? catalogue->CategoryMaskOf("vst", identifierKey) : 0;
 }
-
-bool TraceDispatch()
-{
-    return g_vstDispatchDebug.Level & 1;
-}
-
-std::int32_t ChannelCountOf(std::uint32_t format)
-{
-    const ChannelFormat* found = ChannelFormat::Find(format);
-    return found ? found->ChannelCount() : 0;
-}
-
-SpeakerArrangementRecord ZeroArrangement()
-{
-    SpeakerArrangementRecord record;
-    record.type = 0;
-    return record;
-}
-
-void Clear(float* buffer, std::uint32_t frames)
-{
-    std::fill_n(buffer, frames, 0.0f);
-}
 } // namespace
 
 VSTPlugin::VSTPlugin() = default;
@@ -118,7 +52,7 @@ VSTPlugin::~VSTPlugin()
     StopProcessing();
     if (m_editor && _plugin)
         CloseEditor();
-    m_delayLines.reset();
+    m_audioPath.DropDelayLines();
     if (m_opened && _plugin)
         Dispatch(effClose);
     _plugin = nullptr;
@@ -136,16 +70,17 @@ bool VSTPlugin::Load(const VstEffectRecord& description, audioMasterCallback cal
             Dispatch(effClose);
             _plugin = nullptr;
         }
-        m_library.Unload();
+        m_module.Unload();
     }
     m_shellId = std::int32_t(description.subId);
     const QString path = QString::fromStdWString(description.path);
-    VSTHost* host = VSTHost::GetInstance();
-    // A shell asks which sub-plug-in to create while its entry point runs.
-    host->SetLoadingPlugin(this);
     bool isPluginModule = false;
-    AEffect* effect = RunEntryPoint(path, callback, isPluginModule);
-    host->SetLoadingPlugin(nullptr);
+    AEffect* effect = nullptr;
+    {
+        // A shell asks which sub-plug-in to create while its entry point runs.
+        const VSTLoadingSlot loading(this);
+        effect = m_module.Open(path, callback, isPluginModule);
+    }
     if (!Accept(effect, path))
         return false;
     _plugin->resvd1 = reinterpret_cast<VstIntPtr>(this);
@@ -155,7 +90,7 @@ bool VSTPlugin::Load(const VstEffectRecord& description, audioMasterCallback cal
 
 bool VSTPlugin::LoadModule(const QString& path, audioMasterCallback callback, bool& isPluginModule)
 {
-    if (!Accept(RunEntryPoint(path, callback, isPluginModule), path))
+    if (!Accept(m_module.Open(path, callback, isPluginModule), path))
         return false;
     // The field is the host's; whatever the plug-in left there must not be
     // taken for a wrapper while it is described.
@@ -163,38 +98,6 @@ bool VSTPlugin::LoadModule(const QString& path, audioMasterCallback callback, bo
     m_opened = true;
     Name(path);
     return true;
-}
-
-// Not under the fault guard: a fault in a library's initialisers would leave
-// the loader's own lock held for every other thread. Such a crash ends the
-// process, and the crash marker records the plug-in.
-bool VSTPlugin::OpenLibrary(const QString& path)
-{
-    return m_library.IsLoaded() || m_library.Load(path);
-}
-
-AEffect* VSTPlugin::RunEntryPoint(const QString& path, audioMasterCallback callback, bool& isPluginModule)
-{
-    isPluginModule = true;
-    if (!OpenLibrary(path))
-        return nullptr;
-    void* entry = m_library.Symbol("VSTPluginMain");
-    if (!entry)
-        entry = m_library.Symbol("main");
-    if (!entry)
-    {
-        isPluginModule = false;
-        return nullptr;
-    }
-    try
-    {
-        return Platform::GuardedCall([&] { return reinterpret_cast<VstPluginMainProc>(entry)(callback); });
-    }
-    catch (...)
-    {
-        m_library.Unload();
-        return nullptr;
-    }
 }
 
 bool VSTPlugin::Accept(AEffect* effect, const QString& path)
@@ -277,14 +180,14 @@ void VSTPlugin::CaptureCounts()
     VSTBounds::TraceCaps(*_plugin);
     m_inputCount = VSTBounds::Channels(_plugin->numInputs);
     m_outputCount = VSTBounds::Channels(_plugin->numOutputs);
-    m_parameterCount = VSTBounds::Parameters(_plugin->numParams);
+    m_parameterTable.SetCount(VSTBounds::Parameters(_plugin->numParams));
 }
 
 bool VSTPlugin::Initialise(float sampleRate, std::uint32_t blockSize, const PluginPlacement& placement)
 {
     m_blockSize = blockSize;
     m_channelFormat = placement.channelFormat;
-    m_ticksPerFrame = std::int64_t(double(StudioModel::Instance().TimeBase()) / sampleRate);
+    m_audioPath.SetTicksPerFrame(std::int64_t(double(StudioModel::Instance().TimeBase()) / sampleRate));
     SendStreamSettings(sampleRate);
     m_opened = true;
     Dispatch(effOpen);
@@ -334,13 +237,13 @@ void VSTPlugin::SendStreamSettings(float sampleRate)
 // accepts effSetBypass is trusted with it.
 void VSTPlugin::DetectSoftBypass()
 {
-    m_softBypass = Dispatch(effCanDo, const_cast<char*>("bypass")) == 1;
-    if (!m_softBypass)
+    m_audioPath.SetSoftBypass(Dispatch(effCanDo, const_cast<char*>("bypass")) == 1);
+    if (!m_audioPath.SoftBypass())
         return;
     if (Dispatch(effSetBypass, VstIntPtr(1)) == 0)
     {
         DebugOut(L"Soft Bypass not supported");
-        m_softBypass = false;
+        m_audioPath.SetSoftBypass(false);
     }
     Dispatch(effSetBypass, VstIntPtr(0));
 }
@@ -349,194 +252,18 @@ bool VSTPlugin::Process(const TransportRecord& transport, float** inputs, float*
                         std::uint32_t frames)
 {
     TAutoLockCS lock(&m_pluginLock);
-    if (!_plugin || m_buffers.Frames() == 0)
+    if (!_plugin || !m_audioPath.Ready())
         return false;
     m_processing = true;
-    const auto processed = Finally([this] { m_processing = false; });
-    if (frames == 0)
-        frames = m_blockSize;
-    // A block longer than the buffers goes through in pieces: nothing is
-    // allocated here.
-    TransportRecord piece = transport;
-    for (std::uint32_t offset = 0; offset < frames;)
-    {
-        const std::uint32_t length = std::min(frames - offset, m_buffers.Frames());
-        ProcessBlock(piece, inputs, outputs, offset, length);
-        offset += length;
-        piece.position = transport.position + std::int64_t(offset) * m_ticksPerFrame;
-    }
+    const auto processed = qScopeGuard([this] { m_processing = false; });
+    const VSTAudioPath::Routing routing{m_inputMap, m_outputMap, m_isInstrument, m_midiActive, m_eventBuffer};
+    m_audioPath.Process(transport, inputs, outputs, frames == 0 ? m_blockSize : frames, routing);
     return true;
-}
-
-void VSTPlugin::ProcessBlock(const TransportRecord& transport, float** inputs, float** outputs,
-                             std::uint32_t offset, std::uint32_t frames)
-{
-    m_buffers.Map(inputs, outputs, m_inputMap, m_outputMap, offset);
-    float** pluginInputs = m_buffers.Inputs();
-    if (m_isInstrument)
-        for (std::int32_t channel = 0; channel < m_buffers.InputCount(); ++channel)
-            Clear(pluginInputs[channel], frames);
-    FollowTransport(transport);
-    Flush(frames);
-    if (m_midiActive)
-    {
-        Dispatch(effProcessEvents, static_cast<void*>(m_eventBuffer.Events()));
-        m_eventBuffer.Clear();
-    }
-    m_expectedPosition = transport.position + std::int64_t(frames) * m_ticksPerFrame;
-
-    FollowLatency();
-    const bool ownBypass = !m_softBypass;
-    // Taken before the plug-in runs: it may process in place.
-    if (ownBypass && m_crossfadePending)
-        TakeDry(frames);
-    else if (ownBypass && !m_bypassed && m_delayLines)
-        for (std::int32_t channel = 0; channel < m_delayLines->Channels(); ++channel)
-            m_delayLines->Push(channel, pluginInputs[channel], frames);
-
-    if (!ownBypass || !m_bypassed || m_crossfadePending)
-        RunPlugin(pluginInputs, m_buffers.Outputs(), frames);
-    if (ownBypass && m_crossfadePending)
-        Crossfade(frames);
-    else if (ownBypass && m_bypassed)
-        BypassDry(frames);
-}
-
-// A plug-in with a very long latency is restarted when playback jumps,
-// rather than left to play out what it held from before the jump.
-void VSTPlugin::FollowTransport(const TransportRecord& transport)
-{
-    if (transport.position != m_expectedPosition)
-        m_positionJump = true;
-    if (GetLatency() > StudioModel::kLatencyThreshold && transport.rolling && m_positionJump &&
-        transport.speed == 1.0)
-    {
-        m_positionJump = false;
-        if (!m_flushRequested)
-            RestartProcessing();
-    }
-}
-
-void VSTPlugin::RestartProcessing()
-{
-    m_busy = true;
-    Dispatch(effStopProcess);
-    Dispatch(effMainsChanged, VstIntPtr(0));
-    Dispatch(effMainsChanged, VstIntPtr(1));
-    Dispatch(effStartProcess);
-    m_busy = false;
-}
-
-// After a jump the plug-in still holds audio from before it: a restart
-// forgets it, and for plug-ins that lose their settings on a restart a
-// latency's worth of silence plays it out.
-void VSTPlugin::Flush(std::uint32_t frames)
-{
-    if (!m_flushRequested)
-        return;
-    if (m_delayLines)
-        m_delayLines->Clear();
-    if (m_positionJump)
-    {
-        if (RestartsOnPositionJump())
-            RestartProcessing();
-        else
-            for (std::int32_t left = GetLatency(); left > 0; left -= std::int32_t(frames))
-            {
-                const std::uint32_t chunk = std::min(std::uint32_t(left), frames);
-                RunPlugin(m_buffers.SilentInputs(chunk), m_buffers.DiscardedOutputs(), chunk);
-            }
-    }
-    m_flushRequested = false;
-}
-
-void VSTPlugin::RunPlugin(float** inputs, float** outputs, std::uint32_t frames)
-{
-    const auto silence = [&]
-    {
-        for (std::int32_t channel = 0; channel < m_buffers.OutputCount(); ++channel)
-            Clear(outputs[channel], frames);
-    };
-    if (VSTBounds::ChannelsOutgrown(*_plugin))
-        return silence();
-    if (VSTBounds::Channels(_plugin->numInputs) > m_buffers.InputCount())
-        m_buffers.ClearSpareInputs(frames);
-    try
-    {
-        Platform::GuardedCall(
-            [&]
-            {
-                if (_plugin->flags & effFlagsCanReplacing)
-                {
-                    _plugin->processReplacing(_plugin, inputs, outputs, VstInt32(frames));
-                    return;
-                }
-                // The old call adds to what the outputs hold.
-                if (!m_bypassed)
-                    silence();
-                _plugin->process(_plugin, inputs, outputs, VstInt32(frames));
-            });
-    }
-    catch (...)
-    {
-        DebugOut(L"Exception Caught in VST Plugin");
-        // What it wrote before it failed is no signal.
-        silence();
-    }
-}
-
-// The input, as late as the plug-in's output would have been.
-void VSTPlugin::BypassDry(std::uint32_t frames)
-{
-    const std::int32_t channels = std::min(m_buffers.InputCount(), m_buffers.OutputCount());
-    for (std::int32_t channel = 0; channel < channels; ++channel)
-    {
-        float* input = m_buffers.Inputs()[channel];
-        float* output = m_buffers.Outputs()[channel];
-        if (output != input)
-            Clear(output, frames);
-        if (m_delayLines)
-            m_delayLines->Delay(channel, input, output, frames);
-        else if (output != input)
-            std::copy_n(input, frames, output);
-    }
-}
-
-void VSTPlugin::TakeDry(std::uint32_t frames)
-{
-    for (std::int32_t channel = 0; channel < m_buffers.InputCount(); ++channel)
-    {
-        if (m_delayLines)
-            m_delayLines->Delay(channel, m_buffers.Inputs()[channel], m_buffers.Dry(channel), frames);
-        else
-            std::copy_n(m_buffers.Inputs()[channel], frames, m_buffers.Dry(channel));
-    }
-}
-
-// One block from the processed signal to the dry one when bypass went on,
-// the other way when it went off.
-void VSTPlugin::Crossfade(std::uint32_t frames)
-{
-    const std::int32_t channels = std::min(m_buffers.InputCount(), m_buffers.OutputCount());
-    const float step = 1.0f / float(frames);
-    for (std::int32_t channel = 0; channel < channels; ++channel)
-    {
-        float* output = m_buffers.Outputs()[channel];
-        const float* dry = m_buffers.Dry(channel);
-        for (std::uint32_t frame = 0; frame < frames; ++frame)
-        {
-            const float toDry = m_bypassed ? float(frame) * step : 1.0f - float(frame) * step;
-            output[frame] = output[frame] * (1.0f - toDry) + dry[frame] * toDry;
-        }
-    }
-    m_crossfadePending = false;
 }
 
 void VSTPlugin::RequestFlush(bool resetPosition)
 {
-    m_flushRequested = true;
-    if (resetPosition)
-        m_expectedPosition = -1;
+    m_audioPath.RequestFlush(resetPosition);
 }
 
 std::int32_t VSTPlugin::GetNumInputs()
@@ -563,7 +290,7 @@ bool VSTPlugin::SetSampleRate(std::uint32_t rate)
 {
     TAutoLockCS lock(&m_pluginLock);
     Dispatch(effSetSampleRate, float(rate));
-    m_ticksPerFrame = StudioModel::Instance().TimeBase() / std::int64_t(std::max(1u, rate));
+    m_audioPath.SetTicksPerFrame(StudioModel::Instance().TimeBase() / std::int64_t(std::max(1u, rate)));
     return true;
 }
 
@@ -606,29 +333,10 @@ bool VSTPlugin::StopProcessing()
 {
     if (!m_active)
         return true;
-    if (m_delayLines)
-        m_delayLines->Clear();
+    m_audioPath.ClearDelayLines();
     Dispatch(effStopProcess);
     m_active = false;
     return Dispatch(effMainsChanged, VstIntPtr(0)) == 0;
-}
-
-// A plug-in that cannot bypass itself gets delay lines even before it has
-// a latency: some settle theirs only once they process, without reporting
-// it, and nothing may be allocated then.
-void VSTPlugin::PrepareDelayLines()
-{
-    if (m_softBypass || m_inputCount == 0)
-        m_delayLines.reset();
-    else if (!m_delayLines || m_delayLines->Channels() != m_inputCount)
-        m_delayLines = std::make_unique<VSTDelayLines>(m_inputCount, GetLatency());
-}
-
-void VSTPlugin::FollowLatency()
-{
-    const std::int32_t latency = GetLatency();
-    if (m_delayLines && m_delayLines->Latency() != latency)
-        m_delayLines->Follow(latency);
 }
 
 bool VSTPlugin::StartProcessing()
@@ -637,9 +345,7 @@ bool VSTPlugin::StartProcessing()
         return true;
     m_active = true;
     Dispatch(effMainsChanged, VstIntPtr(1));
-    m_buffers.Prepare(m_inputCount, m_outputCount, m_blockSize);
-    PrepareDelayLines();
-    m_crossfadePending = true;
+    m_audioPath.Prepare(m_inputCount, m_outputCount, m_blockSize);
     return Dispatch(effStartProcess) == 0;
 }
 
@@ -648,22 +354,14 @@ bool VSTPlugin::StartProcessing()
 bool VSTPlugin::SetBypassed(bool on)
 {
     TAutoLockCS lock(&m_pluginLock);
-    if (on == m_bypassed)
+    if (on == m_audioPath.IsBypassed())
         return true;
-    m_crossfadePending = true;
-    m_bypassed = on;
-    if (m_softBypass)
+    m_audioPath.SetBypassed(on);
+    if (m_audioPath.SoftBypass())
         Dispatch(effSetBypass, VstIntPtr(on));
     else
         Dispatch(on ? effStopProcess : effStartProcess);
     return true;
-}
-
-template <class Notify> void VSTPlugin::TellListeners(Notify notify)
-{
-    TAutoLockCS lock(&m_listenerLock);
-    for (AudioPluginListener* listener : m_listeners)
-        notify(listener);
 }
 
 // Never waits for the plug-in lock: automation may arrive from the audio
@@ -677,12 +375,11 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
     TAutoLockCS plugin(&m_pluginLock, true);
     if (plugin.Locked())
     {
-        TellListeners([&](AudioPluginListener* listener)
-                      { listener->OnParameterAutomated(index, value, this); });
+        m_listeners.Tell([&](AudioPluginListener* listener)
+                         { listener->OnParameterAutomated(index, value, this); });
         return;
     }
-    TAutoLockCS pending(&m_pendingLock);
-    m_pendingAutomation[index] = value;
+    m_listeners.Defer(index, value);
 }
 
 // Reported from inside the plug-in's own processing call, the change waits
@@ -704,18 +401,18 @@ void VSTPlugin::ApplyIOChange()
 {
     const bool wasActive = m_active;
     StopProcessing();
-    m_delayLines.reset();
+    m_audioPath.DropDelayLines();
     CaptureCounts();
     UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
-    m_buffers.Prepare(m_inputCount, m_outputCount, m_blockSize);
-    TellListeners([this](AudioPluginListener* listener) { listener->OnIOChanged(this); });
+    m_audioPath.PrepareBuffers(m_inputCount, m_outputCount, m_blockSize);
+    m_listeners.Tell([this](AudioPluginListener* listener) { listener->OnIOChanged(this); });
     if (wasActive)
         StartProcessing();
 }
 
 void VSTPlugin::OnUpdateDisplay()
 {
-    TellListeners([this](AudioPluginListener* listener) { listener->OnDisplayChanged(this); });
+    m_listeners.Tell([this](AudioPluginListener* listener) { listener->OnDisplayChanged(this); });
     if (m_editor)
         emit UpdateWindow();
 }
@@ -732,7 +429,8 @@ void VSTPlugin::ParameterGesture(std::int32_t index, bool begin)
 {
     if (m_busy)
         return;
-    TellListeners([&](AudioPluginListener* listener) { listener->OnParameterGesture(index, begin, this); });
+    m_listeners.Tell([&](AudioPluginListener* listener)
+                     { listener->OnParameterGesture(index, begin, this); });
 }
 
 void VSTPlugin::SetMidiActive(bool on)
@@ -756,29 +454,13 @@ void VSTPlugin::Idle()
         Dispatch(effIdle);
     if (m_editor)
         Dispatch(effEditIdle);
-    TAutoLockCS pending(&m_pendingLock);
-    for (const auto& pending : m_pendingAutomation)
-        TellListeners([&](AudioPluginListener* listener)
-                      { listener->OnParameterAutomated(pending.first, pending.second, this); });
-    m_pendingAutomation.clear();
+    m_listeners.TellDeferred(this);
 }
 
 bool VSTPlugin::Refresh()
 {
     OnUpdateDisplay();
     return true;
-}
-
-void VSTPlugin::AddListener(AudioPluginListener* listener)
-{
-    TAutoLockCS lock(&m_listenerLock);
-    m_listeners.insert(listener);
-}
-
-void VSTPlugin::RemoveListener(AudioPluginListener* listener)
-{
-    TAutoLockCS lock(&m_listenerLock);
-    m_listeners.erase(listener);
 }
 
 // The plug-in draws into the native window behind the widget; the widget
@@ -842,241 +524,15 @@ std::wstring VSTPlugin::GetProgramName()
     return name.Read(kProgramNameBytes);
 }
 
-std::int32_t VSTPlugin::GetNumParameters()
-{
-    return _plugin ? m_parameterCount : 0;
-}
-
-std::wstring VSTPlugin::ParameterText(VstInt32 opcode, std::int32_t index)
-{
-    VSTText text;
-    m_dispatcher.At(opcode, index, 0, text.Room());
-    return text.Read(kParameterTextBytes);
-}
-
-// Plug-ins that leave a name empty often name the parameter in its
-// properties instead.
-std::wstring VSTPlugin::GetParameterName(std::int32_t index)
-{
-    std::wstring name = ParameterText(effGetParamName, index);
-    if (name.empty() || name == L" ")
-    {
-        PropertiesRoom room;
-        if (m_dispatcher.At(effGetParameterProperties, index, 0, &room.properties))
-            name = VSTText::Latin1(room.properties.shortLabel, sizeof room.properties.shortLabel);
-        else
-            name = L"Param" + std::to_wstring(index + 1);
-    }
-    name.resize(std::min(name.size(), kMaxParameterName));
-    while (name.size() > 1 && name.back() == L' ')
-        name.pop_back();
-    return name;
-}
-
-bool VSTPlugin::IsListed(std::int32_t index) const
-{
-    return index >= 0 && size_t(index) < m_parameters.size();
-}
-
-std::uint32_t VSTPlugin::GetParameterFlags(std::int32_t index)
-{
-    if (!IsListed(index))
-        return 0;
-    if (m_ignoredParameters.count(index))
-        return 8;
-    return m_parameters[size_t(index)].kind == AudioPluginParameter::Switch ? 2 : 0;
-}
-
-bool VSTPlugin::SetParameter(std::int32_t index, float value)
-{
-    if (!_plugin || m_ignoredParameters.count(index))
-        return true;
-    try
-    {
-        Platform::GuardedCall([&] { _plugin->setParameter(_plugin, index, value); });
-    }
-    catch (...)
-    {
-        // A plug-in that fails to take a value keeps the one it had.
-    }
-    return true;
-}
-
-float VSTPlugin::GetParameter(std::int32_t index)
-{
-    if (!_plugin)
-        return 0.0f;
-    try
-    {
-        return VSTBounds::Normalised(
-            Platform::GuardedCall([&] { return _plugin->getParameter(_plugin, index); }));
-    }
-    catch (...)
-    {
-        return 0.0f;
-    }
-}
-
-std::wstring VSTPlugin::GetParameterDisplay(std::int32_t index, float)
-{
-    if (!_plugin)
-        return {};
-    VSTText text;
-    try
-    {
-        m_dispatcher.Ask(effGetParamDisplay, index, 0, text.Room());
-    }
-    catch (...)
-    {
-        return L"-";
-    }
-    std::wstring display = text.Read(kParameterTextBytes);
-    if (!display.empty())
-        return display;
-    // Whatever the user's numeric locale: "0.50", never "0,50".
-    return QString::number(double(GetParameter(index)), 'f', 2).rightJustified(4).toStdWString();
-}
-
-void VSTPlugin::Refreshed(AudioPluginParameter& parameter, std::int32_t index)
-{
-    parameter.currentStep = VSTBounds::Steps(parameter.stepCount, GetParameter(index));
-    parameter.currentDisplay = m_ignoredParameters.count(index) ? L"-" : GetParameterDisplay(index, 0.0f);
-}
-
-AudioPluginParameter VSTPlugin::GetParameterRecord(std::int32_t index)
-{
-    if (!IsListed(index))
-        return {};
-    AudioPluginParameter parameter = m_parameters[size_t(index)];
-    Refreshed(parameter, index);
-    return parameter;
-}
-
-float VSTPlugin::StepsToValue(std::int32_t index, std::uint32_t steps)
-{
-    if (!IsListed(index) || m_parameters[size_t(index)].stepCount == 0)
-        return 0.0f;
-    return float(steps) / float(m_parameters[size_t(index)].stepCount);
-}
-
-std::uint32_t VSTPlugin::ValueToSteps(std::int32_t index, float value)
-{
-    return IsListed(index) ? VSTBounds::Steps(m_parameters[size_t(index)].stepCount, value) : 0;
-}
-
-void VSTPlugin::GetParameterTable(std::vector<AudioPluginParameter>& table)
-{
-    table = m_parameters;
-    for (size_t index = 0; index < table.size(); ++index)
-        Refreshed(table[index], std::int32_t(index));
-}
-
 // Classifying sweeps the parameters, so the plug-in's state is kept aside
 // and put back afterwards.
 void VSTPlugin::BuildParameterTable()
 {
     PluginState saved;
     StorePreset(saved);
-    const std::set<std::wstring>* fixedNames = SpecialParameterNames();
-    m_parameters.clear();
-    for (std::int32_t index = 0; index < GetNumParameters(); ++index)
-        m_parameters.push_back(DescribeParameter(index, fixedNames));
+    m_parameterTable.Build(SpecialParameterNames(), m_vendor);
     LoadPreset(saved);
     StartProcessing();
-}
-
-AudioPluginParameter VSTPlugin::DescribeParameter(std::int32_t index,
-                                                  const std::set<std::wstring>* fixedNames)
-{
-    AudioPluginParameter parameter;
-    parameter.identifier = std::uint32_t(index);
-    parameter.name = GetParameterName(index);
-    const float value = GetParameter(index);
-    Classify(parameter, index, fixedNames);
-    parameter.label = ParameterText(effGetParamLabel, index);
-    switch (parameter.kind)
-    {
-    case AudioPluginParameter::Switch:
-        parameter.stepCount = 1;
-        break;
-    case AudioPluginParameter::List:
-        parameter.stepCount = std::uint32_t(parameter.valueTexts.size() - 1);
-        break;
-    case AudioPluginParameter::Fixed:
-        parameter.stepCount = kContinuousSteps;
-        if (!m_ignoredParameters.insert(index).second)
-            parameter.kind = AudioPluginParameter::Continuous;
-        break;
-    default:
-        parameter.stepCount = kContinuousSteps;
-        break;
-    }
-    parameter.defaultStep = VSTBounds::Steps(parameter.stepCount, value);
-    return parameter;
-}
-
-// VST 2 says nothing of a parameter's kind; its texts across the range do.
-void VSTPlugin::Classify(AudioPluginParameter& parameter, std::int32_t index,
-                         const std::set<std::wstring>* fixedNames)
-{
-    if (fixedNames && fixedNames->count(parameter.name))
-    {
-        parameter.kind = AudioPluginParameter::Fixed;
-        return;
-    }
-    PropertiesRoom room;
-    if (m_dispatcher.At(effGetParameterProperties, index, 0, &room.properties) &&
-        (room.properties.flags & kVstParameterIsSwitch))
-    {
-        parameter.kind = AudioPluginParameter::Switch;
-        return;
-    }
-    if (kContinuousVendors.count(m_vendor))
-    {
-        parameter.kind = AudioPluginParameter::Continuous;
-        return;
-    }
-    const float remembered = GetParameter(index);
-    std::vector<std::wstring> texts = SweepDisplayTexts(index);
-    SetParameter(index, 0.0f);
-    parameter.displayAtMin = GetParameterDisplay(index, 0.0f);
-    SetParameter(index, 1.0f);
-    parameter.displayAtMax = GetParameterDisplay(index, 1.0f);
-    SetParameter(index, remembered);
-    if (texts.size() == 2)
-        parameter.kind = AudioPluginParameter::Switch;
-    else if (texts.size() >= 3 && texts.size() <= kMaxListTexts)
-    {
-        parameter.kind = AudioPluginParameter::List;
-        parameter.valueTexts = std::move(texts);
-    }
-    else
-        parameter.kind = AudioPluginParameter::Continuous;
-}
-
-// The distinct texts over the range in tenths, then, for what looks like a
-// short list, in hundredths near the top, where lists often hide a last value.
-std::vector<std::wstring> VSTPlugin::SweepDisplayTexts(std::int32_t index)
-{
-    std::vector<std::wstring> texts;
-    const auto collect = [&](float value)
-    {
-        SetParameter(index, value);
-        std::wstring text = GetParameterDisplay(index, value);
-        if (std::find(texts.begin(), texts.end(), text) == texts.end())
-            texts.push_back(std::move(text));
-    };
-    for (int tenth = 0; tenth <= 10 && texts.size() <= kMaxListTexts; ++tenth)
-        collect(float(tenth) / 10.0f);
-    if (texts.size() < 2 || texts.size() > kMaxListTexts)
-        return texts;
-    for (int hundredth = 80; hundredth <= 100; ++hundredth)
-    {
-        collect(float(hundredth) / 100.0f);
-        if (texts.size() > kMaxListTexts + 1)
-            return {};
-    }
-    return texts;
 }
 
 bool VSTPlugin::StorePreset(PluginState& state)
@@ -1084,100 +540,61 @@ bool VSTPlugin::StorePreset(PluginState& state)
     VUISetMessage(VUI::kStatusMessage, L"Storing %ls Preset", m_name.c_str());
     state.identifier = GetIdentifierPrefix() + GetIdentifierKey();
     state.name = QString::fromStdWString(m_name).toStdString();
-    if (_plugin && (_plugin->flags & effFlagsProgramChunks))
+    if (m_presetCodec.KeepsChunks())
     {
-        if (TraceDispatch())
-            g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - EFFECT SUPPORTS CHUNKS");
-        void* chunk = nullptr;
-        const VstIntPtr size = m_dispatcher.At(effGetChunk, kProgramChunk, 0, &chunk);
-        if (size < 2 && TraceDispatch())
-            g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - FAILED");
-        if (size == 0)
+        if (!m_presetCodec.StoreChunk(state))
         {
             VUISetMessage(VUI::kStatusDone, L" ");
             return false;
         }
-        if (size >= 2 && chunk)
-        {
-            if (!VSTBounds::CopyChunk(chunk, size, state.data))
-            {
-                VUISetMessage(VUI::kStatusDone, L" ");
-                return false;
-            }
-            state.isChunk = 1;
-        }
     }
     else
-        StoreParameterList(state);
+        m_presetCodec.StoreParameterList(state);
 
-    QRect rect;
-    bool bypassLike = false;
-    AudioPlugin::GetEditorRect(rect, bypassLike);
-    state.editorLeft = rect.left();
-    state.editorTop = rect.top();
-    state.editorWidth = rect.width();
-    state.editorHeight = rect.height();
-    bool offset = false;
-    std::int32_t offsetValue = 0;
-    GetOffset(offset, offsetValue);
-    state.flags = (m_bypassed ? PluginState::kWrapperFlag : 0) | (bypassLike ? PluginState::kBypassLike : 0);
-    if (offset)
-        state.flags |= PluginState::kOffset | (std::uint32_t(std::abs(offsetValue)) << 16);
+    VSTPresetCodec::WrapperState wrapper;
+    AudioPlugin::GetEditorRect(wrapper.editorRect, wrapper.bypassLike);
+    GetOffset(wrapper.offset, wrapper.offsetValue);
+    wrapper.bypassed = m_audioPath.IsBypassed();
+    VSTPresetCodec::StoreWrapperState(wrapper, state);
     VUISetMessage(VUI::kStatusDone, L" ");
     return true;
-}
-
-void VSTPlugin::StoreParameterList(PluginState& state)
-{
-    const std::int32_t count = GetNumParameters();
-    state.isChunk = 0;
-    state.data = QByteArray(int(8 + size_t(count) * kParameterEntryBytes), '\0');
-    char* bytes = state.data.data();
-    const std::uint32_t header[2] = {kParameterListVersion, std::uint32_t(count)};
-    std::memcpy(bytes, header, sizeof header);
-    for (std::int32_t index = 0; index < count; ++index)
-    {
-        char* entry = bytes + 8 + size_t(index) * kParameterEntryBytes;
-        const QByteArray name = QString::fromStdWString(GetParameterName(index)).toUtf8();
-        std::memcpy(entry, name.constData(), std::min(name.size(), kParameterNameBytes - 1));
-        const float value = GetParameter(index);
-        std::memcpy(entry + kParameterNameBytes, &value, sizeof value);
-    }
-    if (TraceDispatch())
-    {
-        g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - EFFECT DOES NOT SUPPORTS CHUNKS");
-        g_vstDispatchDebug.Debug("VSTPlugin::StorePreset - Storing %d Parameters", count);
-    }
 }
 
 bool VSTPlugin::LoadPreset(const PluginState& state)
 {
     SetLoadingPreset(true);
-    const auto loadingDone = Finally([this] { SetLoadingPreset(false); });
+    const auto loadingDone = qScopeGuard([this] { SetLoadingPreset(false); });
     VUISetMessage(VUI::kStatusMessage, L"Loading %ls Preset", m_name.c_str());
     bool loaded = false;
     if (_plugin && state.isChunk == 1)
         loaded = LoadChunk(state);
     else if (_plugin && state.isChunk == 0)
-        loaded = LoadParameterList(state);
+    {
+        loaded = m_presetCodec.LoadParameterList(state);
+        if (loaded)
+            OnUpdateDisplay();
+    }
     if (loaded)
-        RestoreStateFlags(state);
+    {
+        const VSTPresetCodec::WrapperState wrapper = VSTPresetCodec::ReadWrapperState(state);
+        SetEditorRect(wrapper.editorRect);
+        SetBypassLike(wrapper.bypassLike);
+        m_audioPath.RestoreBypassed(wrapper.bypassed);
+        SetOffset(wrapper.offset, wrapper.offsetValue);
+    }
     VUISetMessage(VUI::kStatusDone, L" ");
     return loaded;
 }
 
 bool VSTPlugin::LoadChunk(const PluginState& state)
 {
-    if (state.data.isEmpty() || !(_plugin->flags & effFlagsProgramChunks))
+    if (state.data.isEmpty() || !m_presetCodec.KeepsChunks())
         return false;
     TAutoLockCS lock(&m_pluginLock);
     try
     {
         StopProcessing();
-        m_dispatcher.Ask(effBeginSetProgram, 0, 0, nullptr);
-        m_dispatcher.Ask(effSetChunk, kProgramChunk, state.data.size(),
-                         const_cast<char*>(state.data.constData()));
-        m_dispatcher.Ask(effEndSetProgram, 0, 0, nullptr);
+        m_presetCodec.SendChunk(state);
         StartProcessing();
     }
     catch (...)
@@ -1185,61 +602,6 @@ bool VSTPlugin::LoadChunk(const PluginState& state)
         DebugOut(L"VST Plugin exception in %ls", m_name.c_str());
     }
     return true;
-}
-
-// Entries are matched by name and applied by position: a list stored by
-// an older version of the plug-in keeps its place even where names moved.
-bool VSTPlugin::LoadParameterList(const PluginState& state)
-{
-    const QByteArray& data = state.data;
-    if (data.size() < 8)
-        return false;
-    std::uint32_t header[2];
-    std::memcpy(header, data.constData(), sizeof header);
-    if (header[0] != kParameterListVersion && header[0] != kWideParameterListVersion)
-        return false;
-    const bool wide = header[0] == kWideParameterListVersion;
-    std::vector<std::wstring> names;
-    for (std::int32_t index = 0; index < GetNumParameters(); ++index)
-        names.push_back(GetParameterName(index));
-    // A list stored by a version of the plug-in with more parameters, or a
-    // truncated one, never reaches past what either side has.
-    const std::uint32_t count = std::min(
-        {header[1], std::uint32_t((data.size() - 8) / kParameterEntryBytes), std::uint32_t(names.size())});
-    for (std::uint32_t position = 0; position < count; ++position)
-    {
-        const char* entry = data.constData() + 8 + position * kParameterEntryBytes;
-        std::wstring stored;
-        if (wide)
-        {
-            char16_t text[kWideNameCharacters];
-            std::memcpy(text, entry, sizeof text);
-            stored = QString::fromUtf16(text, int(std::find(text, text + kWideNameCharacters, u'\0') - text))
-                         .toStdWString();
-        }
-        else
-            stored = QString::fromUtf8(entry, int(strnlen(entry, kParameterNameBytes))).toStdWString();
-        const auto matches = [&](const std::wstring& name)
-        { return wide ? name.substr(0, kWideNameCharacters) == stored : name == stored; };
-        if (std::none_of(names.begin(), names.end(), matches))
-            continue;
-        float value;
-        std::memcpy(&value, entry + kParameterNameBytes, sizeof value);
-        SetParameter(std::int32_t(position), VSTBounds::Normalised(value));
-    }
-    OnUpdateDisplay();
-    return true;
-}
-
-void VSTPlugin::RestoreStateFlags(const PluginState& state)
-{
-    SetEditorRect(
-        QRect(QPoint(state.editorLeft, state.editorTop),
-              QPoint(state.editorLeft + state.editorWidth - 1, state.editorTop + state.editorHeight - 1)));
-    SetBypassLike(state.flags & PluginState::kBypassLike);
-    m_bypassed = state.flags & PluginState::kWrapperFlag;
-    const bool offset = state.flags & PluginState::kOffset;
-    SetOffset(offset, offset ? -std::int32_t((state.flags >> 16) & 0xFFFF) : -100);
 }
 
 bool VSTPlugin::SendArrangements(const SpeakerArrangementRecord& input,
@@ -1280,11 +642,11 @@ bool VSTPlugin::UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_
                   << inputs << "," << outputs << std::endl;
         // A plug-in that narrows or widens the signal keeps its own count on
         // the side that differs.
-        if (outputs < inputs && inputs == ChannelCountOf(in))
+        if (outputs < inputs && inputs == VSTSpeakerArrangements::ChannelCountOf(in))
             out = std::uint32_t(outputs);
-        else if (outputs > inputs && outputs == ChannelCountOf(out))
+        else if (outputs > inputs && outputs == VSTSpeakerArrangements::ChannelCountOf(out))
             in = std::uint32_t(inputs);
-        if (ChannelCountOf(in) != 0)
+        if (VSTSpeakerArrangements::ChannelCountOf(in) != 0)
         {
             TAutoLockCS lock(&m_pluginLock);
             accepted = SendArrangementsFor(in, out);
@@ -1298,68 +660,16 @@ bool VSTPlugin::UpdateSpeakerArrangement(std::uint32_t inputFormat, std::uint32_
     return accepted;
 }
 
-// The studio model's own layouts first, then the nearest VST 2.4 ones, then
-// larger layouts for surround plug-ins, then the plug-in's own counts.
+// A surround plug-in that refuses smaller formats is offered larger ones
+// as if the engine had asked for them.
 bool VSTPlugin::SendArrangementsFor(std::uint32_t in, std::uint32_t out)
 {
-    const VSTSpeakerArrangements& arrangements = VSTSpeakerArrangements::Instance();
-    const SpeakerArrangementRecord* hostIn = arrangements.FindArrangement(in);
-    const SpeakerArrangementRecord* hostOut = arrangements.FindArrangement(out);
-    if (hostIn && hostOut)
-    {
-        if (TraceDispatch())
-            g_vstDispatchDebug.Debug("VSTPlugin::UpdateSpeakerArrangement: Setting to: %d->%d", int(in),
-                                     int(out));
-        if (SendArrangements(*hostIn, *hostOut))
-            return true;
-    }
-    SpeakerArrangementRecord input = ZeroArrangement();
-    SpeakerArrangementRecord output = ZeroArrangement();
-    PredefinedArrangement(in, true, input, m_inputMap);
-    PredefinedArrangement(out, false, output, m_outputMap);
-    if (SendArrangements(input, output))
-        return true;
-
-    const std::int32_t inputs = m_inputCount;
-    const std::int32_t outputs = m_outputCount;
-    if (inputs == outputs && (inputs == 6 || inputs == 8) && inputs > ChannelCountOf(in) && in <= 12 &&
-        out <= 12)
-    {
-        const std::uint32_t* fallback = inputs == 6 ? kSixChannelFallback : kEightChannelFallback;
-        if (fallback[in] != in || fallback[out] != out)
-        {
-            m_arrangementEnabled = true;
-            return UpdateSpeakerArrangement(fallback[in], fallback[out]);
-        }
-    }
-    if (inputs != ChannelCountOf(in))
-        input = arrangements.GetArrangement(inputs);
-    if (outputs != ChannelCountOf(out))
-        output = arrangements.GetArrangement(outputs);
-    return SendArrangements(input, output);
-}
-
-// Formats the wrapper knows come with the channel order of their VST 2.4
-// layout; others take the predefined layout of their channel count, of
-// which the input side sends only the first eight speakers.
-void VSTPlugin::PredefinedArrangement(std::uint32_t format, bool input, SpeakerArrangementRecord& record,
-                                      std::vector<std::int32_t>& channelMap)
-{
-    const VSTSpeakerArrangements& arrangements = VSTSpeakerArrangements::Instance();
-    if (format < VSTSpeakerArrangements::kPredefinedCount)
-    {
-        const VSTSpeakerArrangements::WrapperArrangement& entry = arrangements.GetWrapperArrangement(format);
-        record = entry.record;
-        channelMap = entry.channelMap;
-        return;
-    }
-    const SpeakerArrangementRecord& predefined = arrangements.GetArrangement(ChannelCountOf(format));
-    if (!input)
-    {
-        record = predefined;
-        return;
-    }
-    record.type = predefined.type;
-    record.numChannels = predefined.numChannels;
-    std::copy_n(predefined.speakers, 8, record.speakers);
+    const auto send = [this](const SpeakerArrangementRecord& input, const SpeakerArrangementRecord& output)
+    { return SendArrangements(input, output); };
+    const VSTSpeakerArrangements::Offer offer = VSTSpeakerArrangements::Instance().OfferArrangements(
+        in, out, m_inputCount, m_outputCount, send, m_inputMap, m_outputMap);
+    if (!offer.retry)
+        return offer.accepted;
+    m_arrangementEnabled = true;
+    return UpdateSpeakerArrangement(offer.retryInput, offer.retryOutput);
 }

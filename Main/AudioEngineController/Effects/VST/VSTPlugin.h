@@ -1,14 +1,15 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
-#include "Core/BaseLib/DynamicLibrary.h"
 #include "Core/BaseLib/KriticalSection.h"
-#include "Main/AudioEngineController/Effects/VST/VSTChannelBuffers.h"
-#include "Main/AudioEngineController/Effects/VST/VSTDelayLines.h"
+#include "Main/AudioEngineController/Effects/VST/VSTAudioPath.h"
 #include "Main/AudioEngineController/Effects/VST/VSTDispatcher.h"
 #include "Main/AudioEngineController/Effects/VST/VSTEventBuffer.h"
+#include "Main/AudioEngineController/Effects/VST/VSTListeners.h"
+#include "Main/AudioEngineController/Effects/VST/VSTModule.h"
+#include "Main/AudioEngineController/Effects/VST/VSTParameterTable.h"
+#include "Main/AudioEngineController/Effects/VST/VSTPresetCodec.h"
 #include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
-#include "Main/AudioEngineController/Effects/VST/VstAbi.h"
 #include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
 
 #include <QObject>
@@ -16,8 +17,6 @@
 #include <atomic>
 #include <cstdint>
 #include <map>
-#include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -105,26 +104,50 @@ public:
     void Idle() override;
     bool Refresh() override;
     bool SetBypassed(bool on) override;
-    bool IsBypassed() const override { return m_bypassed; }
+    bool IsBypassed() const override { return m_audioPath.IsBypassed(); }
     bool CanDo(const char* capability) override;
     bool StopProcessing() override;
     bool StartProcessing() override;
-    void AddListener(AudioPluginListener* listener) override;
-    void RemoveListener(AudioPluginListener* listener) override;
+    void AddListener(AudioPluginListener* listener) override { m_listeners.Add(listener); }
+    void RemoveListener(AudioPluginListener* listener) override { m_listeners.Remove(listener); }
     std::int32_t GetEditorRect(QRect& rect, bool& bypassLike) override;
 
-    std::int32_t GetNumParameters() override;
-    std::wstring GetParameterName(std::int32_t index) override;
-    std::uint32_t GetParameterFlags(std::int32_t index) override;
+    std::int32_t GetNumParameters() override { return m_parameterTable.GetNumParameters(); }
+    std::wstring GetParameterName(std::int32_t index) override
+    {
+        return m_parameterTable.GetParameterName(index);
+    }
+    std::uint32_t GetParameterFlags(std::int32_t index) override
+    {
+        return m_parameterTable.GetParameterFlags(index);
+    }
     void ParameterGesture(std::int32_t index, bool begin) override;
-    bool SetParameter(std::int32_t index, float value) override;
-    float GetParameter(std::int32_t index) override;
-    AudioPluginParameter GetParameterRecord(std::int32_t index) override;
+    bool SetParameter(std::int32_t index, float value) override
+    {
+        return m_parameterTable.SetParameter(index, value);
+    }
+    float GetParameter(std::int32_t index) override { return m_parameterTable.GetParameter(index); }
+    AudioPluginParameter GetParameterRecord(std::int32_t index) override
+    {
+        return m_parameterTable.GetParameterRecord(index);
+    }
     // The text of the parameter's current value; the value given is not used.
-    std::wstring GetParameterDisplay(std::int32_t index, float value) override;
-    float StepsToValue(std::int32_t index, std::uint32_t steps) override;
-    std::uint32_t ValueToSteps(std::int32_t index, float value) override;
-    void GetParameterTable(std::vector<AudioPluginParameter>& table) override;
+    std::wstring GetParameterDisplay(std::int32_t index, float) override
+    {
+        return m_parameterTable.GetParameterDisplay(index);
+    }
+    float StepsToValue(std::int32_t index, std::uint32_t steps) override
+    {
+        return m_parameterTable.StepsToValue(index, steps);
+    }
+    std::uint32_t ValueToSteps(std::int32_t index, float value) override
+    {
+        return m_parameterTable.ValueToSteps(index, value);
+    }
+    void GetParameterTable(std::vector<AudioPluginParameter>& table) override
+    {
+        m_parameterTable.GetParameterTable(table);
+    }
 
     // The plug-in's own chunk when it keeps one, else its parameters by name.
     bool StorePreset(PluginState& state) override;
@@ -140,8 +163,6 @@ signals:
     void ResizeWindow(int width, int height);
 
 private:
-    bool OpenLibrary(const QString& path);
-    AEffect* RunEntryPoint(const QString& path, audioMasterCallback callback, bool& isPluginModule);
     bool Accept(AEffect* effect, const QString& path);
     void Name(const QString& path);
     bool ReportsOwnName();
@@ -151,48 +172,23 @@ private:
     // The counts the wrapper works with until the next accepted I/O change.
     void CaptureCounts();
     void ApplyIOChange();
-    template <class Notify> void TellListeners(Notify notify);
-
-    // Processing.
-    void ProcessBlock(const TransportRecord& transport, float** inputs, float** outputs, std::uint32_t offset,
-                      std::uint32_t frames);
-    void FollowTransport(const TransportRecord& transport);
-    void RestartProcessing();
-    void FollowLatency();
-    void Flush(std::uint32_t frames);
-    void RunPlugin(float** inputs, float** outputs, std::uint32_t frames);
-    void BypassDry(std::uint32_t frames);
-    void TakeDry(std::uint32_t frames);
-    void Crossfade(std::uint32_t frames);
-    void PrepareDelayLines();
 
     // Parameters and presets.
     void BuildParameterTable();
-    AudioPluginParameter DescribeParameter(std::int32_t index, const std::set<std::wstring>* fixedNames);
-    void Classify(AudioPluginParameter& parameter, std::int32_t index,
-                  const std::set<std::wstring>* fixedNames);
-    std::vector<std::wstring> SweepDisplayTexts(std::int32_t index);
-    std::wstring ParameterText(VstInt32 opcode, std::int32_t index);
-    void Refreshed(AudioPluginParameter& parameter, std::int32_t index);
-    bool IsListed(std::int32_t index) const;
-    void StoreParameterList(PluginState& state);
-    bool LoadParameterList(const PluginState& state);
     bool LoadChunk(const PluginState& state);
-    void RestoreStateFlags(const PluginState& state);
 
     // Speaker arrangements.
     bool SendArrangements(const SpeakerArrangementRecord& input, const SpeakerArrangementRecord& output);
     bool SendArrangementsFor(std::uint32_t inputFormat, std::uint32_t outputFormat);
-    static void PredefinedArrangement(std::uint32_t format, bool input, SpeakerArrangementRecord& record,
-                                      std::vector<std::int32_t>& channelMap);
 
     KriticalSection m_pluginLock;
-    DynamicLibrary m_library;
+    VSTModule m_module;
     AEffect* _plugin = nullptr;
     VSTDispatcher m_dispatcher{_plugin};
+    VSTParameterTable m_parameterTable{_plugin, m_dispatcher};
+    VSTPresetCodec m_presetCodec{_plugin, m_dispatcher, m_parameterTable};
     std::int32_t m_inputCount = 0;
     std::int32_t m_outputCount = 0;
-    std::int32_t m_parameterCount = 0;
     // An I/O change the plug-in reported from inside its processing call,
     // applied by the next idle call rather than under the processing thread.
     std::atomic<bool> m_ioChangePending{false};
@@ -202,10 +198,7 @@ private:
     bool m_opened = false;
     std::atomic<bool> m_processing{false};
     bool m_needsIdle = false;
-    bool m_softBypass = false;
     bool m_isEffect = false;
-    bool m_bypassed = false;
-    bool m_flushRequested = false;
     std::atomic<bool> m_busy{false};
     QWidget* m_editor = nullptr;
     std::uint32_t m_blockSize = 1024;
@@ -215,26 +208,15 @@ private:
     std::vector<std::uint32_t> m_channelSelection;
     std::vector<std::int32_t> m_inputMap;
     std::vector<std::int32_t> m_outputMap;
-    std::unique_ptr<VSTDelayLines> m_delayLines;
-    bool m_crossfadePending = false;
     bool m_arrangementEnabled = false;
-    bool m_positionJump = false;
-    std::int64_t m_expectedPosition = -1;
     std::uint32_t m_categoryMask = 0;
     std::int32_t m_lastInputs = 0;
     std::int32_t m_lastOutputs = 0;
     bool m_isInstrument = false;
-    std::set<AudioPluginListener*> m_listeners;
-    KriticalSection m_listenerLock;
-    std::vector<AudioPluginParameter> m_parameters;
-    std::set<std::int32_t> m_ignoredParameters;
-    KriticalSection m_pendingLock;
-    std::map<std::int32_t, float> m_pendingAutomation;
+    VSTListeners m_listeners;
     bool m_wantsMidi = false;
     bool m_midiActive = false;
     VSTEventBuffer m_eventBuffer;
 
-    std::int64_t m_ticksPerFrame = 0;
-    // Made when processing starts, so that processing allocates nothing.
-    VSTChannelBuffers m_buffers;
+    VSTAudioPath m_audioPath{_plugin, m_dispatcher, *this, m_busy};
 };

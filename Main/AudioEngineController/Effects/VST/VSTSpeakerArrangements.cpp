@@ -1,8 +1,10 @@
 #include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
 
+#include "Core/BaseLib/SDebug.h"
 #include "Main/StudioModel/ChannelFormat.h"
 
 #include <QString>
+#include <algorithm>
 #include <cstring>
 #include <iostream>
 #include <utility>
@@ -10,6 +12,18 @@
 
 namespace
 {
+// Where a plug-in of 6 or 8 channels that refused a smaller layout is tried
+// next, by the format it refused.
+constexpr std::uint32_t kSixChannelFallback[] = {13, 6, 6, 13, 13, 13, 6, 13, 13, 6, 6, 13, 13};
+constexpr std::uint32_t kEightChannelFallback[] = {14, 8, 8, 14, 14, 14, 8, 14, 14, 8, 8, 14, 14};
+
+SpeakerArrangementRecord ZeroArrangement()
+{
+    SpeakerArrangementRecord record;
+    record.type = 0;
+    return record;
+}
+
 using Speaker = std::pair<const char*, VstInt32>;
 
 // Formats of more than eight channels name their channels in one of two
@@ -245,4 +259,81 @@ const VSTSpeakerArrangements::WrapperArrangement&
 VSTSpeakerArrangements::GetWrapperArrangement(std::uint32_t format) const
 {
     return m_wrapper[format < kPredefinedCount ? format : 0];
+}
+
+std::int32_t VSTSpeakerArrangements::ChannelCountOf(std::uint32_t format)
+{
+    const ChannelFormat* found = ChannelFormat::Find(format);
+    return found ? found->ChannelCount() : 0;
+}
+
+// The studio model's own layouts first, then the nearest VST 2.4 ones, then
+// larger layouts for surround plug-ins, then the plug-in's own counts.
+VSTSpeakerArrangements::Offer VSTSpeakerArrangements::OfferArrangements(
+    std::uint32_t in, std::uint32_t out, std::int32_t inputs, std::int32_t outputs, const Sender& send,
+    std::vector<std::int32_t>& inputMap, std::vector<std::int32_t>& outputMap) const
+{
+    Offer offer;
+    const SpeakerArrangementRecord* hostIn = FindArrangement(in);
+    const SpeakerArrangementRecord* hostOut = FindArrangement(out);
+    if (hostIn && hostOut)
+    {
+        if (g_vstDispatchDebug.Level & 1)
+            g_vstDispatchDebug.Debug("VSTPlugin::UpdateSpeakerArrangement: Setting to: %d->%d", int(in),
+                                     int(out));
+        offer.accepted = send(*hostIn, *hostOut);
+        if (offer.accepted)
+            return offer;
+    }
+    SpeakerArrangementRecord input = ZeroArrangement();
+    SpeakerArrangementRecord output = ZeroArrangement();
+    PredefinedArrangement(in, true, input, inputMap);
+    PredefinedArrangement(out, false, output, outputMap);
+    offer.accepted = send(input, output);
+    if (offer.accepted)
+        return offer;
+
+    if (inputs == outputs && (inputs == 6 || inputs == 8) && inputs > ChannelCountOf(in) && in <= 12 &&
+        out <= 12)
+    {
+        const std::uint32_t* fallback = inputs == 6 ? kSixChannelFallback : kEightChannelFallback;
+        if (fallback[in] != in || fallback[out] != out)
+        {
+            offer.retry = true;
+            offer.retryInput = fallback[in];
+            offer.retryOutput = fallback[out];
+            return offer;
+        }
+    }
+    if (inputs != ChannelCountOf(in))
+        input = GetArrangement(inputs);
+    if (outputs != ChannelCountOf(out))
+        output = GetArrangement(outputs);
+    offer.accepted = send(input, output);
+    return offer;
+}
+
+// Formats the wrapper knows come with the channel order of their VST 2.4
+// layout; others take the predefined layout of their channel count, of
+// which the input side sends only the first eight speakers.
+void VSTSpeakerArrangements::PredefinedArrangement(std::uint32_t format, bool input,
+                                                   SpeakerArrangementRecord& record,
+                                                   std::vector<std::int32_t>& channelMap) const
+{
+    if (format < kPredefinedCount)
+    {
+        const WrapperArrangement& entry = GetWrapperArrangement(format);
+        record = entry.record;
+        channelMap = entry.channelMap;
+        return;
+    }
+    const SpeakerArrangementRecord& predefined = GetArrangement(ChannelCountOf(format));
+    if (!input)
+    {
+        record = predefined;
+        return;
+    }
+    record.type = predefined.type;
+    record.numChannels = predefined.numChannels;
+    std::copy_n(predefined.speakers, 8, record.speakers);
 }
