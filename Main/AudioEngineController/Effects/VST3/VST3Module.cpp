@@ -5,7 +5,6 @@
 #include "Main/AudioEngineController/Effects/VST3/Abi/Factory.h"
 
 #include <QFileInfo>
-#include <utility>
 
 namespace
 {

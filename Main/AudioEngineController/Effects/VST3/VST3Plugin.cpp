@@ -15,7 +15,6 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3Refusal.h"
 #include "Main/StudioModel/StudioModel.h"
 
-#include <QSize>
 #include <QString>
 #include <QWidget>
 #include <algorithm>

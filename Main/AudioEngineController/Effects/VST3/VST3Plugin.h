@@ -18,17 +18,9 @@
 
 #include <QObject>
 #include <atomic>
-#include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
-
-namespace vst3
-{
-class IPluginFactory;
-class IPlugView;
-} // namespace vst3
 
 class VST3HostContext;
 class VST3PluginState;
