@@ -9,6 +9,7 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3Module.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterChanges.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 #include "Platform/FaultGuard.h"
 #include "bench/ProcessTiming.h"
 
@@ -37,10 +38,10 @@ public:
         VST3ClassId::FromText(record.id, cid);
         void* obj = nullptr;
         m_module.GetFactory()->createInstance(cid, vst3::IComponent::iid, &obj);
-        m_component = static_cast<vst3::IComponent*>(obj);
-        m_component->initialize(static_cast<vst3::IComponentHandler*>(m_context));
+        m_component.Reset(static_cast<vst3::IComponent*>(obj));
+        m_component->initialize(static_cast<vst3::IComponentHandler*>(m_context.Get()));
         m_component->queryInterface(vst3::IAudioProcessor::iid, &obj);
-        m_processor = static_cast<vst3::IAudioProcessor*>(obj);
+        m_processor.Reset(static_cast<vst3::IAudioProcessor*>(obj));
         vst3::ProcessSetup setup{vst3::kRealtime, vst3::kSample32, kBlock, 48000.0};
         m_processor->setupProcessing(setup);
         m_component->setActive(true);
@@ -53,21 +54,17 @@ public:
         // What the wrapper tells the plug-in of a rolling transport.
         m_processContext.state = vst3::ProcessContext::kPlaying | vst3::ProcessContext::kTempoValid;
         m_processContext.frameRate = {25, 0};
-        m_data = {vst3::kRealtime,   vst3::kSample32, kBlock,       int(m_in.size()),
-                  int(m_out.size()), m_in.data(),     m_out.data(), m_inChanges,
-                  m_outChanges,      m_events,        nullptr,      &m_processContext};
+        m_data = {vst3::kRealtime,    vst3::kSample32, kBlock,       int(m_in.size()),
+                  int(m_out.size()),  m_in.data(),     m_out.data(), m_inChanges.Get(),
+                  m_outChanges.Get(), m_events.Get(),  nullptr,      &m_processContext};
     }
     ~DirectProcessor()
     {
         m_processor->setProcessing(false);
         m_component->setActive(false);
-        m_processor->release();
+        m_processor.Reset();
         m_component->terminate();
-        m_component->release();
-        m_inChanges->release();
-        m_outChanges->release();
-        m_events->release();
-        m_context->release();
+        m_component.Reset();
     }
     void Process() { m_processor->process(m_data); }
 
@@ -89,18 +86,18 @@ private:
     }
 
     VST3Module m_module;
-    VST3HostContext* m_context = new VST3HostContext(nullptr);
-    vst3::IComponent* m_component = nullptr;
-    vst3::IAudioProcessor* m_processor = nullptr;
+    VST3Ptr<VST3HostContext> m_context{new VST3HostContext(nullptr)};
+    VST3Ptr<vst3::IComponent> m_component;
+    VST3Ptr<vst3::IAudioProcessor> m_processor;
     Buffers m_buffers;
     Buffers m_outputs;
     std::vector<float> m_silence = std::vector<float>(kBlock, 0.0f);
     std::vector<float*> m_spare;
     std::vector<vst3::AudioBusBuffers> m_in;
     std::vector<vst3::AudioBusBuffers> m_out;
-    VST3ParameterChanges* m_inChanges = new VST3ParameterChanges(1000);
-    VST3ParameterChanges* m_outChanges = new VST3ParameterChanges(1000);
-    VST3EventList* m_events = new VST3EventList(250);
+    VST3Ptr<VST3ParameterChanges> m_inChanges{new VST3ParameterChanges(1000)};
+    VST3Ptr<VST3ParameterChanges> m_outChanges{new VST3ParameterChanges(1000)};
+    VST3Ptr<VST3EventList> m_events{new VST3EventList(250)};
     vst3::ProcessContext m_processContext{};
     vst3::ProcessData m_data{};
 };

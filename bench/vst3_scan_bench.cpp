@@ -7,6 +7,7 @@
 #include "Main/AudioEngineController/Effects/VST3/Abi/Component.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Factory.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 #include "Platform/FaultGuard.h"
 #include "support/TestSupport.h"
 
@@ -60,25 +61,23 @@ void DescribeDirectly(const QString& library)
 {
     void* handle = dlopen(QFile::encodeName(library).constData(), RTLD_NOW | RTLD_LOCAL);
     reinterpret_cast<vst3::ModuleEntryFunc>(dlsym(handle, vst3::kModuleEntryName))(handle);
-    auto* factory = reinterpret_cast<vst3::GetFactoryProc>(dlsym(handle, vst3::kGetPluginFactoryName))();
+    VST3Ptr<vst3::IPluginFactory> factory(
+        reinterpret_cast<vst3::GetFactoryProc>(dlsym(handle, vst3::kGetPluginFactoryName))());
     vst3::PFactoryInfo factoryInfo{};
     factory->getFactoryInfo(&factoryInfo);
     void* obj = nullptr;
     factory->queryInterface(vst3::IPluginFactory::iid, &obj);
-    factory->release();
+    VST3Ptr<vst3::IPluginFactory>(static_cast<vst3::IPluginFactory*>(obj)).Reset();
     vst3::PClassInfo info{};
     factory->getClassInfo(0, &info);
     vst3::PClassInfo2 info2{};
     vst3::PClassInfoW infoW{};
-    vst3::IPluginFactory3* factory3 = nullptr;
     factory->queryInterface(vst3::IPluginFactory2::iid, &obj);
-    static_cast<vst3::IPluginFactory2*>(obj)->getClassInfo2(0, &info2);
-    static_cast<vst3::IPluginFactory2*>(obj)->release();
-    factory->queryInterface(vst3::IPluginFactory3::iid, reinterpret_cast<void**>(&factory3));
-    factory3->getClassInfoUnicode(0, &infoW);
-    factory3->release();
+    VST3Ptr<vst3::IPluginFactory2>(static_cast<vst3::IPluginFactory2*>(obj))->getClassInfo2(0, &info2);
+    factory->queryInterface(vst3::IPluginFactory3::iid, &obj);
+    VST3Ptr<vst3::IPluginFactory3>(static_cast<vst3::IPluginFactory3*>(obj))->getClassInfoUnicode(0, &infoW);
     factory->createInstance(info.cid, vst3::IComponent::iid, &obj);
-    auto* component = static_cast<vst3::IComponent*>(obj);
+    VST3Ptr<vst3::IComponent> component(static_cast<vst3::IComponent*>(obj));
     component->initialize(nullptr);
     for (vst3::BusDirection direction : {vst3::kInput, vst3::kOutput})
         for (vst3::int32 i = 0; i < component->getBusCount(vst3::kAudio, direction); ++i)
@@ -87,8 +86,8 @@ void DescribeDirectly(const QString& library)
             component->getBusInfo(vst3::kAudio, direction, i, bus);
         }
     component->terminate();
-    component->release();
-    factory->release();
+    component.Reset();
+    factory.Reset();
     reinterpret_cast<vst3::ModuleExitFunc>(dlsym(handle, vst3::kModuleExitName))();
     dlclose(handle);
 }

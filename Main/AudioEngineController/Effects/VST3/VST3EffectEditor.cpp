@@ -2,9 +2,9 @@
 
 #include <QWidget>
 
-VST3EffectEditor::VST3EffectEditor(QWidget* parent, vst3::IPlugView* view) : m_parent(parent), m_view(view)
+VST3EffectEditor::VST3EffectEditor(QWidget* parent, vst3::IPlugView* view)
+    : m_parent(parent), m_view(VST3Ptr<vst3::IPlugView>::Share(m_guard, view))
 {
-    m_guard.Run("addRef", [this] { m_view->addRef(); });
     Attach();
 }
 

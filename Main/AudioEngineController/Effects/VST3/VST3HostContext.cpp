@@ -6,22 +6,20 @@
 #include "Main/AudioEngineController/Effects/VST3/Abi/Message.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/View.h"
+#include "Main/AudioEngineController/Effects/VST3/IVST3HostContextOwner.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostAttributeList.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostMessage.h"
-#include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
 
 #include <algorithm>
 #include <new>
 #include <string>
 
-VST3HostContext::VST3HostContext(VST3Plugin* owner) : m_owner(owner), m_attributes(new VST3HostAttributeList)
+VST3HostContext::VST3HostContext(IVST3HostContextOwner* owner)
+    : m_owner(owner), m_attributes(new VST3HostAttributeList)
 {
 }
 
-VST3HostContext::~VST3HostContext()
-{
-    m_attributes->release();
-}
+VST3HostContext::~VST3HostContext() = default;
 
 vst3::tresult VST3HostContext::queryInterface(const vst3::TUID interfaceId, void** obj)
 {
@@ -30,7 +28,7 @@ vst3::tresult VST3HostContext::queryInterface(const vst3::TUID interfaceId, void
     // The context's own list is lent, not shared: no reference is added.
     if (vst3::uidEqual(interfaceId, vst3::IAttributeList::iid))
     {
-        *obj = static_cast<vst3::IAttributeList*>(m_attributes);
+        *obj = static_cast<vst3::IAttributeList*>(m_attributes.Get());
         return vst3::kResultOk;
     }
     if (Offer(interfaceId, obj))

@@ -2,16 +2,17 @@
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Host.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 
 #include <atomic>
 
+class IVST3HostContextOwner;
 class VST3HostAttributeList;
-class VST3Plugin;
 
 // What a VST 3 plug-in sees of its host: the context given to initialize. One
 // object with one reference count answers for the host application and for
 // every component handler interface, and passes the plug-in's edits and
-// restart requests on to the wrapper that owns it.
+// restart requests on to its owner, the wrapper that created it.
 //
 // Plug-ins may keep references to the context for as long as they like; the
 // owner pointer is never cleared, so none may call a handler method after its
@@ -26,7 +27,7 @@ public:
     static constexpr const char16_t* kHostName = u"Orvella Corvane";
 
     // owner may be null; the handler methods then answer kResultFalse.
-    explicit VST3HostContext(VST3Plugin* owner);
+    explicit VST3HostContext(IVST3HostContextOwner* owner);
     virtual ~VST3HostContext();
     VST3HostContext(const VST3HostContext&) = delete;
     VST3HostContext& operator=(const VST3HostContext&) = delete;
@@ -59,14 +60,14 @@ public:
     vst3::tresult isPlugInterfaceSupported(const vst3::TUID interfaceId) override;
 
     // The context's own list, which the wrapper fills with the channel context.
-    VST3HostAttributeList* AttributeList() const { return m_attributes; }
+    VST3HostAttributeList* AttributeList() const { return m_attributes.Get(); }
 
 private:
     void Restart(vst3::int32 flags);
 
-    VST3Plugin* const m_owner;
+    IVST3HostContextOwner* const m_owner;
     // Set while a restart runs, so that one the plug-in asks for meanwhile
     // (a reload from inside setActive, say) cannot recurse without end.
     std::atomic<bool> m_restarting{false};
-    VST3HostAttributeList* const m_attributes;
+    const VST3Ptr<VST3HostAttributeList> m_attributes;
 };

@@ -5,11 +5,7 @@
 
 #include <cstring>
 
-VST3HostMessage::~VST3HostMessage()
-{
-    if (m_attributes)
-        m_attributes->release();
-}
+VST3HostMessage::~VST3HostMessage() = default;
 
 vst3::FIDString VST3HostMessage::getMessageID()
 {
@@ -33,6 +29,6 @@ void VST3HostMessage::setMessageID(vst3::FIDString id)
 vst3::IAttributeList* VST3HostMessage::getAttributes()
 {
     if (!m_attributes)
-        m_attributes = new VST3HostAttributeList;
-    return m_attributes;
+        m_attributes.Reset(new VST3HostAttributeList);
+    return m_attributes.Get();
 }

@@ -2,6 +2,7 @@
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Message.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 
 #include <memory>
 
@@ -24,5 +25,5 @@ public:
 
 private:
     std::unique_ptr<char[]> m_id;
-    VST3HostAttributeList* m_attributes = nullptr;
+    VST3Ptr<VST3HostAttributeList> m_attributes;
 };

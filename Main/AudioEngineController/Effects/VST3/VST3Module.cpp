@@ -5,7 +5,6 @@
 #include "Main/AudioEngineController/Effects/VST3/Abi/Factory.h"
 
 #include <QFileInfo>
-#include <utility>
 
 namespace
 {
@@ -55,13 +54,13 @@ bool VST3Module::Load(const std::wstring& path)
 vst3::IPluginFactory* VST3Module::GetFactory()
 {
     if (m_factory)
-        return m_factory;
+        return m_factory.Get();
     const auto getFactory =
         reinterpret_cast<vst3::GetFactoryProc>(m_library.Symbol(vst3::kGetPluginFactoryName));
     if (getFactory)
-        m_factory = m_guard.Call("GetPluginFactory", static_cast<vst3::IPluginFactory*>(nullptr),
-                                 [&] { return getFactory(); });
-    return m_factory;
+        m_factory.Reset(m_guard.Call("GetPluginFactory", static_cast<vst3::IPluginFactory*>(nullptr),
+                                     [&] { return getFactory(); }));
+    return m_factory.Get();
 }
 
 void VST3Module::Unload()
@@ -70,8 +69,7 @@ void VST3Module::Unload()
         return;
     // Leaving goes on past a fault in any one step, so that the library is
     // still closed.
-    if (vst3::IPluginFactory* factory = std::exchange(m_factory, nullptr))
-        m_guard.Run("release factory", [factory] { factory->release(); });
+    m_factory.Reset();
     if (const auto exit = reinterpret_cast<vst3::ModuleExitFunc>(m_library.Symbol(vst3::kModuleExitName)))
         m_guard.Run("ModuleExit", [exit] { exit(); });
     // Unguarded, like loading: the loader holds its own lock meanwhile.

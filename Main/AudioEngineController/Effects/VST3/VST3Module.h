@@ -1,15 +1,12 @@
 #pragma once
 
 #include "Core/BaseLib/DynamicLibrary.h"
+#include "Main/AudioEngineController/Effects/VST3/Abi/Factory.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Guard.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 
 #include <QString>
 #include <string>
-
-namespace vst3
-{
-class IPluginFactory;
-}
 
 // One loaded copy of a VST 3 module, owned by one wrapper. Every call into the
 // module runs under the fault guard, so a module that faults while it enters
@@ -41,6 +38,6 @@ public:
 private:
     VST3Guard m_guard;
     bool m_loaded = false;
-    vst3::IPluginFactory* m_factory = nullptr;
+    VST3Ptr<vst3::IPluginFactory> m_factory;
     DynamicLibrary m_library;
 };

@@ -46,17 +46,19 @@ protected:
         return OfferOne<Primary>(interfaceId, obj) || (OfferOne<Others>(interfaceId, obj) || ...);
     }
 
+    // One interface with a reference added; an interface that sits under
+    // several of the object's is handed through the one named by Via.
+    template <class Interface, class Via = Interface> bool Hand(void** obj)
+    {
+        addRef();
+        *obj = static_cast<Interface*>(static_cast<Via*>(this));
+        return true;
+    }
+
 private:
     template <class Interface> bool OfferOne(const vst3::TUID interfaceId, void** obj)
     {
         return vst3::uidEqual(interfaceId, Interface::iid) && Hand<Interface>(obj);
-    }
-
-    template <class Interface> bool Hand(void** obj)
-    {
-        addRef();
-        *obj = static_cast<Interface*>(this);
-        return true;
     }
 
     std::atomic<vst3::uint32> m_refCount{1};

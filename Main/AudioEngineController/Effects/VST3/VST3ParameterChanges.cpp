@@ -14,7 +14,7 @@ VST3ParameterChanges::~VST3ParameterChanges()
 
 vst3::IParamValueQueue* VST3ParameterChanges::getParameterData(vst3::int32 index)
 {
-    return index >= 0 && index < m_used ? m_pool[std::size_t(index)] : nullptr;
+    return index >= 0 && index < m_used ? m_pool[std::size_t(index)].Get() : nullptr;
 }
 
 vst3::IParamValueQueue* VST3ParameterChanges::addParameterData(const vst3::ParamID& id, vst3::int32& index)
@@ -23,14 +23,14 @@ vst3::IParamValueQueue* VST3ParameterChanges::addParameterData(const vst3::Param
         if (m_pool[std::size_t(used)]->getParameterId() == id)
         {
             index = used;
-            return m_pool[std::size_t(used)];
+            return m_pool[std::size_t(used)].Get();
         }
     if (std::size_t(m_used) < m_pool.size())
         m_pool[std::size_t(m_used)]->Reset(id);
     else
-        m_pool.push_back(new VST3ParameterValueQueue(id));
+        m_pool.emplace_back(new VST3ParameterValueQueue(id));
     index = m_used++;
-    return m_pool[std::size_t(index)];
+    return m_pool[std::size_t(index)].Get();
 }
 
 void VST3ParameterChanges::Resize(vst3::int32 size)
@@ -38,12 +38,9 @@ void VST3ParameterChanges::Resize(vst3::int32 size)
     if (size < 0)
         return;
     while (m_pool.size() < std::size_t(size))
-        m_pool.push_back(new VST3ParameterValueQueue(vst3::kNoParamId));
+        m_pool.emplace_back(new VST3ParameterValueQueue(vst3::kNoParamId));
     while (m_pool.size() > std::size_t(size))
-    {
-        m_pool.back()->release();
         m_pool.pop_back();
-    }
     if (m_used > size)
         m_used = size;
 }

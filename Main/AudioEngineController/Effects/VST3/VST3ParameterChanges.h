@@ -2,6 +2,7 @@
 
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Object.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 
 #include <vector>
 
@@ -28,6 +29,6 @@ public:
     void Clear() { m_used = 0; }
 
 private:
-    std::vector<VST3ParameterValueQueue*> m_pool;
+    std::vector<VST3Ptr<VST3ParameterValueQueue>> m_pool;
     vst3::int32 m_used = 0;
 };

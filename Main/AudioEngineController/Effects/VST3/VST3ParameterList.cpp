@@ -164,3 +164,28 @@ AudioPluginParameter VST3ParameterList::Describe(std::int32_t index, VST3Guard& 
                 Display(guard, controller, info.id, double(step) / parameter.stepCount));
     return parameter;
 }
+
+std::uint32_t VST3ParameterList::Flags(std::int32_t index) const
+{
+    if (!Holds(index))
+        return 0;
+    std::uint32_t kind = 0;
+    Range(Info(index), kind);
+    return kind == AudioPluginParameter::Switch ? 2 : 0;
+}
+
+float VST3ParameterList::StepsToValue(std::int32_t index, std::uint32_t steps) const
+{
+    if (!Holds(index))
+        return 0.0f;
+    std::uint32_t kind = 0;
+    return std::min(1.0f, float(steps) / float(Range(Info(index), kind)));
+}
+
+std::uint32_t VST3ParameterList::ValueToSteps(std::int32_t index, float value) const
+{
+    if (!Holds(index))
+        return 0;
+    std::uint32_t kind = 0;
+    return std::uint32_t(std::clamp(value, 0.0f, 1.0f) * Range(Info(index), kind) + 0.5f);
+}

@@ -24,6 +24,7 @@ public:
     void Build(VST3Guard& guard, vst3::IEditController& controller);
 
     std::int32_t Count() const { return std::int32_t(m_listed.size()); }
+    bool Holds(std::int32_t index) const { return index >= 0 && index < Count(); }
     // index must be below Count().
     const vst3::ParameterInfo& Info(std::int32_t index) const { return m_listed[std::size_t(index)]; }
     // -1 for a parameter that is not listed.
@@ -37,6 +38,11 @@ public:
     // and display texts.
     AudioPluginParameter Describe(std::int32_t index, VST3Guard& guard,
                                   vst3::IEditController& controller) const;
+    // The engine's flags, steps and values of a parameter; 0 for an index
+    // that is not listed.
+    std::uint32_t Flags(std::int32_t index) const;
+    float StepsToValue(std::int32_t index, std::uint32_t steps) const;
+    std::uint32_t ValueToSteps(std::int32_t index, float value) const;
     // The controller's text for a value; empty when it has none.
     static std::wstring Display(VST3Guard& guard, vst3::IEditController& controller, vst3::ParamID id,
                                 double value);

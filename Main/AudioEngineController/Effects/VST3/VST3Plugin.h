@@ -3,49 +3,39 @@
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
 #include "Core/BaseLib/KriticalSection.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
+#include "Main/AudioEngineController/Effects/VST3/IVST3HostContextOwner.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3BusActivation.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3EditorView.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3EffectRecord.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Guard.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Instance.h"
-#include "Main/AudioEngineController/Effects/VST3/VST3MidiControllers.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3MidiInput.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Module.h"
-#include "Main/AudioEngineController/Effects/VST3/VST3ParameterChangeTransfer.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3ParameterList.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3ParameterTraffic.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3ProcessData.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 
 #include <QObject>
 #include <atomic>
-#include <map>
 #include <set>
 #include <string>
-#include <utility>
 #include <vector>
 
-namespace vst3
-{
-class IPluginFactory;
-class IPlugView;
-} // namespace vst3
-
-class VST3EffectEditor;
-class VST3EventList;
 class VST3HostContext;
-class VST3ParameterChanges;
+class VST3PluginState;
 
 // One VST 3 class as an engine plug-in, with its own loaded copy of the module
 // and its own host context. The scanner uses it only to probe a module:
 // construct, ProbeModule, destroy. The engine instantiates, initialises,
 // processes and closes it.
 //
-// Parameter changes cross threads through two rings: the engine's and the
-// editor's edits go to the processor through the input ring, and what the
-// processor and the edits report goes to the controller through the output
-// ring on the idle step. Producers of a ring are serialised among
-// themselves; its consumer never waits.
+// Parameter changes cross threads as VST3ParameterTraffic describes.
 //
 // Every call into the plug-in goes through the wrapper's guard. A plug-in
 // that faulted, or whose answers pass our limits, is not run again; when
 // that happens while it is brought up, GetFailure() says why.
-class VST3Plugin : public QObject, public AudioPlugin, protected VST3Instance
+class VST3Plugin : public QObject, public AudioPlugin, protected VST3Instance, public IVST3HostContextOwner
 {
     Q_OBJECT
 
@@ -123,95 +113,48 @@ public:
 
     // Stops processing and brings the plug-in up again with the stored
     // block size, sample rate and placement.
-    virtual void Reload();
+    void Reload() override;
     // The engine's context of the next block; offline blocks render.
     virtual void PrepareBlock(const vst3::ProcessContext& context, bool offline);
 
     // What the host context passes on from the plug-in. A wrapper that only
     // probes lists no parameters and runs nothing, so these leave it as it is.
-    virtual vst3::tresult EditNotification(vst3::ParamID id, bool begin);
-    // kResultFalse for a parameter that is not listed.
-    virtual vst3::tresult ParameterChange(vst3::ParamID id, float value);
-    virtual void RereadBuses();
-    virtual void RereadLatency();
-    virtual void RereadParameterValues();
-    virtual void RebuildParameterList();
-    virtual void SetModified(bool) {}
+    vst3::tresult EditNotification(vst3::ParamID id, bool begin) override;
+    vst3::tresult ParameterChange(vst3::ParamID id, float value) override;
+    void RereadBuses() override;
+    void RereadLatency() override;
+    void RereadParameterValues() override;
+    void RebuildParameterList() override;
+    void SetModified(bool) override {}
 
     void SetFrameRate(const vst3::FrameRate& rate) { m_frameRate = rate; }
-    VST3HostContext* HostContext() const { return m_hostContext; }
+    VST3HostContext* HostContext() const { return m_hostContext.Get(); }
 
 signals:
     void UpdateEditorWindow();
 
 private:
-    struct ModuleProbe
-    {
-        bool isNew = false;
-        vst3::IPluginFactory* factory = nullptr;
-        std::string factoryVendor;
-        vst3::int32 classCount = 0;
-        // The first class of a name wins.
-        std::set<std::wstring> names;
-        std::vector<VST3EffectRecord> records;
-    };
-
-    // What a probe records of a class, whichever record of the factory told it.
-    struct ClassTexts
-    {
-        std::wstring name;
-        std::string subCategories;
-        std::string vendor;
-    };
-
-    // The buffers of one direction's buses, made when the arrangements are
-    // known so that a block only points them at the caller's channels.
-    struct Buses
-    {
-        std::vector<vst3::AudioBusBuffers> buffers;
-        std::vector<float*> channels;
-        std::vector<std::int32_t> counts;
-    };
-
-    void ProbeClasses(const std::string& path, bool& hasFactory, ModuleProbe& probe);
-    void ProbeClass(ModuleProbe& probe, vst3::int32 index);
-    bool ReadAudioClass(ModuleProbe& probe, vst3::int32 index, ClassTexts& texts);
-    VST3EffectRecord Describe(const ClassTexts& texts, const std::string& factoryVendor);
-    bool CreateComponent(vst3::IPluginFactory* factory);
     vst3::FUnknown* Context() const;
-    void ReleaseComponent();
-    std::int32_t CountChannels(vst3::int32 direction);
 
     KriticalSection* ProcessingLock();
-    template <class Interface> VST3Ptr<Interface> Ask();
     bool InstantiateClass(const VST3EffectRecord& record);
-    void CreateController(vst3::IPluginFactory* factory);
     void BringUp();
     void AcquireInterfaces();
-    void ConnectComponentAndController();
     void ReleaseInterfaces();
     void TearDown();
     void SendChannelContext();
     vst3::int32 ComputeMaxSamples() const;
     void SetupProcessing();
+    void SetupBuffers();
     void Activate();
     void Refuse(const std::string& reason);
     bool Usable() const { return !m_refused && !m_guard.Faulted(); }
     void Reconfigure();
-    vst3::tresult OfferArrangements(std::uint32_t inputFormat, std::uint32_t outputFormat, bool limited);
-    std::vector<vst3::SpeakerArrangement> Arrangements(vst3::BusDirection direction, std::uint32_t format,
-                                                       bool limited);
-    vst3::int32 BusCount(vst3::BusDirection direction);
-    void ReadArrangements(vst3::BusDirection direction, Buses& buses);
-    void SetupBuffers();
-    void BindBuffers(float** inputs, float** outputs);
     bool RunProcessor();
     void AddChange(vst3::ParamID id, float value, bool toProcessor);
-    void QueueMappedController(int channel, int number, float value);
-    void DeliverOutputChanges();
     void FlushInputChanges();
+    VST3PluginState State();
     void SetState(const QByteArray& component, const QByteArray& controller);
-    bool IsParameter(std::int32_t index) const;
     double BypassValue();
     template <class Notify> void TellListeners(Notify notify);
 
@@ -219,7 +162,7 @@ private:
     // was released.
     VST3Module m_module;
     VST3Guard m_guard;
-    VST3HostContext* m_hostContext;
+    VST3Ptr<VST3HostContext> m_hostContext;
     vst3::TUID m_classId = {};
     bool m_componentInitialised = false;
     bool m_controllerInitialised = false;
@@ -231,44 +174,22 @@ private:
     std::uint32_t m_sampleRate = 48000;
     PluginPlacement m_placement;
 
-    VST3MidiControllers m_midiControllers;
+    VST3MidiInput m_midi;
     VST3BusActivation m_activeBuses;
 
     VST3ParameterList m_parameters;
     std::atomic<bool> m_bypassed{false};
-    std::map<vst3::ParamID, float> m_echoes;
     std::set<AudioPluginListener*> m_listeners;
     KriticalSection m_listenerLock;
 
-    VST3ParameterChanges* m_inputChanges;
-    VST3ParameterChanges* m_outputChanges;
-    VST3ParameterChangeTransfer m_inputTransfer;
-    VST3ParameterChangeTransfer m_outputTransfer;
-    KriticalSection m_producerLock;
-    VST3EventList* m_eventLists[2];
-    int m_currentEvents = 0;
-    // What a block without its own events is given.
-    VST3EventList* m_noEvents;
-    // The idle step's share of the output ring: what arrives while it hands
-    // changes to the controller waits for the next step.
-    std::vector<std::pair<vst3::ParamID, vst3::ParamValue>> m_delivery;
+    VST3ParameterTraffic m_traffic;
 
-    vst3::int32 m_maxSamples = 0;
-    vst3::ProcessSetup m_setup = {};
-    vst3::ProcessData m_data = {};
-    vst3::ProcessContext m_context = {};
+    VST3ProcessData m_processData;
     vst3::FrameRate m_frameRate = {25, 0};
-    Buses m_inputs;
-    Buses m_outputs;
-    std::int32_t m_hostInputs = 0;
-    std::int32_t m_hostOutputs = 0;
-    std::vector<float> m_silence;
-    std::vector<float> m_discard;
     bool m_processing = false;
     bool m_refused = false;
     std::atomic<bool> m_playing{false};
 
-    VST3Ptr<vst3::IPlugView> m_view;
-    VST3EffectEditor* m_editorFrame = nullptr;
+    VST3EditorView m_editor;
     KriticalSection m_lock;
 };

@@ -15,6 +15,13 @@ public:
     // Takes over a reference the caller owns.
     explicit VST3Ptr(Interface* adopted) : m_object(adopted) {}
     ~VST3Ptr() { Reset(); }
+    // Takes a reference of its own to an object someone else holds.
+    static VST3Ptr Share(VST3Guard& guard, Interface* object)
+    {
+        if (object)
+            guard.Run("addRef", [object] { object->addRef(); });
+        return VST3Ptr(object);
+    }
     VST3Ptr(VST3Ptr&& other) noexcept : m_object(std::exchange(other.m_object, nullptr)) {}
     VST3Ptr& operator=(VST3Ptr&& other) noexcept
     {
