@@ -268,33 +268,3 @@ TEST_F(VstScanStateTest, AfterACrashTheFindsAheadOfItAreWrittenOneByOne)
     EXPECT_EQ(Configuration().size(), 4u);
     EXPECT_FALSE(Entry(L"B")->working);
 }
-
-TEST_F(VstScanStateTest, AFolderThatCannotBeReadKeepsItsEntriesAsTheyWere)
-{
-    const QString local = Folder("plugins");
-    const QString disk = Folder("disk/vst");
-    Copy("good/FixtureEffect.so", local);
-    const QString gone = Copy("good/FixtureInstrument.so", local);
-    Copy("probe/FixtureProbe.so", disk);
-    Copy("good/FixtureLegacy.so", disk);
-    Scan({local, disk});
-    ASSERT_EQ(Configuration().size(), 4u);
-    bool rescanNeeded = false;
-    VSTHost::GetInstance()->ApplyCatalogueEdits(
-        {{L"Fixture Legacy:1004", Edit(L"Fixture Legacy", 1, 0x20, true)}}, rescanNeeded);
-    const VstEffectRecord legacy = *Entry(L"Fixture Legacy:1004");
-
-    // The disk is not mounted; a file that left a folder that is there still goes.
-    ASSERT_TRUE(QDir().rename(m_root.filePath("disk"), m_root.filePath("away")));
-    QFile::remove(gone);
-    Scan({local, disk});
-    EXPECT_EQ(m_ui->Probed().size(), 4) << "nothing probed";
-    EXPECT_EQ(Configuration().size(), 3u);
-    EXPECT_EQ(Entry(L"FixtureInstrument:1002"), nullptr);
-    EXPECT_TRUE(*Entry(L"Fixture Legacy:1004") == legacy) << "flags and choices kept";
-    EXPECT_NE(Entry(L"Fixture Probe:1301"), nullptr);
-
-    // A folder taken off the list gives up its entries.
-    Scan({local});
-    EXPECT_EQ(Configuration().size(), 1u);
-}
