@@ -44,17 +44,3 @@ TEST(RewriteScheduleTest, FindsAreWrittenAtOnceOnlyWhileRewritingCostsLittle)
     scan.schedule.Rewrite();
     EXPECT_EQ(scan.writes, 4);
 }
-
-TEST(RewriteScheduleTest, AfterACrashTheFindsAheadOfItsPlaceAreWrittenOneByOne)
-{
-    FakeScan scan;
-    scan.schedule.Start(3);
-    for (std::size_t candidate = 0; candidate < 3; ++candidate)
-        scan.schedule.Changed(candidate);
-    EXPECT_EQ(scan.writes, 3);
-    scan.schedule.Changed(3);
-    scan.schedule.Changed(7);
-    EXPECT_EQ(scan.writes, 3) << "past the crashed plug-in the usual pace resumes";
-    scan.schedule.Flush();
-    EXPECT_EQ(scan.writes, 4);
-}

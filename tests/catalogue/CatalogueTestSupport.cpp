@@ -32,13 +32,6 @@ namespace CatalogueTest
 {
 int TestPlugin::live = 0;
 
-std::shared_ptr<MessageCapture> MessageCapture::Install()
-{
-    auto capture = std::make_shared<MessageCapture>();
-    SetCurrentVUI(capture);
-    return capture;
-}
-
 TFDPluginFactory* TestRegistry::Find(const std::string& key)
 {
     m_lastKey = key;

@@ -5,6 +5,7 @@
 #include "Core/BaseLib/AudioPlugins/TFDPluginRegistry.h"
 #include "Main/VLib/VUI.h"
 #include "support/LogCapture.h"
+#include "support/RecordingUI.h"
 #include "support/TestSupport.h"
 
 #include <QStringList>
@@ -15,26 +16,12 @@ class QMenu;
 namespace CatalogueTest
 {
 using TestSupport::ReadFile;
+using TestSupport::ScopedUI;
 using TestSupport::WaitUntil;
 using TestSupport::WriteFile;
 
 // Category bits as the catalogue holds them at run time.
 constexpr std::uint32_t kDelay = 0x00000080, kEq = 0x00000800, kInstrument = 0x00004000, kReverb = 0x00800000;
-
-// Records the status messages the engine sends to the user while it lives.
-class MessageCapture : public VUI
-{
-public:
-    static std::shared_ptr<MessageCapture> Install();
-
-    void SetMessage(const std::wstring& text) override { messages << QString::fromStdWString(text); }
-    void SetMessage(int, const std::wstring& text) override { messages << QString::fromStdWString(text); }
-    void UserWarning(const std::wstring&, bool) override {}
-    VRef<VProgressDisplay> CreateProgressDisplay(bool) override { return {}; }
-    void RequestShow(int) override {}
-
-    QStringList messages;
-};
 
 // A working in-house plug-in that remembers what its host did with it.
 class TestPlugin : public AudioPlugin

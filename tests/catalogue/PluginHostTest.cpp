@@ -211,7 +211,7 @@ TEST_F(PluginHostTest, InstrumentsAreRefusedWhereAChannelFormatIsAsked)
 TEST_F(PluginHostTest, LaunchScannerInProcessWritesTheRequestAndReports)
 {
     Start();
-    const std::shared_ptr<MessageCapture> messages = MessageCapture::Install();
+    ScopedUI ui;
     // A scanner that would leave a trace, to show that none is started.
     m_host->SetScannerPath(QStringLiteral(TEST_SCANNER));
     EXPECT_TRUE(m_host->LaunchScanner(true, true));
@@ -219,9 +219,8 @@ TEST_F(PluginHostTest, LaunchScannerInProcessWritesTheRequestAndReports)
     EXPECT_TRUE(m_log.Contains("Actions::DoAsyncAction 362 No Handler"));
     EXPECT_TRUE(m_host->LaunchScanner(false, false));
     EXPECT_FALSE(m_host->IsScannerRunning());
-    SetCurrentVUI(nullptr);
 
-    EXPECT_EQ(messages->messages, QStringList({"Plugin Scan Complete", "Plugin Scan Complete"}));
+    EXPECT_EQ(ui->messages, std::vector<std::wstring>(2, L"Plugin Scan Complete"));
     EXPECT_FALSE(QFileInfo::exists(Effects("runs.log")));
     EXPECT_EQ(ReadFile(m_host->ScanRequestPath()), ScanRequestFile::Format({}));
 }

@@ -132,13 +132,13 @@ TEST_F(ScannerLaunchTest, StoppingDuringARunEndsTheScannerWithoutReloading)
 TEST_F(ScannerLaunchTest, CatalogueRunsTheScannerBesideItAndKeepsReporting)
 {
     LogCapture log;
-    const std::shared_ptr<MessageCapture> messages = MessageCapture::Install();
+    ScopedUI ui;
     PluginHost* host = PluginHost::GetInstance();
     host->SetScannerPath(QStringLiteral(TEST_SCANNER));
     host->Initialise(m_folder.path().toStdWString(), L"", 48000, 1024);
     Control(2);
     EXPECT_TRUE(host->LaunchScanner(true, false));
-    EXPECT_EQ(messages->messages, QStringList{"Plugin Scan Complete"});
+    EXPECT_EQ(ui->messages, std::vector<std::wstring>{L"Plugin Scan Complete"});
     ASSERT_TRUE(WaitUntil([host] { return !host->IsScannerRunning(); }));
     EXPECT_EQ(ScannerRuns(), 3);
     EXPECT_EQ(host->ScannerRuns(), 3);
@@ -155,7 +155,6 @@ TEST_F(ScannerLaunchTest, CatalogueRunsTheScannerBesideItAndKeepsReporting)
     EXPECT_TRUE(host->Shutdown());
     EXPECT_FALSE(host->IsScannerRunning());
     EXPECT_FALSE(ScannerAlive());
-    SetCurrentVUI(nullptr);
     host->SetScannerPath({});
 }
 

@@ -141,37 +141,3 @@ TEST_F(TFDAudioPluginHostTest, EditsAreWrittenBackOnlyWhenSomethingChanged)
     EXPECT_TRUE(reread.at(L"Equaliser:1").favourite);
     EXPECT_EQ(reread.at(L"Equaliser:1").categoryMask, 0u);
 }
-
-TEST_F(TFDAudioPluginHostTest, CreatesInitialisesAndReleasesInstances)
-{
-    Start();
-    PluginPlacement placement;
-    placement.channelFormat = 6;
-    auto* plugin = static_cast<TestPlugin*>(m_host->LoadPlugin(L"Room:2", 0, placement));
-    ASSERT_NE(plugin, nullptr);
-    EXPECT_EQ(plugin->sampleRate, 44100.0f);
-    EXPECT_EQ(plugin->blockSize, 512u);
-    EXPECT_EQ(plugin->arrangement, 6u);
-    EXPECT_TRUE(plugin->started);
-    EXPECT_EQ(m_host->LoadPlugin(L"Nothing:0", 0, placement), nullptr);
-
-    m_host->SetBlockSize(64);
-    EXPECT_EQ(plugin->blockSize, 64u);
-
-    TestPlugin stranger;
-    EXPECT_FALSE(m_host->ReleasePlugin(&stranger));
-    const int before = TestPlugin::live;
-    EXPECT_TRUE(m_host->ReleasePlugin(plugin));
-    EXPECT_EQ(m_registry.destroyed, 1);
-    EXPECT_EQ(TestPlugin::live, before - 1);
-}
-
-TEST_F(TFDAudioPluginHostTest, WithoutARegistryNothingIsListedOrMade)
-{
-    m_host = TFDAudioPluginHost::GetInstance();
-    EXPECT_TRUE(m_host->Initialise(m_folder.path().toStdWString(), L"", 48000, 1024));
-    PluginTypeList list;
-    m_host->FillPluginList(list);
-    EXPECT_TRUE(list.empty());
-    EXPECT_EQ(m_host->LoadPlugin(L"Room:2", 0, {}), nullptr);
-}

@@ -1,7 +1,14 @@
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
+#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QXmlStreamReader>
@@ -9,15 +16,17 @@
 #include <gtest/gtest.h>
 #include <memory>
 
-// plugcat scans in the ways a user's machine does them: two at once on one
-// preferences folder, with a plug-in that hangs, interrupted by Ctrl-C, and
-// over folders that hold the same plug-ins twice. The fixtures note every
-// load in a report file, which shows what was probed how often.
+// plugcat and the real scanner together, scanning as a user's machine does:
+// over plug-ins that kill the scanner, two scans at once on one preferences
+// folder, with a plug-in that hangs, interrupted by Ctrl-C, over folders that
+// hold the same plug-ins twice or are gone. The fixtures note every load in a
+// report file, which shows what was probed how often.
 namespace
 {
 constexpr int kProcessTimeoutMs = 120000;
 const QString kProbe = "FixtureProbe.so";
 const QString kTwoEffects = "TwoEffects.vst3";
+const QByteArray kNotWorking = "<Enabled>0</Enabled>\n\t\t<Working>0</Working>";
 
 bool Parses(const QByteArray& text)
 {
@@ -42,6 +51,7 @@ protected:
     QString Folder(const QString& name) const { return root.filePath(name); }
     QString Effects() const { return root.filePath("prefs/Effects"); }
     QByteArray Read(const QString& name) const { return TestSupport::ReadFile(Effects() + "/" + name); }
+    QByteArray Results() const { return Read("FXConfiguration.xml") + Read("VST3Configuration.xml"); }
     QStringList Markers() const { return QDir(Effects()).entryList({"*.scan", "*.scan3"}, QDir::Files); }
     // Each load of the VST 2 probe fixture reports "# entry Fixture Probe", each
     // of a VST 3 module "ModuleEntry" and its name.
@@ -56,20 +66,25 @@ protected:
         environment.insert("PLUGSWEEP_FIXTURE_REPORT", root.filePath("report"));
         return environment;
     }
-    QStringList ScanArguments(const QStringList& options, const QStringList& folders) const
+    QStringList Arguments(const QStringList& arguments) const
     {
-        return QStringList{"--prefs", root.filePath("prefs"), "scan"} + options + folders;
+        return QStringList{"--prefs", root.filePath("prefs")} + arguments;
     }
-    TestSupport::ProcessResult Scan(const QStringList& options, const QStringList& folders)
+    TestSupport::ProcessResult Plugcat(const QStringList& arguments) const
     {
-        return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat", ScanArguments(options, folders),
+        return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat", Arguments(arguments),
                                        Environment());
+    }
+    TestSupport::ProcessResult Scan(const QStringList& options, const QStringList& folders) const
+    {
+        return Plugcat(QStringList{"scan"} + options + folders);
     }
     std::unique_ptr<QProcess> StartScan(const QStringList& options, const QStringList& folders)
     {
         auto plugcat = std::make_unique<QProcess>();
         plugcat->setProcessEnvironment(Environment());
-        plugcat->start(TestSupport::BinDir() + "/plugcat", ScanArguments(options, folders));
+        plugcat->start(TestSupport::BinDir() + "/plugcat",
+                       Arguments(QStringList{"scan"} + options + folders));
         EXPECT_TRUE(plugcat->waitForStarted());
         return plugcat;
     }
@@ -85,15 +100,121 @@ protected:
         EXPECT_EQ(Loads("ModuleEntry TwoEffects"), 1);
         const QByteArray vst2 = Read("FXConfiguration.xml");
         EXPECT_TRUE(vst2.contains("<ID>HangInEntry</ID>")) << vst2.toStdString();
-        EXPECT_EQ(vst2.count("<Enabled>0</Enabled>\n\t\t<Working>0</Working>"), 1) << "only the hang";
+        EXPECT_EQ(vst2.count(kNotWorking), 1) << "only the hang";
         EXPECT_TRUE(vst2.contains("<Name>Fixture Probe</Name>"));
         EXPECT_TRUE(Read("VST3Configuration.xml").contains("<Name>Fixture Delay</Name>"));
         EXPECT_TRUE(Markers().isEmpty());
     }
 
+    // The "vst" list by display name.
+    std::map<QString, QJsonObject> VstList() const
+    {
+        std::map<QString, QJsonObject> byName;
+        for (const QJsonValue& value :
+             QJsonDocument::fromJson(Plugcat({"list", "--json"}).out.toUtf8()).array())
+            if (value["type"].toString() == "vst")
+                byName[value["name"].toString()] = value.toObject();
+        return byName;
+    }
+
     QTemporaryDir root;
 };
 } // namespace
+
+// Every good and every crashing VST 2 fixture (the crashing ones in a
+// subfolder, so that good ones are found before each crash), half a real
+// plug-in that dies of SIGBUS inside dlopen, and VST 3 modules good and bad.
+TEST_F(ScanReliabilityTest, CrashesCostOneRunEachAndLoseNothing)
+{
+    QFile zam("/usr/lib/vst/ZamComp-vst.so");
+    if (!zam.open(QIODevice::ReadOnly) || !QFileInfo::exists("/usr/lib/vst3/ZamComp.vst3"))
+        GTEST_SKIP() << "zam-plugins is not installed";
+    for (const QString group : {"good", "crash"})
+    {
+        const QDir fixtures(TestSupport::Vst2FixtureDir() + "/" + group);
+        for (const QString& file : fixtures.entryList({"*.so"}, QDir::Files))
+            TestSupport::CopyInto(fixtures.filePath(file), Folder(group == "good" ? "vst" : "vst/crash"));
+    }
+    const QByteArray bytes = zam.readAll();
+    TestSupport::WriteFile(Folder("vst/Half.so"), bytes.left(bytes.size() / 2));
+    for (const char* name : {"good/TwoEffects.vst3", "crash/CreateAbort.vst3"})
+        TestSupport::CopyInto(TestSupport::Vst3FixtureDir() + "/" + name, Folder("vst3"));
+    // A plug-in that ships in both formats: the VST 3 one wins the merged list.
+    TestSupport::CopyInto(zam.fileName(), Folder("vst"));
+    TestSupport::CopyInto("/usr/lib/vst3/ZamComp.vst3", Folder("vst3"));
+    const QStringList folders{Folder("vst"), Folder("vst3")};
+
+    const TestSupport::ProcessResult first = Scan({}, folders);
+    ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
+    // Four plug-ins end the process (abort, exit, SIGBUS, abort); the faults
+    // in plug-in code are caught in process and cost no run.
+    EXPECT_EQ(first.err.count("Scanner run "), 5) << first.err.toStdString();
+    EXPECT_TRUE(Markers().isEmpty());
+
+    const QByteArray vst2 = Read("FXConfiguration.xml");
+    for (const char* killer : {"AbortInName", "ExitInCategory", "SegvInEntry", "Half"})
+        EXPECT_TRUE(vst2.contains("<ID>" + QByteArray(killer) + "</ID>\n\t\t<Category>0</Category>"))
+            << killer << "\n"
+            << vst2.toStdString();
+    EXPECT_EQ(vst2.count(kNotWorking), 4);
+    EXPECT_EQ(vst2.count("<Effect>"), 13) << "six good, five crashing, Half and ZamComp";
+    for (const char* found : {"Fixture Effect", "Fixture Legacy", "Shell ../Beta: A/B", "Shell Gamma",
+                              "Fixture Segv Vendor", "Fixture Bad Pointer"})
+        EXPECT_TRUE(vst2.contains("<Name>" + QByteArray(found) + "</Name>")) << found;
+
+    const QByteArray vst3 = Read("VST3Configuration.xml");
+    EXPECT_TRUE(vst3.contains("<Name>Fixture Delay</Name>"));
+    EXPECT_TRUE(vst3.contains("<Name>Fixture Mono Splitter</Name>"));
+    EXPECT_TRUE(vst3.contains("<Name>ZamComp</Name>"));
+    EXPECT_TRUE(vst3.contains("<Name>CreateAbort</Name>\n\t\t<ID>CreateAbort</ID>"));
+
+    auto list = VstList();
+    EXPECT_TRUE(list.count("Fixture Effect [2.4]"));
+    EXPECT_TRUE(list.count("Fixture Delay"));
+    ASSERT_TRUE(list.count("ZamComp"));
+    EXPECT_FALSE(list.count("ZamComp [2.4]")) << "a VST 3 plug-in of the same name hides the VST 2 one";
+    EXPECT_EQ(list["ZamComp"]["id"].toString().size(), 32) << "the VST 3 class id";
+    EXPECT_EQ(list["AbortInName [2.4]"]["state"].toString(), "not working");
+
+    // Nothing changed: one run, no probe, the same results.
+    const TestSupport::ProcessResult second = Scan({}, folders);
+    EXPECT_EQ(second.err.count("Scanner run "), 1);
+    EXPECT_FALSE(second.err.contains("probing")) << second.err.toStdString();
+    EXPECT_EQ(Read("FXConfiguration.xml"), vst2);
+    EXPECT_EQ(Read("VST3Configuration.xml"), vst3);
+}
+
+// A plug-in that hangs the scanner the catalogue started for good: the host
+// gives up on the scan at shutdown, and the plug-in's crash marker makes the
+// next run record it as not working instead of hanging again.
+TEST_F(ScanReliabilityTest, AHangingPlugInIsGivenUpAtShutdownAndNeverProbedAgain)
+{
+    int argc = 1;
+    char name[] = "endtoend_tests";
+    char* argv[] = {name, nullptr};
+    QCoreApplication application(argc, argv);
+    Install(true);
+    auto folders = std::make_unique<LogCapture>(QStringList{Folder("vst")});
+    PluginHost* host = PluginHost::GetInstance();
+    host->SetScannerPath(TestSupport::BinDir() + "/PlugSweep");
+    ASSERT_TRUE(host->Initialise(root.filePath("prefs").toStdWString(), L"", 48000, 1024));
+    host->LaunchScanner(true, false);
+    ASSERT_TRUE(WaitForHang());
+    host->Shutdown();
+    EXPECT_FALSE(host->IsScannerRunning());
+    folders.reset();
+
+    // The host's next scan starts the scanner on the request as it stands.
+    EXPECT_EQ(
+        TestSupport::RunProcess(TestSupport::BinDir() + "/PlugSweep", {Effects() + "/FXScan.xml"}).exitCode,
+        0)
+        << "the hanging plug-in was probed again";
+    const QByteArray vst2 = Read("FXConfiguration.xml");
+    EXPECT_TRUE(vst2.contains("<Name>HangInEntry</Name>\n\t\t<ID>HangInEntry</ID>"));
+    EXPECT_TRUE(vst2.contains(kNotWorking));
+    EXPECT_TRUE(vst2.contains("<Name>Fixture Probe</Name>"));
+    EXPECT_TRUE(Markers().isEmpty());
+}
 
 // The second scan waits for the first, whose watchdog cuts the hang short;
 // then it finds everything known and loads nothing.
@@ -164,10 +285,9 @@ TEST_F(ScanReliabilityTest, APlugInFoundTwiceIsLoadedOnceAndNotOnRescans)
 
     const TestSupport::ProcessResult first = Scan({}, folders);
     ASSERT_EQ(first.exitCode, 0) << first.err.toStdString();
-    const QByteArray vst2 = Read("FXConfiguration.xml");
-    const QByteArray vst3 = Read("VST3Configuration.xml");
-    EXPECT_TRUE(vst2.contains("<Path>" + Folder("vst").toUtf8() + "/" + kProbe.toUtf8() + "</Path>"));
-    EXPECT_TRUE(vst3.contains("<Name>Fixture Delay</Name>"));
+    const QByteArray results = Results();
+    EXPECT_TRUE(results.contains("<Path>" + Folder("vst").toUtf8() + "/" + kProbe.toUtf8() + "</Path>"));
+    EXPECT_TRUE(results.contains("<Name>Fixture Delay</Name>"));
     EXPECT_EQ(Loads("# entry Fixture Probe"), 1);
     EXPECT_EQ(Loads("ModuleEntry TwoEffects"), 1);
 
@@ -175,6 +295,49 @@ TEST_F(ScanReliabilityTest, APlugInFoundTwiceIsLoadedOnceAndNotOnRescans)
     EXPECT_EQ(second.exitCode, 0) << second.err.toStdString();
     EXPECT_EQ(Loads("# entry Fixture Probe"), 1) << "the rescan loaded a copy";
     EXPECT_EQ(Loads("ModuleEntry TwoEffects"), 1) << "the rescan loaded a copy";
-    EXPECT_EQ(Read("FXConfiguration.xml"), vst2);
-    EXPECT_EQ(Read("VST3Configuration.xml"), vst3);
+    EXPECT_EQ(Results(), results);
+}
+
+// Mistyped folders alone start no scanner; a folder that is gone, as when its
+// disk is not mounted, keeps its results and the user's choices, while a file
+// gone from a folder that is there loses its entry, and a folder taken off
+// the list its entries.
+TEST_F(ScanReliabilityTest, AFolderThatIsGoneKeepsItsResultsAndAMistypedOneChangesNothing)
+{
+    Install(false);
+    TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/good/FixtureEffect.so", Folder("vst"));
+    TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/good/FixtureLegacy.so", Folder("vst3"));
+    const QStringList folders{Folder("vst"), Folder("vst3")};
+    ASSERT_EQ(Scan({}, folders).exitCode, 0);
+    ASSERT_EQ(Plugcat({"disable", "Fixture Delay"}).exitCode, 0);
+    ASSERT_EQ(Plugcat({"disable", "Fixture Legacy:1004"}).exitCode, 0);
+    const QByteArray before = Results();
+    const QByteArray vst3 = Read("VST3Configuration.xml");
+
+    const QString missing = Folder("nonexistent");
+    const TestSupport::ProcessResult mistyped = Scan({}, {missing, missing + "2"});
+    EXPECT_EQ(mistyped.exitCode, 1);
+    EXPECT_TRUE(mistyped.err.contains("folder " + missing + " does not exist\n"))
+        << mistyped.err.toStdString();
+    EXPECT_TRUE(mistyped.err.contains("folder " + missing + "2 does not exist\n"));
+    EXPECT_FALSE(mistyped.err.contains("Scanner run")) << "no scanner started";
+    EXPECT_TRUE(mistyped.out.isEmpty());
+    EXPECT_EQ(Results(), before);
+
+    ASSERT_TRUE(QDir().rename(Folder("vst3"), Folder("unmounted")));
+    ASSERT_TRUE(QFile::remove(Folder("vst/FixtureEffect.so")));
+    const TestSupport::ProcessResult unmounted = Scan({}, folders);
+    EXPECT_EQ(unmounted.exitCode, 0) << unmounted.err.toStdString();
+    EXPECT_TRUE(unmounted.err.contains("warning: folder " + Folder("vst3") + " does not exist"));
+    EXPECT_FALSE(unmounted.err.contains("probing")) << unmounted.err.toStdString();
+    const QByteArray vst2 = Read("FXConfiguration.xml");
+    EXPECT_FALSE(vst2.contains("Fixture Effect"));
+    EXPECT_TRUE(vst2.contains("<Name>Fixture Probe</Name>"));
+    EXPECT_TRUE(vst2.contains("<ID>Fixture Legacy:1004</ID>"));
+    EXPECT_EQ(vst2.count("<Enabled>0</Enabled>"), 1) << "the user's choice kept";
+    EXPECT_EQ(Read("VST3Configuration.xml"), vst3) << "neither probed nor dropped, the user's choice kept";
+
+    ASSERT_EQ(Scan({}, {Folder("vst")}).exitCode, 0);
+    EXPECT_FALSE(Read("FXConfiguration.xml").contains("Fixture Legacy"));
+    EXPECT_FALSE(Read("VST3Configuration.xml").contains("Fixture Delay"));
 }

@@ -5,9 +5,6 @@
 
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -38,11 +35,10 @@ QStringList ScanZam(const QString& prefs)
             TestSupport::CopyInto(module, folder);
     if (!QDir(folder).exists() || !Scan(prefs, folder))
         return {};
-    const TestSupport::ProcessResult list = Plugcat(prefs, {"list", "--json"});
     QStringList ids;
-    for (const QJsonValue& entry : QJsonDocument::fromJson(list.out.toUtf8()).array())
+    for (const auto& [id, entry] : TestSupport::CatalogueById(Plugcat(prefs, {"list", "--json"}).out))
         if (entry["state"].toString() == "enabled")
-            ids << entry["id"].toString();
+            ids << id;
     return ids;
 }
 

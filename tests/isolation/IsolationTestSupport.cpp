@@ -23,8 +23,7 @@ TestSupport::ProcessResult Plugcat(const QString& prefs, const QStringList& argu
     // code's own leaks are checked in the test process.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
-    return TestSupport::RunProcess(TestSupport::BinDir() + QStringLiteral("/plugcat"),
-                                   QStringList{"--prefs", prefs} + arguments, environment);
+    return TestSupport::Plugcat(prefs, arguments, environment);
 }
 
 bool Scan(const QString& prefs, const QString& folder)

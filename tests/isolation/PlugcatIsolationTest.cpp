@@ -1,6 +1,5 @@
 #include "IsolationTestSupport.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRegularExpression>
@@ -33,11 +32,7 @@ protected:
 
     QString State(const QString& id) const
     {
-        const TestSupport::ProcessResult list = Plugcat({"list", "--json"});
-        for (const QJsonValue& entry : QJsonDocument::fromJson(list.out.toUtf8()).array())
-            if (entry["id"].toString() == id)
-                return entry["state"].toString();
-        return {};
+        return TestSupport::CatalogueById(Plugcat({"list", "--json"}).out)[id]["state"].toString();
     }
 
     QByteArray ResultFiles() const

@@ -111,8 +111,7 @@ protected:
     QString Path(const QString& name) const { return m_dir.filePath(name); }
     ProcessResult Plugcat(const QStringList& arguments) const
     {
-        return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat",
-                                       QStringList{"--prefs", Path("prefs")} + arguments);
+        return TestSupport::Plugcat(Path("prefs"), arguments);
     }
     QJsonObject Load(const QStringList& arguments) const
     {

@@ -6,15 +6,12 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
 
 namespace
 {
-constexpr int kTimeoutMs = 120000;
-
 struct Outcome
 {
     int exitCode = -1;
@@ -24,34 +21,32 @@ struct Outcome
 
 // Runs plugcat from the build's own bin folder, so that the real scanner
 // beside it does the scanning.
-Outcome Plugcat(const QString& prefs, QStringList arguments)
+Outcome Plugcat(const QString& prefs, const QStringList& arguments)
 {
-    arguments = QStringList{"--prefs", prefs} + arguments;
-    QProcess process;
     // Third-party plug-ins keep memory, and references to the host's objects,
     // past their close; a leak checker would lay those at plugcat's door.
     // The hosting code's own leaks are checked with the fixture plug-ins.
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     if (environment.contains("ASAN_OPTIONS"))
         environment.insert("ASAN_OPTIONS", environment.value("ASAN_OPTIONS") + ":detect_leaks=0");
-    process.setProcessEnvironment(environment);
-    process.start(TestSupport::BinDir() + "/plugcat", arguments);
-    process.waitForFinished(kTimeoutMs);
-    return {process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
-            QJsonDocument::fromJson(process.readAllStandardOutput()).object(),
-            QString::fromUtf8(process.readAllStandardError())};
+    const TestSupport::ProcessResult run = TestSupport::Plugcat(prefs, arguments, environment);
+    return {run.exitCode, QJsonDocument::fromJson(run.out.toUtf8()).object(), run.err};
 }
 
-// The catalogue ids a scan of the folders gives, with their vendors.
+// What a scan of the folders catalogues, by id.
+std::map<QString, QJsonObject> Scan(const QString& prefs, const QStringList& folders)
+{
+    return TestSupport::CatalogueById(
+        TestSupport::Plugcat(prefs, QStringList{"scan", "--json"} + folders).out);
+}
+
+// The ids of the plug-ins a scan of the folders enables, with their vendors.
 std::map<QString, QString> ScanIds(const QString& prefs, const QStringList& folders)
 {
-    QProcess scan;
-    scan.start(TestSupport::BinDir() + "/plugcat", QStringList{"--prefs", prefs, "scan", "--json"} + folders);
-    scan.waitForFinished(kTimeoutMs);
     std::map<QString, QString> ids;
-    for (const QJsonValue& entry : QJsonDocument::fromJson(scan.readAllStandardOutput()).array())
+    for (const auto& [id, entry] : Scan(prefs, folders))
         if (entry["state"].toString() == "enabled")
-            ids[entry["id"].toString()] = entry["vendor"].toString();
+            ids[id] = entry["vendor"].toString();
     return ids;
 }
 
@@ -105,14 +100,7 @@ TEST(PlugcatRealPlugins, ShippedMetadataCategorisesTheDebianReverbs)
     if (!QFileInfo::exists(folder + "/DragonflyHallReverb-vst.so"))
         GTEST_SKIP() << "dragonfly-reverb-vst is not installed";
     QTemporaryDir prefs;
-    QProcess scan;
-    scan.start(TestSupport::BinDir() + "/plugcat", {"--prefs", prefs.path(), "scan", "--json", folder});
-    ASSERT_TRUE(scan.waitForFinished(300000));
-    ASSERT_EQ(scan.exitCode(), 0) << scan.readAllStandardError().toStdString();
-
-    std::map<QString, QJsonObject> byId;
-    for (const QJsonValue& plugin : QJsonDocument::fromJson(scan.readAllStandardOutput()).array())
-        byId[plugin.toObject()["id"].toString()] = plugin.toObject();
+    std::map<QString, QJsonObject> byId = Scan(prefs.path(), {folder});
     ASSERT_EQ(byId.count("Dragonfly Hall Reverb:1684435505"), 1u);
     const QJsonObject hall = byId["Dragonfly Hall Reverb:1684435505"];
     EXPECT_EQ(hall["categories"].toArray(), QJsonArray({"Reverb"}));

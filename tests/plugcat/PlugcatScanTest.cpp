@@ -27,10 +27,7 @@ protected:
 
     QString Plugins() const { return m_dir.filePath("plugins"); }
     QStringList ScanArguments() const { return {"--prefs", m_dir.filePath("prefs"), "scan", Plugins()}; }
-    ProcessResult Scan() const
-    {
-        return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat", ScanArguments());
-    }
+    ProcessResult Scan() const { return TestSupport::Plugcat(m_dir.filePath("prefs"), {"scan", Plugins()}); }
 
     QTemporaryDir m_dir;
 };

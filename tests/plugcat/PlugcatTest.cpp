@@ -201,25 +201,3 @@ TEST_F(PlugcatTest, AFailedScannerIsReportedAndChangesNothing)
         EXPECT_EQ(RunWithPrefs({"list"}).out, before.out);
     }
 }
-
-TEST_F(PlugcatTest, AMistypedFolderChangesNothingAndAMissingOneAmongOthersIsOnlyWarnedOf)
-{
-    const QByteArray known =
-        "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects version=\"1.4\">\n</Effects>\n";
-    WriteFile(Prefs("Effects/FXConfiguration.xml"), known);
-    const QString missing = m_dir.filePath("nonexistent");
-    const ProcessResult refused = RunWithPrefs({"scan", missing, missing + "2"});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.err.contains("folder " + missing + " does not exist\n")) << refused.err.toStdString();
-    EXPECT_TRUE(refused.err.contains("folder " + missing + "2 does not exist\n"));
-    EXPECT_TRUE(refused.out.isEmpty());
-    EXPECT_FALSE(QFileInfo::exists(Prefs("Effects/runs.log"))) << "no scanner started";
-    EXPECT_FALSE(QFileInfo::exists(Prefs("Effects/FXScan.xml")));
-    EXPECT_EQ(ReadFile(Prefs("Effects/FXConfiguration.xml")), known);
-
-    const ProcessResult warned = RunWithPrefs({"scan", missing, Empty()});
-    EXPECT_EQ(warned.exitCode, 0) << warned.err.toStdString();
-    EXPECT_TRUE(warned.err.contains("warning: folder " + missing + " does not exist"))
-        << warned.err.toStdString();
-    EXPECT_EQ(ReadFile(Prefs("Effects/runs.log")), "run\n");
-}

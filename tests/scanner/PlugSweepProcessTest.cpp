@@ -129,23 +129,6 @@ TEST_F(PlugSweepProcessTest, AFolderAtTheRequestPathIsLeftAlone)
               QStringList{"FXScan.xml"});
 }
 
-// A request kept elsewhere and linked in, with a mode of its own: the
-// rewrite goes to the real file and leaves link and mode as they were.
-TEST_F(PlugSweepProcessTest, TheRequestIsRewrittenThroughItsLinkWithItsMode)
-{
-    const QString real = WriteRequest("shared/FXScan.xml", {home.filePath("plugins")});
-    ASSERT_TRUE(QFile::setPermissions(real, QFileDevice::ReadOwner | QFileDevice::WriteOwner));
-    ASSERT_TRUE(QDir().mkpath(home.filePath("prefs/Effects")));
-    const QString request = home.filePath("prefs/Effects/FXScan.xml");
-    ASSERT_TRUE(QFile::link(real, request));
-    const ProcessResult outcome = Run({request});
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-    EXPECT_EQ(QFileInfo(request).symLinkTarget(), real);
-    EXPECT_EQ(QFileInfo(real).permissions() & ~(QFileDevice::ReadUser | QFileDevice::WriteUser),
-              QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    EXPECT_TRUE(QFileInfo::exists(home.filePath("prefs/Effects/FXConfiguration.xml")));
-}
-
 TEST_F(PlugSweepProcessTest, AnEffectsFolderThatCannotBeWrittenIsReported)
 {
     if (::geteuid() == 0)

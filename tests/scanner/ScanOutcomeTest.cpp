@@ -143,22 +143,3 @@ INSTANTIATE_TEST_SUITE_P(MarkerOrders, CrashingShellTest,
                                                                               : "ShellMarkerFirst") +
                                     (info.param.knownFromEarlierVersion ? "WithEarlierEntry" : "Fresh");
                          });
-
-// Half a real plug-in: the loader maps past the end of the file and the
-// process dies of SIGBUS inside dlopen, before any plug-in code runs.
-TEST_F(ScanOutcomeTest, ATruncatedPluginCostsARestartAndIsRecordedAsNotWorking)
-{
-    QFile whole("/usr/lib/vst/ZamComp-vst.so");
-    if (!whole.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "zam-plugins is not installed";
-    const QByteArray bytes = whole.readAll();
-    TestSupport::WriteFile(Plugins("Half.so"), bytes.left(bytes.size() / 2));
-
-    EXPECT_EQ(m_runner.ScanUntilNoMarkers({Plugins()}), 2);
-    EXPECT_TRUE(m_runner.Markers().isEmpty());
-    const QByteArray results = Read("FXConfiguration.xml");
-    EXPECT_TRUE(results.contains("\t\t<Path>" + Plugins("Half.so").toUtf8() + "</Path>"))
-        << results.toStdString();
-    EXPECT_TRUE(results.contains("\t\t<ID>Half</ID>"));
-    EXPECT_TRUE(results.contains("<Enabled>0</Enabled>\n\t\t<Working>0</Working>"));
-}

@@ -3,6 +3,8 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QThread>
 #include <gtest/gtest.h>
@@ -69,5 +71,20 @@ ProcessResult RunProcess(const QString& program, const QStringList& arguments,
     return {finished && process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1,
             QString::fromUtf8(process.readAllStandardOutput()),
             QString::fromUtf8(process.readAllStandardError())};
+}
+
+ProcessResult Plugcat(const QString& prefs, const QStringList& arguments,
+                      const QProcessEnvironment& environment, int timeoutMs)
+{
+    return RunProcess(BinDir() + "/plugcat", QStringList{"--prefs", prefs} + arguments, environment,
+                      timeoutMs);
+}
+
+std::map<QString, QJsonObject> CatalogueById(const QString& json)
+{
+    std::map<QString, QJsonObject> byId;
+    for (const QJsonValue& entry : QJsonDocument::fromJson(json.toUtf8()).array())
+        byId[entry["id"].toString()] = entry.toObject();
+    return byId;
 }
 } // namespace TestSupport

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QString>
 #include <QStringList>
 #include <functional>
+#include <map>
 #include <ostream>
 
 // Lets failing tests show texts as texts.
@@ -54,4 +56,10 @@ qint64 ChildOf(qint64 process);
 ProcessResult RunProcess(const QString& program, const QStringList& arguments,
                          const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
                          int timeoutMs = 300000);
+// The build's plugcat on a preferences root of the test's own.
+ProcessResult Plugcat(const QString& prefs, const QStringList& arguments,
+                      const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                      int timeoutMs = 300000);
+// The entries of plugcat's JSON catalogue (scan --json, list --json) by id.
+std::map<QString, QJsonObject> CatalogueById(const QString& json);
 } // namespace TestSupport

@@ -3,7 +3,6 @@
 #include "Core/BaseLib/SDebug.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
-#include "Main/AudioEngineController/Effects/VST/VSTSpeakerArrangements.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Vst2TestBase.h"
 
@@ -190,38 +189,4 @@ TEST_F(HostCallbackTest, TimeInfoFollowsTransportAndStreamSettings)
     EXPECT_EQ(time.sampleRate, 44100.0);
     EXPECT_EQ(HostCallback(nullptr, audioMasterGetSampleRate, 0, 0, nullptr, 0.0f), 44100);
     EXPECT_EQ(HostCallback(nullptr, audioMasterGetBlockSize, 0, 0, nullptr, 0.0f), 64);
-}
-
-TEST_F(HostCallbackTest, SpeakerArrangementsFollowTheStudioModelsFormats)
-{
-    StartHost();
-    const VSTSpeakerArrangements& arrangements = VSTSpeakerArrangements::Instance();
-    auto speakers = [](const SpeakerArrangementRecord& record, int count)
-    {
-        QStringList list;
-        for (int i = 0; i < count; ++i)
-            list << QStringLiteral("%1 %2").arg(record.speakers[i].name).arg(record.speakers[i].type);
-        return list.join(", ");
-    };
-
-    const SpeakerArrangementRecord* stereo = arrangements.FindArrangement(2);
-    ASSERT_NE(stereo, nullptr);
-    EXPECT_EQ(stereo->type, kSpeakerArrStereo);
-    EXPECT_EQ(speakers(*stereo, 3), "L 1, R 2,  2147483647");
-    const SpeakerArrangementRecord* surround = arrangements.FindArrangement(8);
-    ASSERT_NE(surround, nullptr);
-    EXPECT_EQ(surround->type, kSpeakerArr71Music);
-    EXPECT_EQ(speakers(*surround, 8), "L 1, R 2, C 3, LFE 4, Ls 10, Rs 11, Lsr 5, Rsr 6");
-    const SpeakerArrangementRecord* ambisonic = arrangements.FindArrangement(17);
-    ASSERT_NE(ambisonic, nullptr);
-    EXPECT_EQ(ambisonic->type, kSpeakerArrUserDefined);
-    EXPECT_EQ(ambisonic->numChannels, 9);
-    EXPECT_EQ(speakers(*ambisonic, 2), "W -2, Y -2");
-    EXPECT_EQ(ambisonic->speakers[35].type, kSpeakerUndefined);
-    EXPECT_EQ(arrangements.FindArrangement(12), nullptr);
-
-    EXPECT_EQ(arrangements.GetArrangement(1).type, kSpeakerArrMono);
-    EXPECT_EQ(arrangements.GetArrangement(5).numChannels, 5);
-    EXPECT_EQ(&arrangements.GetArrangement(12), &arrangements.GetArrangement(8));
-    EXPECT_EQ(speakers(arrangements.GetArrangement(6), 6), "L 1, R 2, C 3, LFE 4, Ls 5, Rs 6");
 }

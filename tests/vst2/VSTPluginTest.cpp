@@ -48,12 +48,12 @@ public:
     QStringList heard;
 };
 
-std::vector<unsigned> g_assertionLines;
-void RecordAssertion(const wchar_t* expression, const wchar_t* source, unsigned line)
+int g_assertions = 0;
+void CountAssertion(const wchar_t* expression, const wchar_t* source, unsigned)
 {
     EXPECT_STREQ(expression, L"0 != _plugin");
     EXPECT_STREQ(source, L"Main\\AudioEngineController\\Effects\\VST\\VSTPlugin");
-    g_assertionLines.push_back(line);
+    ++g_assertions;
 }
 } // namespace
 
@@ -162,7 +162,7 @@ TEST_F(VSTPluginTest, ShellListsItsSubPluginsAndCreatesEachByIdentifier)
 
 TEST_F(VSTPluginTest, DispatchWithoutAPluginIsAReportedPreconditionViolation)
 {
-    const AssertionReport previous = SetAssertionReport(RecordAssertion);
+    const AssertionReport previous = SetAssertionReport(CountAssertion);
     VSTPlugin plugin;
     char text[8] = {};
     EXPECT_EQ(plugin.Dispatch(effOpen), 0);
@@ -170,7 +170,7 @@ TEST_F(VSTPluginTest, DispatchWithoutAPluginIsAReportedPreconditionViolation)
     EXPECT_EQ(plugin.Dispatch(effSetBlockSize, VstIntPtr(64)), 0);
     EXPECT_EQ(plugin.Dispatch(effSetSampleRate, 48000.0f), 0);
     SetAssertionReport(previous);
-    EXPECT_EQ(g_assertionLines, (std::vector<unsigned>{1951, 1967, 1990, 2013}));
+    EXPECT_EQ(g_assertions, 4);
 }
 
 TEST_F(VSTPluginTest, CallbacksReachListenersAndAutomationNeverWaitsForTheLock)

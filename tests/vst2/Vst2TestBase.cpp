@@ -18,8 +18,6 @@ void Vst2TestBase::SetUp()
 {
     ASSERT_TRUE(m_root.isValid());
     QDir().mkpath(EffectsFolder());
-    m_ui = std::make_shared<RecordingUI>();
-    SetCurrentVUI(m_ui);
     EngineContext::Instance().SetInterface(&m_interface);
     AudioPluginHost::SetCurrent(PluginHost::GetInstance());
     qputenv("PLUGSWEEP_FIXTURE_REPORT", m_root.filePath(QStringLiteral("report.txt")).toLocal8Bit());
@@ -31,7 +29,6 @@ void Vst2TestBase::TearDown()
         host->Shutdown();
     qunsetenv("PLUGSWEEP_FIXTURE_REPORT");
     EngineContext::Instance().SetInterface(nullptr);
-    SetCurrentVUI(nullptr);
 }
 
 VSTHost& Vst2TestBase::StartHost(const QStringList& folders)
@@ -53,8 +50,7 @@ bool Vst2TestBase::Scan(const QStringList& folders)
 
 QByteArray Vst2TestBase::ConfigurationBytes() const
 {
-    QFile file(ConfigurationPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return TestSupport::ReadFile(ConfigurationPath());
 }
 
 std::vector<VstEffectRecord> Vst2TestBase::Configuration() const
@@ -94,8 +90,6 @@ void Vst2TestBase::SetModified(const QString& path, const QDateTime& time)
 
 QStringList Vst2TestBase::ReportLines() const
 {
-    QFile file(m_root.filePath(QStringLiteral("report.txt")));
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    return QString::fromUtf8(TestSupport::ReadFile(m_root.filePath(QStringLiteral("report.txt"))))
+        .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
 }

@@ -2,7 +2,7 @@
 
 #include "Interfaces/CorvaneInterfaceImpl.h"
 #include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
-#include "RecordingUI.h"
+#include "support/RecordingUI.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -44,7 +44,7 @@ protected:
     QStringList ReportLines() const;
 
     QTemporaryDir m_root;
-    std::shared_ptr<RecordingUI> m_ui;
+    TestSupport::ScopedUI m_ui;
 
 private:
     CorvaneInterfaceImpl m_interface;

@@ -44,7 +44,7 @@ TEST_F(VstScanStateTest, FirstRunWritesTheFileAndAnUnchangedRunLoadsAndWritesNot
     EXPECT_TRUE(Scan({plugins}));
     EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureEffect.so", "FixtureProbe.so", "FixtureShell.so",
                                            "Shell ../Beta: A/B", "Shell Alpha", "Shell Gamma"}));
-    EXPECT_EQ(m_ui->ShowRequests(), 5);
+    EXPECT_EQ(m_ui->showRequests.size(), 5u);
     const std::vector<VstEffectRecord> entries = Configuration();
     ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[2].id, L"Shell ../Beta: A/B:2002");
@@ -190,13 +190,14 @@ TEST_F(VstScanStateTest, StoppingKeepsWhatWasFound)
     for (const char* fixture :
          {"good/FixtureEffect.so", "good/FixtureInstrument.so", "good/FixtureLegacy.so"})
         Copy(fixture, plugins);
-    m_ui->CloseAfterProbes(1);
+    // As a user closes the scanner's window once the first probe started.
+    m_ui->onMessage = [this](const std::wstring&) { m_ui->cancelled = !m_ui->Probed().isEmpty(); };
     EXPECT_TRUE(Scan({plugins}));
     EXPECT_EQ(m_ui->Probed().size(), 1);
     EXPECT_EQ(Configuration().size(), 1u);
 
-    m_ui->CloseAfterProbes(-1);
-    m_ui->OnMessage([] { VSTHost::GetInstance()->StopScan(); });
+    m_ui->cancelled = false;
+    m_ui->onMessage = [](const std::wstring&) { VSTHost::GetInstance()->StopScan(); };
     Scan({plugins});
     EXPECT_EQ(m_ui->Probed().size(), 2);
     EXPECT_EQ(Configuration().size(), 2u);
@@ -261,40 +262,11 @@ TEST_F(VstScanStateTest, AfterACrashTheFindsAheadOfItAreWrittenOneByOne)
     VSTHost& host = StartHost({plugins});
     host.LoadKnownPlugins();
     std::vector<std::size_t> writtenBefore;
-    m_ui->OnMessage([this, &writtenBefore] { writtenBefore.push_back(Configuration().size()); });
+    m_ui->onMessage = [this, &writtenBefore](const std::wstring&)
+    { writtenBefore.push_back(Configuration().size()); };
     host.LaunchScanner(true, true);
     EXPECT_EQ(m_ui->Probed(), QStringList({"A1.so", "A2.so", "C.so"}));
     EXPECT_EQ(writtenBefore, (std::vector<std::size_t>{1, 2, 3}));
     EXPECT_EQ(Configuration().size(), 4u);
     EXPECT_FALSE(Entry(L"B")->working);
-}
-
-TEST_F(VstScanStateTest, AFolderThatCannotBeReadKeepsItsEntriesAsTheyWere)
-{
-    const QString local = Folder("plugins");
-    const QString disk = Folder("disk/vst");
-    Copy("good/FixtureEffect.so", local);
-    const QString gone = Copy("good/FixtureInstrument.so", local);
-    Copy("probe/FixtureProbe.so", disk);
-    Copy("good/FixtureLegacy.so", disk);
-    Scan({local, disk});
-    ASSERT_EQ(Configuration().size(), 4u);
-    bool rescanNeeded = false;
-    VSTHost::GetInstance()->ApplyCatalogueEdits(
-        {{L"Fixture Legacy:1004", Edit(L"Fixture Legacy", 1, 0x20, true)}}, rescanNeeded);
-    const VstEffectRecord legacy = *Entry(L"Fixture Legacy:1004");
-
-    // The disk is not mounted; a file that left a folder that is there still goes.
-    ASSERT_TRUE(QDir().rename(m_root.filePath("disk"), m_root.filePath("away")));
-    QFile::remove(gone);
-    Scan({local, disk});
-    EXPECT_EQ(m_ui->Probed().size(), 4) << "nothing probed";
-    EXPECT_EQ(Configuration().size(), 3u);
-    EXPECT_EQ(Entry(L"FixtureInstrument:1002"), nullptr);
-    EXPECT_TRUE(*Entry(L"Fixture Legacy:1004") == legacy) << "flags and choices kept";
-    EXPECT_NE(Entry(L"Fixture Probe:1301"), nullptr);
-
-    // A folder taken off the list gives up its entries.
-    Scan({local});
-    EXPECT_EQ(Configuration().size(), 1u);
 }

@@ -100,18 +100,3 @@ TEST(VST3PluginTest, BigOrNewModulesAskForTheWindowAsTheyAreProbed)
     EXPECT_EQ(ui->messages.front(), L"Scanning: Fixture Six 1");
     EXPECT_EQ(ui->messages.back(), L"Scanning: Fixture Six 6");
 }
-
-TEST(VST3PluginTest, ClassesDescribedOnlyInUtf16AreProbedFromTheWideRecord)
-{
-    const Probe wide = ProbeFixture("unicode", "UnicodeOnly");
-    EXPECT_TRUE(wide.hasFactory);
-    ASSERT_EQ(wide.records.size(), 1u) << "the controller class is still passed over";
-    const VST3EffectRecord& delay = wide.records[0];
-    EXPECT_EQ(delay.name, QString::fromUtf8("Fixture Ünïcode Delay 音 \xF0\x9D\x84\x9E").toStdWString());
-    EXPECT_EQ(delay.vendor, "Fixtures Ĳssel Ørsted");
-    EXPECT_EQ(delay.categories, "Fx|Delay");
-    EXPECT_EQ(delay.categoryMask, 0x80u);
-    EXPECT_EQ(delay.id, L"46575350120001004649585400000000");
-    EXPECT_EQ(delay.inputs, 2);
-    EXPECT_EQ(delay.outputs, 2);
-}

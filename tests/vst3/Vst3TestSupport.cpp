@@ -16,25 +16,6 @@
 
 namespace Vst3TestSupport
 {
-namespace
-{
-class RecordingProgress : public VProgressDisplay
-{
-public:
-    explicit RecordingProgress(RecordingUI& ui) : m_ui(ui) {}
-    void SetTextAndValue(const std::wstring&, std::int32_t) override {}
-    std::int32_t Complete() override { return 0; }
-    void SetValue(std::int32_t value) override { m_ui.progressValues.push_back(value); }
-    void Advance(std::int32_t) override {}
-    void Start(std::int32_t maximum, const std::wstring&) override { m_ui.progressMaximum = maximum; }
-    void SetText(const std::wstring&) override {}
-    bool IsCancelled() override { return m_ui.cancelled; }
-
-private:
-    RecordingUI& m_ui;
-};
-} // namespace
-
 QString Fixture(const QString& group, const QString& name)
 {
     return TestSupport::Vst3FixtureDir() + "/" + group + "/" + name + ".vst3";
@@ -109,28 +90,6 @@ std::vector<std::string> FixtureReport::Lines(const std::string& prefix) const
         if (line.compare(0, prefix.size(), prefix) == 0)
             lines.push_back(line);
     return lines;
-}
-
-void RecordingUI::SetMessage(const std::wstring& text)
-{
-    messages.push_back(text);
-    if (onMessage)
-        onMessage(text);
-}
-
-VRef<VProgressDisplay> RecordingUI::CreateProgressDisplay(bool)
-{
-    return VRef<VProgressDisplay>::Adopt(new RecordingProgress(*this));
-}
-
-ScopedUI::ScopedUI() : m_ui(std::make_shared<RecordingUI>())
-{
-    SetCurrentVUI(m_ui);
-}
-
-ScopedUI::~ScopedUI()
-{
-    SetCurrentVUI(nullptr);
 }
 
 ScanSetup::ScanSetup()
