@@ -7,6 +7,7 @@
 //
 // Usage: scale_bench [SIZES...]   (default 1000 2000 5000 10000)
 
+#include "Core/BaseLib/FolderListing.h"
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "Platform/ProcessUsage.h"
 #include "support/TestSupport.h"
@@ -124,11 +125,14 @@ void PerFileRow(const QString& base)
 // the way hosts that scan each file in a process of its own work.
 void JobsRows(const QString& base, const QStringList& folders)
 {
+    // As the scanner walks them: bundles are files, and nothing inside one is looked at.
     QStringList files;
-    for (const QString& folder : folders)
-        for (const QFileInfo& entry :
-             QDir(folder).entryInfoList({"*.so", "*.vst3"}, QDir::Files | QDir::Dirs))
-            files << entry.absoluteFilePath();
+    for (const QString& pattern : {QStringLiteral("*.so"), QStringLiteral("*.vst3")})
+    {
+        FolderListing listing(QStringLiteral(".vst3"));
+        for (const QString& folder : folders)
+            listing.List(files, folder, {pattern}, true);
+    }
     if (files.isEmpty())
         return;
     const QString plugcat = TestSupport::BinDir() + QStringLiteral("/plugcat");
