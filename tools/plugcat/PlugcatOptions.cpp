@@ -2,9 +2,11 @@
 
 #include "Platform/UserFolders.h"
 
+#include <QCommandLineParser>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <map>
 
 namespace
@@ -17,24 +19,6 @@ const std::map<QString, Command> kCommands = {
     {QStringLiteral("disable"), Command::Disable}, {QStringLiteral("favourite"), Command::Favourite},
     {QStringLiteral("load"), Command::Load},       {QStringLiteral("isolate"), Command::Isolate},
 };
-
-// Splits "--name=value" or takes the value from the next argument.
-bool TakeValue(const QStringList& arguments, int& index, const QString& name, QString& value)
-{
-    const QString& argument = arguments[index];
-    if (argument.startsWith(name + QLatin1Char('=')))
-    {
-        value = argument.mid(name.size() + 1);
-        return true;
-    }
-    if (argument != name)
-        return false;
-    if (index + 1 >= arguments.size())
-        value.clear();
-    else
-        value = arguments[++index];
-    return true;
-}
 
 bool ParseNumber(const QString& text, std::uint32_t& number)
 {
@@ -53,6 +37,127 @@ bool ParseSetting(const QString& text, std::pair<std::int32_t, float>& setting)
         setting = {parts[0].toInt(&indexOk), parts[1].toFloat(&valueOk)};
     return indexOk && valueOk && setting.first >= 0 && setting.second >= 0.0f && setting.second <= 1.0f;
 }
+
+QString Needs(const char* what, const QString& value)
+{
+    return QStringLiteral("%1, not '%2'").arg(QLatin1String(what), value);
+}
+
+// An option with a value: where the value goes, and what is wrong with it
+// (empty when nothing is).
+struct ValueOption
+{
+    const char* name;
+    QString (*take)(PlugcatOptions& options, const QString& value);
+};
+
+const ValueOption kValueOptions[] = {
+    {"prefs",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         o.preferencesRoot = v;
+         return v.isEmpty() ? QStringLiteral("--prefs needs a folder") : QString();
+     }},
+    {"channels",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         std::uint32_t channels = 0;
+         const bool ok = ParseNumber(v, channels);
+         o.channels = std::int32_t(channels);
+         return ok ? QString() : Needs("--channels needs a channel count", v);
+     }},
+    {"rate",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         o.rateGiven = true;
+         return ParseNumber(v, o.sampleRate) ? QString() : Needs("--rate needs a sample rate in Hz", v);
+     }},
+    {"probe-timeout",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         return ParseNumber(v, o.probeTimeoutSeconds) && o.probeTimeoutSeconds <= 86400
+                    ? QString()
+                    : Needs("--probe-timeout needs a time in seconds up to 86400", v);
+     }},
+    {"jobs",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         return ParseNumber(v, o.jobs) && o.jobs <= PlugcatOptions::kMaxJobs
+                    ? QString()
+                    : QStringLiteral("--jobs needs a number of scanners from 1 to %1, not '%2'")
+                          .arg(PlugcatOptions::kMaxJobs)
+                          .arg(v);
+     }},
+    {"memory-limit",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         bool ok = false;
+         o.memoryLimitMiB = v.toLongLong(&ok);
+         return ok && *o.memoryLimitMiB >= 0 && *o.memoryLimitMiB <= PlugcatOptions::kMaxMemoryLimitMiB
+                    ? QString()
+                    : QStringLiteral("--memory-limit needs a size in MiB up to %1 (0: none), not '%2'")
+                          .arg(PlugcatOptions::kMaxMemoryLimitMiB)
+                          .arg(v);
+     }},
+    {"seconds",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         bool ok = false;
+         o.secondsGiven = true;
+         o.seconds = v.toDouble(&ok);
+         return ok && o.seconds > 0.0 && o.seconds <= 3600.0
+                    ? QString()
+                    : Needs("--seconds needs a time in seconds up to 3600", v);
+     }},
+    {"block",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         return ParseNumber(v, o.blockSize) && o.blockSize <= 65536
+                    ? QString()
+                    : Needs("--block needs a block size in frames up to 65536", v);
+     }},
+    {"store",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         o.storePath = v;
+         return v.isEmpty() ? QStringLiteral("--store needs a preset file") : QString();
+     }},
+    {"restore",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         o.restorePath = v;
+         return v.isEmpty() ? QStringLiteral("--restore needs a preset file") : QString();
+     }},
+    {"input",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         o.inputPath = v;
+         return v.isEmpty() ? QStringLiteral("--input needs a file") : QString();
+     }},
+    {"output",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         o.outputPath = v;
+         return v.isEmpty() ? QStringLiteral("--output needs a file") : QString();
+     }},
+    {"midi",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         o.midiPath = v;
+         return v.isEmpty() ? QStringLiteral("--midi needs a file") : QString();
+     }},
+    {"set",
+     [](PlugcatOptions& o, const QString& v)
+     {
+         std::pair<std::int32_t, float> setting;
+         const bool ok = ParseSetting(v, setting);
+         o.parameterSettings.push_back(setting);
+         return ok ? QString() : Needs("--set needs INDEX=VALUE with a value from 0 to 1", v);
+     }},
+};
+const char* const kSwitches[] = {"bypass", "isolated", "json", "verbose", "version"};
+const char* const kLoadOptions[] = {"seconds", "block", "store", "restore", "input",
+                                    "output",  "midi",  "set",   "bypass",  "isolated"};
 
 struct Seen
 {
@@ -101,139 +206,94 @@ QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
         return {};
     }
 }
+
+// QCommandLineParser's own messages, in plugcat's words: a value that is
+// missing is judged as an empty one.
+QString ParserError(const QCommandLineParser& parser, PlugcatOptions& options)
+{
+    if (!parser.unknownOptionNames().isEmpty())
+    {
+        const QString name = parser.unknownOptionNames().first();
+        return QStringLiteral("unknown option '%1%2'").arg(name.size() > 1 ? "--" : "-", name);
+    }
+    const QRegularExpressionMatch missing =
+        QRegularExpression(QStringLiteral("^Missing value after '-+([^']+)'")).match(parser.errorText());
+    for (const ValueOption& option : kValueOptions)
+        if (missing.hasMatch() && missing.captured(1) == QLatin1String(option.name))
+            return option.take(options, QString());
+    QString text = parser.errorText();
+    text.chop(text.endsWith(QLatin1Char('.')) ? 1 : 0);
+    return text.isEmpty() ? text : text.left(1).toLower() + text.mid(1);
+}
+
+Seen SeenIn(const QCommandLineParser& parser)
+{
+    Seen seen;
+    seen.json = parser.isSet(QStringLiteral("json"));
+    seen.channels = parser.isSet(QStringLiteral("channels"));
+    seen.rate = parser.isSet(QStringLiteral("rate"));
+    seen.probeTimeout = parser.isSet(QStringLiteral("probe-timeout"));
+    seen.scanOnly = parser.isSet(QStringLiteral("jobs")) || parser.isSet(QStringLiteral("memory-limit"));
+    for (const char* name : kLoadOptions)
+        seen.load = seen.load || parser.isSet(QLatin1String(name));
+    return seen;
+}
+
+QString TakeValues(const QCommandLineParser& parser, PlugcatOptions& options)
+{
+    for (const ValueOption& option : kValueOptions)
+        for (const QString& value : parser.values(QLatin1String(option.name)))
+            if (const QString error = option.take(options, value); !error.isEmpty())
+                return error;
+    options.bypass = parser.isSet(QStringLiteral("bypass"));
+    options.isolated = parser.isSet(QStringLiteral("isolated"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
+    return {};
+}
+
+// The first positional argument is the command, the rest are its arguments.
+QString TakeCommand(const QStringList& positional, PlugcatOptions& options)
+{
+    if (positional.isEmpty())
+        return QStringLiteral("no command given");
+    if (!kCommands.count(positional[0]))
+        return QStringLiteral("unknown command '%1'").arg(positional[0]);
+    options.command = kCommands.at(positional[0]);
+    options.arguments = positional.mid(1);
+    return {};
+}
 } // namespace
 
 PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& error)
 {
     PlugcatOptions options;
     options.preferencesRoot = DefaultPreferencesRoot();
-    bool haveCommand = false;
-    Seen seen;
-    for (int index = 0; index < arguments.size() && error.isEmpty(); ++index)
+    QCommandLineParser parser;
+    // "-h" is help, as "--help" is; no option is a bundle of one-letter ones.
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
+    for (const char* name : kSwitches)
+        parser.addOption(QCommandLineOption(QLatin1String(name)));
+    for (const ValueOption& option : kValueOptions)
+        parser.addOption(QCommandLineOption(QLatin1String(option.name), QString(), QStringLiteral("value")));
+    if (!parser.parse(QStringList{QStringLiteral("plugcat")} + arguments))
     {
-        const QString& argument = arguments[index];
-        QString value;
-        if (argument == QLatin1String("-h") || argument == QLatin1String("--help"))
-            return PlugcatOptions();
-        if (argument == QLatin1String("--version"))
-        {
-            options.command = Command::Version;
-            return options;
-        }
-        if (TakeValue(arguments, index, QStringLiteral("--prefs"), value))
-        {
-            options.preferencesRoot = value;
-            if (value.isEmpty())
-                error = QStringLiteral("--prefs needs a folder");
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--channels"), value))
-        {
-            std::uint32_t channels = 0;
-            seen.channels = true;
-            if (!ParseNumber(value, channels))
-                error = QStringLiteral("--channels needs a channel count, not '%1'").arg(value);
-            options.channels = std::int32_t(channels);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--rate"), value))
-        {
-            seen.rate = options.rateGiven = true;
-            if (!ParseNumber(value, options.sampleRate))
-                error = QStringLiteral("--rate needs a sample rate in Hz, not '%1'").arg(value);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--probe-timeout"), value))
-        {
-            seen.probeTimeout = true;
-            if (!ParseNumber(value, options.probeTimeoutSeconds) || options.probeTimeoutSeconds > 86400)
-                error = QStringLiteral("--probe-timeout needs a time in seconds up to 86400, not '%1'")
-                            .arg(value);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--jobs"), value))
-        {
-            seen.scanOnly = true;
-            if (!ParseNumber(value, options.jobs) || options.jobs > kMaxJobs)
-                error = QStringLiteral("--jobs needs a number of scanners from 1 to %1, not '%2'")
-                            .arg(kMaxJobs)
-                            .arg(value);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--memory-limit"), value))
-        {
-            bool ok = false;
-            seen.scanOnly = true;
-            options.memoryLimitMiB = value.toLongLong(&ok);
-            if (!ok || *options.memoryLimitMiB < 0 || *options.memoryLimitMiB > kMaxMemoryLimitMiB)
-                error = QStringLiteral("--memory-limit needs a size in MiB up to %1 (0: none), not '%2'")
-                            .arg(kMaxMemoryLimitMiB)
-                            .arg(value);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--seconds"), value))
-        {
-            bool ok = false;
-            seen.load = options.secondsGiven = true;
-            options.seconds = value.toDouble(&ok);
-            if (!ok || options.seconds <= 0.0 || options.seconds > 3600.0)
-                error = QStringLiteral("--seconds needs a time in seconds up to 3600, not '%1'").arg(value);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--block"), value))
-        {
-            seen.load = true;
-            if (!ParseNumber(value, options.blockSize) || options.blockSize > 65536)
-                error =
-                    QStringLiteral("--block needs a block size in frames up to 65536, not '%1'").arg(value);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--store"), value) ||
-                 TakeValue(arguments, index, QStringLiteral("--restore"), value))
-        {
-            seen.load = true;
-            (argument.startsWith(QLatin1String("--store")) ? options.storePath : options.restorePath) = value;
-            if (value.isEmpty())
-                error =
-                    QStringLiteral("%1 needs a preset file").arg(argument.section(QLatin1Char('='), 0, 0));
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--input"), value) ||
-                 TakeValue(arguments, index, QStringLiteral("--output"), value) ||
-                 TakeValue(arguments, index, QStringLiteral("--midi"), value))
-        {
-            seen.load = true;
-            const QString name = argument.section(QLatin1Char('='), 0, 0);
-            (name == QLatin1String("--input")    ? options.inputPath
-             : name == QLatin1String("--output") ? options.outputPath
-                                                 : options.midiPath) = value;
-            if (value.isEmpty())
-                error = QStringLiteral("%1 needs a file").arg(name);
-        }
-        else if (TakeValue(arguments, index, QStringLiteral("--set"), value))
-        {
-            std::pair<std::int32_t, float> setting;
-            seen.load = true;
-            if (!ParseSetting(value, setting))
-                error =
-                    QStringLiteral("--set needs INDEX=VALUE with a value from 0 to 1, not '%1'").arg(value);
-            options.parameterSettings.push_back(setting);
-        }
-        else if (argument == QLatin1String("--bypass"))
-            options.bypass = seen.load = true;
-        else if (argument == QLatin1String("--isolated"))
-            options.isolated = seen.load = true;
-        else if (argument == QLatin1String("--json"))
-            options.json = seen.json = true;
-        else if (argument == QLatin1String("--verbose"))
-            options.verbose = true;
-        else if (argument.startsWith(QLatin1Char('-')) && argument.size() > 1)
-            error = QStringLiteral("unknown option '%1'").arg(argument);
-        else if (haveCommand)
-            options.arguments << argument;
-        else if (kCommands.count(argument))
-        {
-            options.command = kCommands.at(argument);
-            haveCommand = true;
-        }
-        else
-            error = QStringLiteral("unknown command '%1'").arg(argument);
+        error = ParserError(parser, options);
+        return options;
     }
-    if (error.isEmpty() && !haveCommand)
-        error = QStringLiteral("no command given");
+    if (parser.isSet(QStringLiteral("help")))
+        return PlugcatOptions();
+    if (parser.isSet(QStringLiteral("version")))
+    {
+        options.command = Command::Version;
+        return options;
+    }
+    error = TakeValues(parser, options);
     if (error.isEmpty())
-        error = CheckArguments(options, seen);
+        error = TakeCommand(parser.positionalArguments(), options);
+    if (error.isEmpty())
+        error = CheckArguments(options, SeenIn(parser));
     return options;
 }
 
