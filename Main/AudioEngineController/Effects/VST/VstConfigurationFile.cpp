@@ -176,5 +176,6 @@ void VstConfigurationFile::Insert(VstKnownList& known, VstEffectRecord record, b
     for (auto it = same.first; it != same.second; ++it)
         if (it->second.id == record.id)
             return;
-    known.emplace(key, std::move(record));
+    // After the entries of the same file, where emplace would put it too.
+    known.emplace_hint(same.second, key, std::move(record));
 }
