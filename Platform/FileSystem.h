@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <ctime>
 #include <string>
+#include <vector>
 
 namespace Platform
 {
@@ -18,4 +19,16 @@ std::string ReplaceFile(const std::string& utf8Path, const char* data, std::size
 
 // The file's last modification in local time; false when there is no file.
 bool LocalModificationTime(const std::string& utf8Path, std::tm& local);
+
+struct FolderEntry
+{
+    std::string name;
+    bool isFolder = false;
+};
+
+// The entries of a folder in the order the file system gives them: files and
+// folders, directly or through a link that leads somewhere, without hidden
+// names (a leading ".") or anything else a plain listing skips (devices,
+// pipes, sockets, links that lead nowhere). False when the folder cannot be read.
+bool ListFolder(const std::string& utf8Path, std::vector<FolderEntry>& entries);
 } // namespace Platform

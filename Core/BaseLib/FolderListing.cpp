@@ -1,8 +1,12 @@
 #include "Core/BaseLib/FolderListing.h"
 
+#include "Platform/FileSystem.h"
+
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QRegExp>
+#include <algorithm>
 #include <vector>
 
 namespace
@@ -38,6 +42,34 @@ bool MatchesAny(const std::vector<NameFilter>& filters, const QString& name)
             return true;
     return false;
 }
+
+struct Entry
+{
+    QString name;
+    QString sortKey;
+    bool isDir;
+};
+
+// The folder's entries in the order QDir gives them when it sorts by name
+// ignoring case: its unstable sort of the lower-case names, over the same
+// unsorted listing. Listing through the system and sorting plain names costs
+// a fraction of QDir's file information records.
+std::vector<Entry> SortedEntries(const QString& folder)
+{
+    std::vector<Platform::FolderEntry> listed;
+    Platform::ListFolder(QFile::encodeName(folder).toStdString(), listed);
+    std::vector<Entry> entries;
+    entries.reserve(listed.size());
+    for (const Platform::FolderEntry& item : listed)
+    {
+        QString name = QFile::decodeName(item.name.c_str());
+        QString sortKey = name.toLower();
+        entries.push_back({std::move(name), std::move(sortKey), item.isFolder});
+    }
+    std::sort(entries.begin(), entries.end(),
+              [](const Entry& a, const Entry& b) { return a.sortKey.compare(b.sortKey) < 0; });
+    return entries;
+}
 } // namespace
 
 // A relative folder is taken from the working folder and listed absolutely,
@@ -62,20 +94,19 @@ void FolderListing::List(QStringList& out, const QString& relativeOrAbsolute, co
     // One pass over the folder serves both the matches and the subfolders;
     // a plug-in folder can hold thousands of entries. The matches keep the
     // order of the whole listing, which is that of a filtered one.
-    const QDir::SortFlags order = QDir::Name | QDir::IgnoreCase;
-    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot, order);
+    const std::vector<Entry> entries = SortedEntries(folder);
     const std::vector<NameFilter> filters(nameFilters.begin(), nameFilters.end());
-    for (const QFileInfo& entry : entries)
-        if (MatchesAny(filters, entry.fileName()))
-            out << folder + QLatin1Char('/') + entry.fileName();
+    for (const Entry& entry : entries)
+        if (MatchesAny(filters, entry.name))
+            out << folder + QLatin1Char('/') + entry.name;
     if (!recursive)
         return;
-    for (const QFileInfo& entry : entries)
+    for (const Entry& entry : entries)
     {
-        const QString name = entry.fileName();
-        if (!entry.isDir() || (!m_skipSuffix.isEmpty() && name.endsWith(m_skipSuffix, Qt::CaseInsensitive)))
+        if (!entry.isDir ||
+            (!m_skipSuffix.isEmpty() && entry.name.endsWith(m_skipSuffix, Qt::CaseInsensitive)))
             continue;
-        List(out, folder + QLatin1Char('/') + name, nameFilters, recursive);
+        List(out, folder + QLatin1Char('/') + entry.name, nameFilters, recursive);
     }
 }
 

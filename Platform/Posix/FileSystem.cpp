@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -173,5 +174,44 @@ bool LocalModificationTime(const std::string& utf8Path, std::tm& local)
     if (::stat(utf8Path.c_str(), &status) != 0)
         return false;
     return localtime_r(&status.st_mtime, &local) != nullptr;
+}
+
+namespace
+{
+// Most file systems tell the type along with the name, which spares a stat
+// per entry; links and file systems that do not tell are looked at.
+bool Listed(int folder, const dirent& entry, bool& isFolder)
+{
+    if (entry.d_type == DT_REG || entry.d_type == DT_DIR)
+    {
+        isFolder = entry.d_type == DT_DIR;
+        return true;
+    }
+    if (entry.d_type != DT_LNK && entry.d_type != DT_UNKNOWN)
+        return false;
+    struct stat status;
+    if (::fstatat(folder, entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0)
+        return false;
+    const bool link = S_ISLNK(status.st_mode);
+    if (link && ::fstatat(folder, entry.d_name, &status, 0) != 0)
+        return false;
+    isFolder = S_ISDIR(status.st_mode);
+    return link || isFolder || S_ISREG(status.st_mode);
+}
+} // namespace
+
+bool ListFolder(const std::string& utf8Path, std::vector<FolderEntry>& entries)
+{
+    DIR* folder = ::opendir(utf8Path.c_str());
+    if (!folder)
+        return false;
+    while (const dirent* entry = ::readdir(folder))
+    {
+        bool isFolder = false;
+        if (entry->d_name[0] != '.' && Listed(::dirfd(folder), *entry, isFolder))
+            entries.push_back({entry->d_name, isFolder});
+    }
+    ::closedir(folder);
+    return true;
 }
 } // namespace Platform

@@ -20,6 +20,10 @@ public:
 
     std::unique_ptr<XMLNode> GetChild(const std::wstring& name) const;
     bool HasChild(const std::wstring& name) const;
+    // The first child element of that name, or an empty handle; for readers
+    // that look up thousands of elements, with neither a conversion of the
+    // name nor an allocation.
+    XMLNode Child(const char* name) const { return XMLNode(m_node.child(name)); }
     // By XPath relative to this node; a plain name selects child elements.
     std::unique_ptr<XMLNode> SelectChild(const std::wstring& xpath) const;
     bool HasSelectedChild(const std::wstring& xpath) const;

@@ -36,9 +36,9 @@ QByteArray Flag(bool value)
     return value ? QByteArrayLiteral("1") : QByteArrayLiteral("0");
 }
 
-std::wstring TextOf(const XMLNode& parent, const wchar_t* name)
+std::wstring TextOf(const XMLNode& parent, const char* name)
 {
-    return parent.GetChild(name)->GetText();
+    return parent.Child(name).GetText();
 }
 } // namespace
 
@@ -115,7 +115,7 @@ void VstConfigurationFile::Read(VstKnownList& known, bool& rewriteNeeded) const
         for (int i = 0; i < list->GetCount(); ++i)
         {
             const auto effect = list->GetAt(i);
-            Insert(known, ReadEffect(*effect, version, rewriteNeeded), effect->HasChild(L"SubEffect"));
+            Insert(known, ReadEffect(*effect, version, rewriteNeeded), !effect->Child("SubEffect").IsEmpty());
         }
     }
     catch (const XMLException&)
@@ -126,10 +126,10 @@ void VstConfigurationFile::Read(VstKnownList& known, bool& rewriteNeeded) const
 VstEffectRecord VstConfigurationFile::ReadEffect(const XMLNode& effect, double version, bool& rewriteNeeded)
 {
     VstEffectRecord record;
-    record.path = TextOf(effect, L"Path");
-    record.fileTime = TextOf(effect, L"FileTime");
-    record.name = TextOf(effect, L"Name");
-    record.category = std::uint32_t(effect.GetChild(L"Category")->GetInt());
+    record.path = TextOf(effect, "Path");
+    record.fileTime = TextOf(effect, "FileTime");
+    record.name = TextOf(effect, "Name");
+    record.category = std::uint32_t(effect.Child("Category").GetInt());
     if (version < kVersion)
     {
         // Older versions wrote times that do not compare with ours; taking the
@@ -137,29 +137,28 @@ VstEffectRecord VstConfigurationFile::ReadEffect(const XMLNode& effect, double v
         record.fileTime = FileUtilities::FileTimeText(QString::fromStdWString(record.path)).toStdWString();
         rewriteNeeded = true;
     }
-    if (effect.HasChild(L"Width"))
-        record.width = effect.GetChild(L"Width")->GetInt();
-    if (effect.HasChild(L"Latency"))
-        record.latency = effect.GetChild(L"Latency")->GetInt();
-    if (effect.HasChild(L"ID"))
-        record.id = TextOf(effect, L"ID");
-    if (effect.HasChild(L"Enabled"))
-        record.enabled = effect.GetChild(L"Enabled")->GetInt() != 0;
-    if (effect.HasChild(L"Working"))
-        record.working = effect.GetChild(L"Working")->GetInt() != 0;
-    if (effect.HasChild(L"Vendor"))
-        record.vendor = TextOf(effect, L"Vendor");
-    if (effect.HasChild(L"CategoryMask"))
-        record.categoryMask = version >= kMaskVersion ? AudioPluginHost::FileMaskToRuntime(std::uint32_t(
-                                                            effect.GetChild(L"CategoryMask")->GetInt()))
-                                                      : 0;
-    if (effect.HasChild(L"Favourite"))
-        record.favourite = effect.GetChild(L"Favourite")->GetInt() != 0;
-    if (effect.HasChild(L"SubEffect"))
+    // Elements missing from older files keep the record's defaults.
+    if (const XMLNode width = effect.Child("Width"); !width.IsEmpty())
+        record.width = width.GetInt();
+    if (const XMLNode latency = effect.Child("Latency"); !latency.IsEmpty())
+        record.latency = latency.GetInt();
+    if (const XMLNode id = effect.Child("ID"); !id.IsEmpty())
+        record.id = id.GetText();
+    if (const XMLNode enabled = effect.Child("Enabled"); !enabled.IsEmpty())
+        record.enabled = enabled.GetInt() != 0;
+    if (const XMLNode working = effect.Child("Working"); !working.IsEmpty())
+        record.working = working.GetInt() != 0;
+    if (const XMLNode vendor = effect.Child("Vendor"); !vendor.IsEmpty())
+        record.vendor = vendor.GetText();
+    if (const XMLNode mask = effect.Child("CategoryMask"); !mask.IsEmpty())
+        record.categoryMask =
+            version >= kMaskVersion ? AudioPluginHost::FileMaskToRuntime(std::uint32_t(mask.GetInt())) : 0;
+    if (const XMLNode favourite = effect.Child("Favourite"); !favourite.IsEmpty())
+        record.favourite = favourite.GetInt() != 0;
+    if (const XMLNode sub = effect.Child("SubEffect"); !sub.IsEmpty())
     {
-        const auto sub = effect.GetChild(L"SubEffect");
-        record.subName = TextOf(*sub, L"Name");
-        record.subId = std::uint32_t(sub->GetChild(L"ID")->GetInt());
+        record.subName = TextOf(sub, "Name");
+        record.subId = std::uint32_t(sub.Child("ID").GetInt());
     }
     return record;
 }
@@ -177,5 +176,6 @@ void VstConfigurationFile::Insert(VstKnownList& known, VstEffectRecord record, b
     for (auto it = same.first; it != same.second; ++it)
         if (it->second.id == record.id)
             return;
-    known.emplace(key, std::move(record));
+    // After the entries of the same file, where emplace would put it too.
+    known.emplace_hint(same.second, key, std::move(record));
 }
