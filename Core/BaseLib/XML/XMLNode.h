@@ -21,6 +21,7 @@ public:
     std::unique_ptr<XMLNode> GetChild(const std::wstring& name) const;
     bool HasChild(const std::wstring& name) const;
     // By XPath relative to this node; a plain name selects child elements.
+    // The readers here need only plain names; these serve paths that do not.
     std::unique_ptr<XMLNode> SelectChild(const std::wstring& xpath) const;
     bool HasSelectedChild(const std::wstring& xpath) const;
     std::unique_ptr<XMLNodes> GetChildren(const std::wstring& xpath) const;
