@@ -1,6 +1,6 @@
 #include "Scanner/PlugSweepUI.h"
 
-#include "Scanner/UiPlugSweep.h"
+#include "Scanner/ScanWindow.h"
 #include "Scanner/VSTProgress.h"
 
 #include <QCoreApplication>

@@ -2,14 +2,14 @@
 
 #include "Main/VLib/VUI.h"
 
-class UiPlugSweep;
+class ScanWindow;
 
 // The scanner's progress interface: everything the scan reports becomes a
 // pending value of the dialog, applied by its timer on the main thread.
 class PlugSweepUI : public VUI
 {
 public:
-    explicit PlugSweepUI(UiPlugSweep* dialog) : m_dialog(dialog) {}
+    explicit PlugSweepUI(ScanWindow* dialog) : m_dialog(dialog) {}
 
     void SetMessage(const std::wstring& text) override;
     void SetMessage(int code, const std::wstring& text) override;
@@ -18,5 +18,5 @@ public:
     void RequestShow(int flag) override;
 
 private:
-    UiPlugSweep* m_dialog;
+    ScanWindow* m_dialog;
 };

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Scanner/ScanWindow.h"
+
 #include <QDialog>
 #include <QString>
 #include <atomic>
@@ -18,7 +20,7 @@ class QVBoxLayout;
 // only leaves pending values here; a 50 ms timer on the main thread applies
 // them to the widgets, shows the window when asked and closes it when the
 // worker has finished, which ends the event loop.
-class UiPlugSweep : public QDialog
+class UiPlugSweep : public QDialog, public ScanWindow
 {
     Q_OBJECT
 
@@ -26,20 +28,17 @@ public:
     // What the worker thread runs with the preferences root.
     using ScanJob = std::function<void(const std::wstring& preferencesRoot)>;
 
-    static constexpr std::uint32_t kNoValue = 0xFFFFFFFF;
-
     UiPlugSweep(const std::wstring& preferencesRoot, QWidget* parent, ScanJob job);
     ~UiPlugSweep() override;
 
     // Runs the event loop; returns when the dialog has closed.
     void Run(QApplication& application, bool defaultPath);
 
-    // Called from the worker thread.
-    void SetPendingText(const QString& text);
-    void SetPendingValue(std::uint32_t value) { m_pendingValue = value; }
-    void SetPendingRange(std::int32_t minimum, std::int32_t maximum);
-    void RequestShow();
-    bool IsClosed() const { return m_closed; }
+    void SetPendingText(const QString& text) override;
+    void SetPendingValue(std::uint32_t value) override { m_pendingValue = value; }
+    void SetPendingRange(std::int32_t minimum, std::int32_t maximum) override;
+    void RequestShow() override;
+    bool IsClosed() const override { return m_closed; }
 
     // The scan of the scanner process: the catalogue initialised on the
     // preferences root with its results in the effects folder, then told to

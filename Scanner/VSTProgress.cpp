@@ -1,6 +1,6 @@
 #include "Scanner/VSTProgress.h"
 
-#include "Scanner/UiPlugSweep.h"
+#include "Scanner/ScanWindow.h"
 
 void VSTProgress::SetTextAndValue(const std::wstring& text, std::int32_t value)
 {

@@ -2,14 +2,14 @@
 
 #include "Main/VLib/VProgressDisplay.h"
 
-class UiPlugSweep;
+class ScanWindow;
 
 // A progress display bound to the scanner's dialog. Only value changes that
 // the user should see reach the bar; the rest is bookkeeping.
 class VSTProgress : public VProgressDisplay
 {
 public:
-    explicit VSTProgress(UiPlugSweep* dialog) : m_dialog(dialog) {}
+    explicit VSTProgress(ScanWindow* dialog) : m_dialog(dialog) {}
 
     void SetTextAndValue(const std::wstring& text, std::int32_t value) override;
     std::int32_t Complete() override;
@@ -19,11 +19,8 @@ public:
     void SetText(const std::wstring& text) override;
     bool IsCancelled() override;
 
-    std::int32_t Value() const { return m_value; }
-    std::int32_t Maximum() const { return m_maximum; }
-
 private:
-    UiPlugSweep* m_dialog;
+    ScanWindow* m_dialog;
     std::int32_t m_value = 0;
     std::int32_t m_maximum = 0;
 };

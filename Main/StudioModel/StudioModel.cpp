@@ -21,10 +21,10 @@ std::int32_t StudioModel::Lookup(const std::map<std::int32_t, std::int32_t>& val
     return found == values.end() ? 0 : found->second;
 }
 
-std::int32_t StudioModel::TrackQuery(std::int32_t, std::int32_t query) const
+// The model keeps no tracks: every track answers as an ordinary one.
+std::int32_t StudioModel::TrackQuery(std::int32_t, std::int32_t) const
 {
-    std::lock_guard<std::mutex> lock(m_lock);
-    return Lookup(m_trackQueries, query);
+    return 0;
 }
 
 std::int32_t StudioModel::TrackSetting(std::int32_t, std::int32_t setting, std::int32_t) const
@@ -48,12 +48,6 @@ std::uint32_t StudioModel::SampleRate() const
 std::int32_t StudioModel::FrameRateCode() const
 {
     return kFrameRate25;
-}
-
-void StudioModel::SetTrackQuery(std::int32_t query, std::int32_t value)
-{
-    std::lock_guard<std::mutex> lock(m_lock);
-    m_trackQueries[query] = value;
 }
 
 void StudioModel::SetTrackSetting(std::int32_t setting, std::int32_t value)

@@ -55,7 +55,6 @@ public:
 
     // The model keeps no tracks of its own: a track setting applies to every
     // track and channel setting.
-    void SetTrackQuery(std::int32_t query, std::int32_t value);
     void SetTrackSetting(std::int32_t setting, std::int32_t value);
     void SetGlobalSetting(std::int32_t setting, std::int32_t value);
     void SetSampleRate(std::uint32_t rate);
@@ -79,7 +78,6 @@ private:
     static std::int32_t Lookup(const std::map<std::int32_t, std::int32_t>& values, std::int32_t key);
 
     mutable std::mutex m_lock;
-    std::map<std::int32_t, std::int32_t> m_trackQueries;
     std::map<std::int32_t, std::int32_t> m_trackSettings;
     std::map<std::int32_t, std::int32_t> m_globalSettings;
     std::uint32_t m_sampleRate = 48000;

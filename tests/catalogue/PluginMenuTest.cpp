@@ -91,9 +91,9 @@ TEST(PluginMenu, HiddenDisabledAndDuplicateEntriesStayOut)
     list["vst"][L"DUP"] = Entry(L"Echo Again", kDelay);
     list["vst"][L"hidden"] = Entry(L"Hidden", kDelay, 1, 2);
     list["vst"][L"broken"] = Entry(L"Broken", kDelay);
-    list["vst"][L"broken"].state = 2;
+    list["vst"][L"broken"].state = PluginListEntry::State::NotWorking;
     list["vst"][L"disabled"] = Entry(L"Disabled", kDelay, 1);
-    list["vst"][L"disabled"].state = 1;
+    list["vst"][L"disabled"].state = PluginListEntry::State::Disabled;
     list["tfd"][L"hidden"] = Entry(L"Hidden Too", kDelay, 0, 4);
     // Ids compared case-insensitively: the first of the two in id order stays.
     EXPECT_EQ(Describe(list, PluginMenuFilter()), QStringList({"Delay/", "  Echo Again = vst:DUP"}));

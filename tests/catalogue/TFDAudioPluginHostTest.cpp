@@ -113,7 +113,7 @@ TEST_F(TFDAudioPluginHostTest, ListsRegisteredPluginsUnlessOptionalAndHidden)
     EXPECT_EQ(eq.vendor, L"Thornfield Design");
     EXPECT_EQ(eq.categoryMask, kEq);
     EXPECT_EQ(eq.favourite, 1u);
-    EXPECT_EQ(list.at(L"Hidden:4").state, 1u);
+    EXPECT_EQ(list.at(L"Hidden:4").state, PluginListEntry::State::Disabled);
 
     StudioModel::Instance().SetGlobalSetting(StudioModel::kPluginVisibility,
                                              StudioModel::kShowOptionalPlugins);

@@ -47,14 +47,14 @@ TEST(PluginIsolation, ChoicesDefaultAndCrashesSurviveTheFile)
     EXPECT_TRUE(isolation.IsIsolated(kOther));
 
     PluginTypeList list;
-    list[kChosen].state = 0;
-    list[kOther].state = 1;
+    list[kChosen].state = PluginListEntry::State::Enabled;
+    list[kOther].state = PluginListEntry::State::Disabled;
     isolation.MarkCrashed(list);
-    EXPECT_EQ(list[kChosen].state, 0u);
-    EXPECT_EQ(list[kOther].state, 3u);
+    EXPECT_EQ(list[kChosen].state, PluginListEntry::State::Enabled);
+    EXPECT_EQ(list[kOther].state, PluginListEntry::State::NotWorking);
 
     // Enabled again in the catalogue: the crash is forgotten, in the file too.
-    list[kOther].state = 0;
+    list[kOther].state = PluginListEntry::State::Enabled;
     isolation.ForgetReenabled(list);
     PluginIsolation reread;
     reread.Open(effects.path());

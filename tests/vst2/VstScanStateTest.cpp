@@ -17,7 +17,7 @@ protected:
         return QDir(EffectsFolder()).entryList({QStringLiteral("*.scan")}, QDir::Files);
     }
     int ProbeEntries() const { return ReportLines().filter(QStringLiteral("# entry")).size(); }
-    static PluginListEntry Edit(const wchar_t* name, std::uint32_t state, std::uint32_t mask = 0,
+    static PluginListEntry Edit(const wchar_t* name, PluginListEntry::State state, std::uint32_t mask = 0,
                                 bool favourite = false)
     {
         PluginListEntry entry;
@@ -74,11 +74,13 @@ TEST_F(VstScanStateTest, ATouchedFileIsProbedAgainKeepingTheUsersChoices)
     Scan({plugins});
     bool rescanNeeded = false;
     EXPECT_TRUE(VSTHost::GetInstance()->ApplyCatalogueEdits(
-        {{L"Fixture Probe:1301", Edit(L"Fixture Probe [2.4]", 0, 0x80, true)}, {L"Unknown:1", Edit(L"", 1)}},
+        {{L"Fixture Probe:1301", Edit(L"Fixture Probe [2.4]", PluginListEntry::State::Enabled, 0x80, true)},
+         {L"Unknown:1", Edit(L"", PluginListEntry::State::Disabled)}},
         rescanNeeded));
     EXPECT_FALSE(rescanNeeded);
     EXPECT_FALSE(VSTHost::GetInstance()->ApplyCatalogueEdits(
-        {{L"Fixture Probe:1301", Edit(L"Fixture Probe", 0, 0x80, true)}}, rescanNeeded));
+        {{L"Fixture Probe:1301", Edit(L"Fixture Probe", PluginListEntry::State::Enabled, 0x80, true)}},
+        rescanNeeded));
 
     SetModified(plugins + "/FixtureProbe.so", kMinute.addSecs(40));
     EXPECT_FALSE(Scan({plugins})) << "a change within the minute is not seen";
@@ -152,7 +154,8 @@ TEST_F(VstScanStateTest, LeftoverMarkersBecomeCrashedEntriesUntilTheUserEnablesT
     host.LaunchScanner(false, false);
 
     bool rescanNeeded = false;
-    EXPECT_TRUE(host.ApplyCatalogueEdits({{L"Crashy", Edit(L"Crashy", 0)}}, rescanNeeded));
+    EXPECT_TRUE(host.ApplyCatalogueEdits({{L"Crashy", Edit(L"Crashy", PluginListEntry::State::Enabled)}},
+                                         rescanNeeded));
     EXPECT_TRUE(rescanNeeded);
     EXPECT_TRUE(Entry(L"Crashy")->working);
     EXPECT_TRUE(Entry(L"Crashy")->fileTime.empty());
@@ -228,8 +231,8 @@ TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentif
     PluginTypeList list = {{L"stale", PluginListEntry()}};
     ASSERT_TRUE(host.FillPluginList(list));
     ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list[L"Br"].state, 2u);
-    EXPECT_EQ(list[L"DSh"].state, 1u);
+    EXPECT_EQ(list[L"Br"].state, PluginListEntry::State::NotWorking);
+    EXPECT_EQ(list[L"DSh"].state, PluginListEntry::State::Disabled);
 
     const QString plugins = Folder("plugins");
     Copy("good/FixtureShell.so", plugins);
@@ -237,7 +240,8 @@ TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentif
     Scan({plugins});
     VSTHost& scanned = *VSTHost::GetInstance();
     bool rescanNeeded = false;
-    scanned.ApplyCatalogueEdits({{L"Fixture Effect:1001", Edit(L"Fixture Effect", 1)}}, rescanNeeded);
+    scanned.ApplyCatalogueEdits(
+        {{L"Fixture Effect:1001", Edit(L"Fixture Effect", PluginListEntry::State::Disabled)}}, rescanNeeded);
     EXPECT_TRUE(scanned.KnowsPlugin(L"Fixture Effect:1001"));
     EXPECT_EQ(scanned.LoadPlugin(L"Fixture Effect:1001", 0, PluginPlacement()), nullptr) << "disabled";
     EXPECT_EQ(scanned.LoadPlugin(L"Nothing:1", 0, PluginPlacement()), nullptr);

@@ -163,8 +163,8 @@ TEST_F(VST3HostTest, AModuleThatCrashedStaysDisabledUntilTheUserEnablesIt)
     {
         const std::unique_ptr<VST3Host> host = setup.Host({folder});
         PluginTypeList edits = Listed(*host);
-        EXPECT_EQ(edits.at(L"TwoEffects").state, 2u) << "not working";
-        edits.at(L"TwoEffects").state = 0;
+        EXPECT_EQ(edits.at(L"TwoEffects").state, PluginListEntry::State::NotWorking) << "not working";
+        edits.at(L"TwoEffects").state = PluginListEntry::State::Enabled;
         edits.at(L"TwoEffects").name = L"Renamed";
         bool rescan = false;
         EXPECT_TRUE(host->ApplyCatalogueEdits(edits, rescan));
@@ -302,12 +302,12 @@ TEST_F(VST3HostTest, CatalogueSeesStatesWidthsAndItsOwnEdits)
     PluginTypeList list = Listed(*host);
     const std::wstring delay = QString::fromStdString(kDelayId).toStdWString();
     const std::wstring splitter = QString::fromStdString(kSplitterId).toStdWString();
-    EXPECT_EQ(list.at(L"Garbage").state, 2u);
-    EXPECT_EQ(list.at(delay).state, 0u);
+    EXPECT_EQ(list.at(L"Garbage").state, PluginListEntry::State::NotWorking);
+    EXPECT_EQ(list.at(delay).state, PluginListEntry::State::Enabled);
     EXPECT_EQ(list.at(delay).vendor, L"PlugSweep Fixtures");
     EXPECT_EQ(list.at(splitter).width, 2) << "the outputs";
 
-    list.at(delay).state = 1;
+    list.at(delay).state = PluginListEntry::State::Disabled;
     bool rescan = false;
     EXPECT_TRUE(host->ApplyCatalogueEdits(list, rescan));
     EXPECT_FALSE(rescan);
@@ -323,7 +323,7 @@ TEST_F(VST3HostTest, CatalogueSeesStatesWidthsAndItsOwnEdits)
     host->SetMetadataWidth(splitter, 6);
     PluginTypeList again;
     host->FillPluginList(again);
-    EXPECT_EQ(again.at(delay).state, 1u);
+    EXPECT_EQ(again.at(delay).state, PluginListEntry::State::Disabled);
     EXPECT_EQ(again.at(splitter).width, 6);
     EXPECT_EQ(Entries(setup.Configuration()).at(kDelayId).at("Enabled"), "0");
 }

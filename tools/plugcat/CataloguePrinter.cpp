@@ -50,11 +50,11 @@ QString FormatRows(const std::vector<Row>& rows)
 }
 } // namespace
 
-QString CataloguePrinter::StateText(std::uint32_t state)
+QString CataloguePrinter::StateText(PluginListEntry::State state)
 {
-    if (state & 2)
+    if (state == PluginListEntry::State::NotWorking)
         return QStringLiteral("not working");
-    return state == 1 ? QStringLiteral("disabled") : QStringLiteral("enabled");
+    return state == PluginListEntry::State::Disabled ? QStringLiteral("disabled") : QStringLiteral("enabled");
 }
 
 QString CataloguePrinter::CategoryText(std::uint32_t runtimeMask)

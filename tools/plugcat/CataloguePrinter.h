@@ -17,7 +17,7 @@ public:
     // Submenus as "Title/" with their contents indented beneath; actions as
     // their text and, in brackets, the identifier they load.
     static QString MenuTree(const QMenu& menu);
-    static QString StateText(std::uint32_t state);
+    static QString StateText(PluginListEntry::State state);
     static QString CategoryText(std::uint32_t runtimeMask);
 
 private:

@@ -316,7 +316,7 @@ int Plugcat::SetEnabled(bool enabled)
         return kExitFailure;
     PluginList edits;
     PluginTypeList& list = edits[plugin.typeKey] = AudioPluginHost::GetPluginList()[plugin.typeKey];
-    list[plugin.id].state = enabled ? 0 : 1;
+    list[plugin.id].state = enabled ? PluginListEntry::State::Enabled : PluginListEntry::State::Disabled;
     m_host->ApplyPluginListEdits(edits);
     m_out << (enabled ? "Enabled " : "Disabled ") << QString::fromStdString(plugin.typeKey) << ':'
           << QString::fromStdWString(plugin.id) << '\n';
@@ -348,9 +348,9 @@ int Plugcat::Load()
     const QString name =
         QString::fromStdString(found.typeKey) + QLatin1Char(':') + QString::fromStdWString(found.id);
     const PluginListEntry& entry = AudioPluginHost::GetPluginList()[found.typeKey][found.id];
-    if (entry.state & 2)
+    if (entry.state == PluginListEntry::State::NotWorking)
         return Fail(QStringLiteral("%1 is not working: it crashed or hung the scanner").arg(name));
-    if (entry.state & 1)
+    if (entry.state == PluginListEntry::State::Disabled)
         return Fail(QStringLiteral("%1 is disabled; 'plugcat enable %1' turns it on").arg(name));
 
     LoadAudio audio(m_options);

@@ -62,6 +62,8 @@ public:
     virtual void Idle() {}
 
     // Known misbehaviour of particular plug-ins, recognised by name or vendor.
+    // The engine's mixer asks these before it treats a plug-in; the scanner
+    // and plugcat never do, but they are part of every plug-in's interface.
     bool IsNotSurroundZone() const;
     bool IsReaPlugsOrFlux() const;
     bool IsIZotopeOrWaves() const;

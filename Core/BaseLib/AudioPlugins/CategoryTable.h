@@ -53,7 +53,6 @@ public:
     const std::vector<std::string>& NameList() const { return m_names; }
     const std::map<std::wstring, CategoryInfo>& KeyMap() const { return m_keys; }
     int InstrumentBit() const { return m_instrumentBit; }
-    int AmbisonicsBit() const { return m_ambisonicsBit; }
 
 private:
     CategoryTable();

@@ -406,7 +406,7 @@ void PluginHost::ReportIsolatedCrash(const std::wstring& identifier)
     const auto entry = vst.find(id);
     if (entry == vst.end())
         return;
-    entry->second.state = 1;
+    entry->second.state = PluginListEntry::State::Disabled;
     ApplyPluginListEdits(edits);
     m_isolation.SetCrashed(id, true);
     m_isolation.Save();

@@ -14,8 +14,16 @@ struct PluginListEntry
 
     std::wstring name;
     std::wstring vendor;
-    // 0 enabled, 1 disabled, bit value 2: not working (hidden).
-    std::uint32_t state = 0;
+    // Whether the catalogue offers the plug-in. One that is not working
+    // crashed, hung or failed to load, and no menu shows it.
+    enum class State : std::uint32_t
+    {
+        Enabled = 0,
+        Disabled = 1,
+        NotWorking = 2,
+    };
+
+    State state = State::Enabled;
     // Runtime category mask; 0 means no category.
     std::uint32_t categoryMask = 0;
     // Channel width; below 1 means any.

@@ -31,7 +31,7 @@ void PluginMenuData::Rebuild(PluginList& list)
 void PluginMenuData::Add(int typeIndex, const std::wstring& id, const PluginListEntry& entry)
 {
     // A disabled plug-in stays out of the menus unless it is hidden anyway.
-    if (entry.state == 1 && !(entry.flags & PluginListEntry::kHidden))
+    if (entry.state == PluginListEntry::State::Disabled && !(entry.flags & PluginListEntry::kHidden))
         return;
     if (entry.favourite)
         m_favourites[typeIndex].push_back({id, entry});

@@ -24,7 +24,7 @@ bool PluginMenuFilter::Shows(const PluginListEntry& entry) const
     // Plug-ins that only work up to 48000 Hz.
     if ((entry.flags & PluginListEntry::kHiddenAbove48k) && sampleRate > 48000)
         return false;
-    if (entry.state & 2)
+    if (entry.state == PluginListEntry::State::NotWorking)
         return false;
     return !widthFiltering || entry.IsWidthCompatible(channelFormat, channels);
 }

@@ -60,7 +60,8 @@ bool TFDAudioPluginHost::FillPluginList(PluginTypeList& list)
         PluginListEntry& entry = list[id];
         entry.name = plugin.name;
         entry.vendor = L"Thornfield Design";
-        entry.state = (plugin.flags & TFDRegisteredPlugin::kHidden) ? 1 : 0;
+        entry.state = (plugin.flags & TFDRegisteredPlugin::kHidden) ? PluginListEntry::State::Disabled
+                                                                    : PluginListEntry::State::Enabled;
         entry.categoryMask = plugin.categoryMask;
         entry.width = std::int32_t(plugin.width);
         entry.favourite = plugin.favourite;

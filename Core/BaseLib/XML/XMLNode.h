@@ -25,6 +25,7 @@ public:
     // name nor an allocation.
     XMLNode Child(const char* name) const { return XMLNode(m_node.child(name)); }
     // By XPath relative to this node; a plain name selects child elements.
+    // The readers here need only plain names; these serve paths that do not.
     std::unique_ptr<XMLNode> SelectChild(const std::wstring& xpath) const;
     bool HasSelectedChild(const std::wstring& xpath) const;
     std::unique_ptr<XMLNodes> GetChildren(const std::wstring& xpath) const;

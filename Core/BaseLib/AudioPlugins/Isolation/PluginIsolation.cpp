@@ -96,7 +96,7 @@ void PluginIsolation::MarkCrashed(PluginTypeList& list) const
     {
         const auto entry = list.find(id);
         if (entry != list.end())
-            entry->second.state |= 2;
+            entry->second.state = PluginListEntry::State::NotWorking;
     }
 }
 
@@ -104,7 +104,7 @@ void PluginIsolation::ForgetReenabled(const PluginTypeList& list)
 {
     bool forgotten = false;
     for (const auto& [id, entry] : list)
-        if (entry.state == 0)
+        if (entry.state == PluginListEntry::State::Enabled)
             forgotten = m_crashed.erase(id) != 0 || forgotten;
     if (forgotten)
         Save();

@@ -16,7 +16,6 @@ public:
     VSTDelayLines(std::int32_t inputs, std::int32_t latency);
 
     std::int32_t Channels() const { return std::int32_t(m_lines.size()); }
-    std::uint32_t Length() const { return m_length; }
     // The latency the lines were made for, before the cut.
     std::int32_t Latency() const { return m_latency; }
     void Clear();

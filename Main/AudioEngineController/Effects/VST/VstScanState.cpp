@@ -50,7 +50,7 @@ float WaveShellVersion(const std::wstring& path)
 bool ApplyEdit(VstEffectRecord& record, const PluginListEntry& edit, bool& rescanNeeded)
 {
     const VstEffectRecord before = record;
-    const bool enable = edit.state == 0;
+    const bool enable = edit.state == PluginListEntry::State::Enabled;
     if (enable && !record.enabled)
     {
         // Probed again by the next scan, which decides whether it still crashes.
@@ -70,7 +70,9 @@ PluginListEntry ListEntryOf(const VstEffectRecord& record)
     PluginListEntry entry;
     entry.name = record.name;
     entry.vendor = record.vendor;
-    entry.state = !record.working ? 2 : record.enabled ? 0 : 1;
+    entry.state = !record.working  ? PluginListEntry::State::NotWorking
+                  : record.enabled ? PluginListEntry::State::Enabled
+                                   : PluginListEntry::State::Disabled;
     entry.categoryMask = record.categoryMask;
     entry.width = record.width;
     entry.favourite = record.favourite ? 1 : 0;

@@ -494,7 +494,9 @@ void VST3ScanState::FillPluginList(PluginTypeList& list,
         PluginListEntry& entry = list[id];
         entry.name = record.name;
         entry.vendor = QString::fromStdString(record.vendor).toStdWString();
-        entry.state = !record.working ? 2 : record.enabled ? 0 : 1;
+        entry.state = !record.working  ? PluginListEntry::State::NotWorking
+                      : record.enabled ? PluginListEntry::State::Enabled
+                                       : PluginListEntry::State::Disabled;
         entry.categoryMask = record.categoryMask;
         const auto width = widths.find(id);
         entry.width = width != widths.end() ? width->second : record.outputs;
@@ -513,7 +515,7 @@ bool VST3ScanState::ApplyCatalogueEdits(const PluginTypeList& edits, bool& resca
             continue;
         VST3EffectRecord& record = result.record;
         const VST3EffectRecord before = record;
-        const bool enable = edit->second.state == 0;
+        const bool enable = edit->second.state == PluginListEntry::State::Enabled;
         if (record.enabled != enable)
         {
             record.enabled = enable;
