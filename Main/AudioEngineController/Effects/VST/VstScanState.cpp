@@ -462,34 +462,29 @@ bool VstScanState::AddSubPlugin(VSTPlugin& shell, VstEffectRecord& record)
 // that a newer version of a shell file replaces an older one.
 bool VstScanState::Add(const VstEffectRecord& record)
 {
-    const auto existing = m_active.find(record.id);
-    if (existing != m_active.end())
+    auto place = m_active.lower_bound(record.id);
+    if (place != m_active.end() && place->first == record.id)
     {
-        if (record.path.find(kWaveShell) != std::wstring::npos)
-            ApplyWaveShellRule(existing, record);
-        if (m_active.count(record.id) != 0)
+        if (record.path.find(kWaveShell) == std::wstring::npos || !ApplyWaveShellRule(place, record))
             return false;
+        place = m_active.lower_bound(record.id);
     }
-    if (m_namesInUse.count(record.name) == 0)
-    {
-        m_active.emplace(record.id, record);
-        m_namesInUse.insert(record.name);
-        return true;
-    }
+    const auto entry = m_active.emplace_hint(place, record.id, record);
     // Two plug-ins that call themselves alike are told apart by their files.
-    VstEffectRecord renamed = record;
-    renamed.name = NameFromPath(QString::fromStdWString(record.path), QString::fromStdWString(record.name))
-                       .toStdWString();
-    m_active.emplace(record.id, renamed);
+    if (!m_namesInUse.insert(record.name).second)
+        entry->second.name =
+            NameFromPath(QString::fromStdWString(record.path), QString::fromStdWString(record.name)).toStdWString();
     return true;
 }
 
-void VstScanState::ApplyWaveShellRule(VstActiveList::iterator existing, const VstEffectRecord& record)
+// True when the existing entry gave way to the newer shell.
+bool VstScanState::ApplyWaveShellRule(VstActiveList::iterator existing, const VstEffectRecord& record)
 {
     if (WaveShellVersion(existing->second.path) >= WaveShellVersion(record.path))
-        return;
+        return false;
     m_namesInUse.erase(existing->second.name);
     m_active.erase(existing);
+    return true;
 }
 
 bool VstScanState::FillPluginList(PluginTypeList& list) const

@@ -76,7 +76,7 @@ private:
     bool AddSubPlugin(VSTPlugin& shell, VstEffectRecord& record);
     const VstEffectRecord* KnownSubPlugin(const QString& fileName, std::uint32_t subId) const;
     bool Add(const VstEffectRecord& record);
-    void ApplyWaveShellRule(VstActiveList::iterator existing, const VstEffectRecord& record);
+    bool ApplyWaveShellRule(VstActiveList::iterator existing, const VstEffectRecord& record);
     bool Cancelled(const VRef<VProgressDisplay>& progress) const;
     bool WriteConfiguration();
     void ClearActive();
