@@ -16,7 +16,6 @@ namespace Platform
 {
 // Installs the translator for the calling thread (idempotent).
 void InstallFaultTranslator();
-bool FaultTranslatorInstalled();
 
 // Runs fn(context) under the guard; throws std::runtime_error on a fault.
 void RunGuarded(void (*fn)(void*), void* context);
@@ -35,10 +34,13 @@ template <class F> auto GuardedCall(F&& f) -> decltype(f())
             std::remove_reference_t<F>* f;
             std::optional<Result> result;
         } call{&f, std::nullopt};
-        RunGuarded([](void* c) {
-            auto* call = static_cast<Call*>(c);
-            call->result.emplace((*call->f)());
-        }, &call);
+        RunGuarded(
+            [](void* c)
+            {
+                auto* call = static_cast<Call*>(c);
+                call->result.emplace((*call->f)());
+            },
+            &call);
         return std::move(*call.result);
     }
 }

@@ -21,7 +21,6 @@ public:
     bool Attach(int descriptor, std::size_t bytes);
 
     void* Data() const { return m_data; }
-    std::size_t Size() const { return m_size; }
     // -1 when nothing is mapped.
     int Descriptor() const { return m_descriptor; }
 

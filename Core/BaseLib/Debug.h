@@ -15,6 +15,8 @@ struct DebugSettings
     static std::int32_t sinkLevel;
 };
 
+// The host application traces through all three forms; the scanner and the
+// wrappers use the narrow one.
 void DebugOut(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void DebugOut(const wchar_t* format, ...);
 void DebugOutNamed(const char* name, const char* format, ...) __attribute__((format(printf, 2, 3)));

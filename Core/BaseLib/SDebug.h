@@ -15,6 +15,7 @@ public:
            std::uint32_t firstValue = 0, std::uint32_t secondValue = 0, std::uint8_t smallValue = 0);
 
     void Debug(const char* format, ...) __attribute__((format(printf, 2, 3)));
+    // The wide form serves the host application's callers that trace wide text.
     void Debug(const wchar_t* format, ...);
     void Debug(std::int32_t level, const char* format, ...) __attribute__((format(printf, 3, 4)));
 

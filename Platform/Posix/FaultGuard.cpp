@@ -116,7 +116,9 @@ void OnFault(int signal, siginfo_t* info, void*)
 
 void InstallHandlers()
 {
-    struct sigaction action{};
+    struct sigaction action
+    {
+    };
     action.sa_sigaction = OnFault;
     action.sa_flags = SA_SIGINFO | SA_ONSTACK | SA_NODEFER;
     sigemptyset(&action.sa_mask);
@@ -142,11 +144,6 @@ void InstallFaultTranslator()
         return;
     t_alternateStack.Install();
     t_installed = true;
-}
-
-bool FaultTranslatorInstalled()
-{
-    return t_installed;
 }
 
 void RunGuarded(void (*fn)(void*), void* context)

@@ -58,10 +58,9 @@ TEST_F(XMLDocumentTest, NumbersAndTextsReadLeniently)
 
 TEST_F(XMLDocumentTest, UnsignedDecimalsBeyond31BitsKeepTheirBits)
 {
-    document.Load(Write("<R><ID>4000000000</ID><Big>18446744073709551615</Big></R>").c_str());
+    document.Load(Write("<R><ID>4000000000</ID></R>").c_str());
     const auto root = document.GetChild(L"R");
     EXPECT_EQ(std::uint32_t(root->GetChild(L"ID")->GetInt()), 4000000000u);
-    EXPECT_EQ(root->GetChild(L"Big")->GetUInt64(), 18446744073709551615u);
 }
 
 TEST_F(XMLDocumentTest, AttributesMissingAreEmptyOrRaise)

@@ -62,8 +62,9 @@ public:
     virtual void Idle() {}
 
     // Known misbehaviour of particular plug-ins, recognised by name or vendor.
-    // The engine's mixer asks these before it treats a plug-in; the scanner
-    // and plugcat never do, but they are part of every plug-in's interface.
+    // They belong to the interface the host application's engine drives
+    // plug-ins through; of the scanner and plugcat only the wrappers ask one,
+    // RestartsOnPositionJump.
     bool IsNotSurroundZone() const;
     bool IsReaPlugsOrFlux() const;
     bool IsIZotopeOrWaves() const;
@@ -80,6 +81,8 @@ public:
     virtual bool Refresh() { return false; }
     virtual bool SetBypassed(bool) { return false; }
     virtual bool IsBypassed() const { return false; }
+    // The wrappers restore the flag from a preset and report it with the
+    // editor rectangle; the host application's engine reads it here.
     void SetBypassLike(bool on) { m_bypassLike = on; }
     bool IsBypassLike() const { return m_bypassLike; }
     bool GetOffset(bool& enabled, std::int32_t& value) const;

@@ -115,8 +115,3 @@ double XMLNode::GetDouble() const
 {
     return XMLText::ToDouble(RawText());
 }
-
-std::uint64_t XMLNode::GetUInt64() const
-{
-    return XMLText::ToUInt64(RawText());
-}

@@ -40,7 +40,6 @@ public:
     std::string GetUtf8Text() const;
     std::int32_t GetInt() const;
     double GetDouble() const;
-    std::uint64_t GetUInt64() const;
 
 private:
     const char* RawText() const;

@@ -38,11 +38,6 @@ double ToDouble(const char* text)
     return ParseNumber<double>(text);
 }
 
-std::uint64_t ToUInt64(const char* text)
-{
-    return ParseNumber<std::uint64_t>(text);
-}
-
 QByteArray Escape(const std::string& utf8)
 {
     QByteArray out;

@@ -14,7 +14,6 @@ namespace XMLText
 // written in decimal reads back unchanged.
 std::int32_t ToInt32(const char* text);
 double ToDouble(const char* text);
-std::uint64_t ToUInt64(const char* text);
 
 // Character data in UTF-8 with "&" and "<" escaped.
 QByteArray Escape(const QString& text);

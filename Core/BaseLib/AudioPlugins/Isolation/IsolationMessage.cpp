@@ -32,12 +32,6 @@ IsolationMessage& IsolationMessage::PutFloat(float value)
     return *this;
 }
 
-IsolationMessage& IsolationMessage::PutDouble(double value)
-{
-    m_bytes.append(reinterpret_cast<const char*>(&value), sizeof value);
-    return *this;
-}
-
 IsolationMessage& IsolationMessage::PutBytes(const QByteArray& bytes)
 {
     PutU32(std::uint32_t(bytes.size()));
@@ -80,11 +74,6 @@ std::uint64_t IsolationMessage::TakeU64()
 float IsolationMessage::TakeFloat()
 {
     return Decode<float>(Take(sizeof(float)));
-}
-
-double IsolationMessage::TakeDouble()
-{
-    return Decode<double>(Take(sizeof(double)));
 }
 
 QByteArray IsolationMessage::TakeBytes()

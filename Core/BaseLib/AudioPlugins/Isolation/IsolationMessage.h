@@ -22,7 +22,6 @@ public:
     IsolationMessage& PutI32(std::int32_t value) { return PutU32(std::uint32_t(value)); }
     IsolationMessage& PutU64(std::uint64_t value);
     IsolationMessage& PutFloat(float value);
-    IsolationMessage& PutDouble(double value);
     IsolationMessage& PutBytes(const QByteArray& bytes);
     IsolationMessage& PutText(const std::wstring& text);
     IsolationMessage& PutNarrow(const std::string& text);
@@ -31,7 +30,6 @@ public:
     std::int32_t TakeI32() { return std::int32_t(TakeU32()); }
     std::uint64_t TakeU64();
     float TakeFloat();
-    double TakeDouble();
     bool TakeBool() { return TakeU32() != 0; }
     QByteArray TakeBytes();
     std::wstring TakeText();
