@@ -16,4 +16,10 @@ void* LibrarySymbol(LibraryHandle library, const char* name);
 void CloseLibrary(LibraryHandle library);
 // The file the loader actually mapped for this handle; empty when unknown.
 std::string LibraryFileName(LibraryHandle library);
+
+// How this platform names and places plug-in libraries: the suffix of a
+// library file (".so"), and the folder inside a plug-in bundle that holds the
+// library built for this system and processor ("Contents/x86_64-linux").
+const char* LibrarySuffix();
+const char* BundleLibraryFolder();
 } // namespace Platform

@@ -7,14 +7,15 @@
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FaultGuard.h"
+#include "Platform/Library.h"
 #include "bench/ProcessTiming.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdio>
-#include <dlfcn.h>
 #include <iostream>
 #include <thread>
 #include <vector>
@@ -38,10 +39,11 @@ class DirectPlugin
 {
 public:
     explicit DirectPlugin(const QString& path)
-        : m_library(dlopen(path.toLocal8Bit().constData(), RTLD_NOW | RTLD_LOCAL))
+        : m_library(Platform::OpenLibrary(QFile::encodeName(path).toStdString()))
     {
-        void* symbol = dlsym(m_library, "VSTPluginMain");
-        auto entry = reinterpret_cast<VstPluginMainProc>(symbol ? symbol : dlsym(m_library, "main"));
+        void* symbol = Platform::LibrarySymbol(m_library, "VSTPluginMain");
+        auto entry =
+            reinterpret_cast<VstPluginMainProc>(symbol ? symbol : Platform::LibrarySymbol(m_library, "main"));
         m_effect = entry(SilentHost);
         Dispatch(effOpen, 0, 0.0f);
         Dispatch(effSetSampleRate, 0, kRate);
@@ -54,7 +56,7 @@ public:
         Dispatch(effStopProcess, 0, 0.0f);
         Dispatch(effMainsChanged, 0, 0.0f);
         Dispatch(effClose, 0, 0.0f);
-        dlclose(m_library);
+        Platform::CloseLibrary(m_library);
     }
     int Channels() const { return std::max(m_effect->numInputs, m_effect->numOutputs); }
     void Process(float** inputs, float** outputs)

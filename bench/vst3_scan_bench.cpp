@@ -9,6 +9,7 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Ptr.h"
 #include "Platform/FaultGuard.h"
+#include "Platform/Library.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -18,7 +19,6 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
-#include <dlfcn.h>
 #include <vector>
 
 namespace
@@ -35,7 +35,7 @@ double MillisecondsSince(Clock::time_point start)
 
 QString LibraryOf(const QString& bundle, const QString& name)
 {
-    return bundle + "/Contents/x86_64-linux/" + name + ".so";
+    return bundle + '/' + Platform::BundleLibraryFolder() + '/' + name + Platform::LibrarySuffix();
 }
 
 // Renamed copies of the bench module: each names its one class after itself.
@@ -59,10 +59,10 @@ QStringList MakeModules(const QString& folder)
 // share of a scan.
 void DescribeDirectly(const QString& library)
 {
-    void* handle = dlopen(QFile::encodeName(library).constData(), RTLD_NOW | RTLD_LOCAL);
-    reinterpret_cast<vst3::ModuleEntryFunc>(dlsym(handle, vst3::kModuleEntryName))(handle);
-    VST3Ptr<vst3::IPluginFactory> factory(
-        reinterpret_cast<vst3::GetFactoryProc>(dlsym(handle, vst3::kGetPluginFactoryName))());
+    Platform::LibraryHandle handle = Platform::OpenLibrary(QFile::encodeName(library).toStdString());
+    reinterpret_cast<vst3::ModuleEntryFunc>(Platform::LibrarySymbol(handle, vst3::kModuleEntryName))(handle);
+    VST3Ptr<vst3::IPluginFactory> factory(reinterpret_cast<vst3::GetFactoryProc>(
+        Platform::LibrarySymbol(handle, vst3::kGetPluginFactoryName))());
     vst3::PFactoryInfo factoryInfo{};
     factory->getFactoryInfo(&factoryInfo);
     void* obj = nullptr;
@@ -88,8 +88,8 @@ void DescribeDirectly(const QString& library)
     component->terminate();
     component.Reset();
     factory.Reset();
-    reinterpret_cast<vst3::ModuleExitFunc>(dlsym(handle, vst3::kModuleExitName))();
-    dlclose(handle);
+    reinterpret_cast<vst3::ModuleExitFunc>(Platform::LibrarySymbol(handle, vst3::kModuleExitName))();
+    Platform::CloseLibrary(handle);
 }
 
 double DescribeAllDirectly(const QStringList& libraries)

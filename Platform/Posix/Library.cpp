@@ -48,4 +48,19 @@ std::string LibraryFileName(LibraryHandle library)
         return info.dli_fname;
     return map->l_name ? map->l_name : "";
 }
+const char* LibrarySuffix()
+{
+    return ".so";
+}
+
+const char* BundleLibraryFolder()
+{
+#if defined(__aarch64__)
+    return "Contents/aarch64-linux";
+#elif defined(__i386__)
+    return "Contents/i386-linux";
+#else
+    return "Contents/x86_64-linux";
+#endif
+}
 } // namespace Platform

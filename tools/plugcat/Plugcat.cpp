@@ -12,12 +12,12 @@
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/ProcessUsage.h"
 #include "Platform/StandardStreams.h"
+#include "Platform/StopRequests.h"
 #include "tools/plugcat/CataloguePrinter.h"
 #include "tools/plugcat/LoadAudio.h"
 #include "tools/plugcat/LoadReport.h"
 #include "tools/plugcat/PluginRunner.h"
 #include "tools/plugcat/PresetFile.h"
-#include "tools/plugcat/ScanInterrupt.h"
 #include "tools/plugcat/ScanProgress.h"
 #include "tools/plugcat/ScanSummary.h"
 
@@ -26,7 +26,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QThread>
-#include <csignal>
 #include <cstdio>
 #include <vector>
 
@@ -117,16 +116,16 @@ bool Plugcat::WaitForLock(const QString& root, int waitedMs)
         m_err << "plugcat: waiting for another scan or edit of " << root << " to finish\n";
         m_err.flush();
     }
-    return !ScanInterrupt::Received();
+    return !Platform::StopRequests::Received();
 }
 
-// The shell's convention for a program ended by a signal.
-int Plugcat::Interrupted(int signal)
+// Ends with the code the shell gives a program that the request ended.
+int Plugcat::Interrupted(int request)
 {
-    m_err << "plugcat: scan interrupted by " << (signal == SIGINT ? "SIGINT" : "SIGTERM")
+    m_err << "plugcat: scan interrupted by " << Platform::StopRequests::Name(request)
           << "; what it found so far is kept, and the next scan goes on from there\n";
     m_err.flush();
-    return 128 + signal;
+    return Platform::StopRequests::ExitCode(request);
 }
 
 bool Plugcat::LoadCatalogue(bool holdLock)
@@ -151,7 +150,7 @@ int Plugcat::Scan()
         return Fail(QStringLiteral("the scanner %1 is missing; it must lie beside plugcat").arg(scanner));
     if (!CheckFolders(m_options.arguments))
         return kExitFailure;
-    const ScanInterrupt interrupt;
+    const Platform::StopRequests stopRequests;
     if (!OpenCatalogue(folders))
         return kExitFailure;
     m_host->SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
@@ -161,19 +160,19 @@ int Plugcat::Scan()
           << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
     const ScanSummary summary(m_host->EffectsFolder());
     if (!m_host->LaunchScanner(true, false))
-        return Interrupted(ScanInterrupt::Received());
+        return Interrupted(Platform::StopRequests::Received());
     ScanProgress progress(m_host->ScanMarkerFolders(), folders, m_err, Platform::TerminalColumns(stderr));
     while (m_host->IsScannerRunning())
     {
-        if (ScanInterrupt::Received())
+        if (Platform::StopRequests::Received())
             m_host->InterruptScan();
         progress.Update(m_host->ScannerRuns());
         QThread::msleep(kProgressIntervalMs);
     }
     progress.Update(m_host->ScannerRuns());
     progress.Finish();
-    if (const int signal = ScanInterrupt::Received())
-        return Interrupted(signal);
+    if (const int request = Platform::StopRequests::Received())
+        return Interrupted(request);
     if (m_host->ScannerRuns() == 0)
         return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
     if (const std::optional<ScannerWorker::Failure> failure = m_host->ScannerFailure())

@@ -40,7 +40,7 @@ private:
     // The catalogue's wait for another process that scans or edits the same
     // preferences folder; false gives up.
     bool WaitForLock(const QString& root, int waitedMs);
-    int Interrupted(int signal);
+    int Interrupted(int request);
     // Opens the catalogue with the results of the last scan, keeping the
     // folders of its request. With holdLock no other process scans or edits
     // the folder until plugcat ends, so that an edit never meets a scan.

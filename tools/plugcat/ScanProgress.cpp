@@ -3,6 +3,7 @@
 #include "Core/BaseLib/FolderListing.h"
 #include "Core/BaseLib/XML/XMLDocument.h"
 #include "Core/BaseLib/XML/XMLException.h"
+#include "Platform/Library.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -28,7 +29,8 @@ ScanProgress::ScanProgress(QStringList markerFolders, const QStringList& folders
 // was given.
 void ScanProgress::ListCandidates(const QStringList& folders)
 {
-    for (const QString& pattern : {QStringLiteral("*.vst3"), QStringLiteral("*.so")})
+    for (const QString& pattern :
+         {QStringLiteral("*.vst3"), QLatin1Char('*') + QLatin1String(Platform::LibrarySuffix())})
     {
         FolderListing listing(kBundleSuffix);
         for (const QString& folder : folders)

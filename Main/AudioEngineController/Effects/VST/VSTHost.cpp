@@ -7,11 +7,13 @@
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FaultGuard.h"
+#include "Platform/FileSystem.h"
+
+#include <QFile>
 
 #include <algorithm>
 #include <chrono>
 #include <map>
-#include <sys/stat.h>
 
 namespace
 {
@@ -52,16 +54,6 @@ std::int32_t EngineFrameRateCode(std::int32_t studioModelRate)
     default:
         return 0;
     }
-}
-
-std::int64_t ModificationTime(const std::wstring& path)
-{
-    struct stat status
-    {
-    };
-    if (stat(QString::fromStdWString(path).toLocal8Bit().constData(), &status) != 0)
-        return 0;
-    return std::int64_t(status.st_mtime);
 }
 } // namespace
 
@@ -142,7 +134,8 @@ bool VSTHost::ConfigurationChanged()
 {
     if (!m_scanState)
         return false;
-    const std::int64_t time = ModificationTime(m_scanState->ConfigurationPath().toStdWString());
+    const std::int64_t time =
+        Platform::ModificationSeconds(QFile::encodeName(m_scanState->ConfigurationPath()).toStdString());
     if (time == m_configurationTime)
         return false;
     m_configurationTime = time;

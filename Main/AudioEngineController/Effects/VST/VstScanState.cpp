@@ -12,6 +12,7 @@
 #include "Main/AudioEngineController/Effects/VST/VSTPlugin.h"
 #include "Main/AudioEngineController/Effects/VST/VstCrashMarker.h"
 #include "Main/VLib/VUI.h"
+#include "Platform/Library.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -21,7 +22,7 @@
 
 namespace
 {
-const QString kPluginPattern = QStringLiteral("*.so");
+const QString kPluginPattern = QLatin1Char('*') + QLatin1String(Platform::LibrarySuffix());
 const QString kMarkerPattern = QStringLiteral("*.scan");
 // Names this format's place in a scan that carries on after a memory stop.
 const QString kFormat = QStringLiteral("vst2");
@@ -473,7 +474,8 @@ bool VstScanState::Add(const VstEffectRecord& record)
     // Two plug-ins that call themselves alike are told apart by their files.
     if (!m_namesInUse.insert(record.name).second)
         entry->second.name =
-            NameFromPath(QString::fromStdWString(record.path), QString::fromStdWString(record.name)).toStdWString();
+            NameFromPath(QString::fromStdWString(record.path), QString::fromStdWString(record.name))
+                .toStdWString();
     return true;
 }
 

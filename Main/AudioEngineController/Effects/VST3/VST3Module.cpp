@@ -3,6 +3,7 @@
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/FileUtilities.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Factory.h"
+#include "Platform/Library.h"
 
 #include <QFileInfo>
 
@@ -10,8 +11,8 @@ namespace
 {
 QString BundleLibrary(const QString& bundle)
 {
-    return bundle + QStringLiteral("/Contents/x86_64-linux/") + QFileInfo(bundle).completeBaseName() +
-           QStringLiteral(".so");
+    return bundle + QLatin1Char('/') + QLatin1String(Platform::BundleLibraryFolder()) + QLatin1Char('/') +
+           QFileInfo(bundle).completeBaseName() + QLatin1String(Platform::LibrarySuffix());
 }
 
 } // namespace

@@ -1,7 +1,9 @@
-#include "tools/plugcat/ScanInterrupt.h"
+#include "Platform/StopRequests.h"
 
 #include <csignal>
 
+namespace Platform
+{
 namespace
 {
 volatile std::sig_atomic_t g_received = 0;
@@ -12,19 +14,30 @@ void OnSignal(int signal)
 }
 } // namespace
 
-ScanInterrupt::ScanInterrupt()
+StopRequests::StopRequests()
     : m_previousInterrupt(std::signal(SIGINT, OnSignal)), m_previousTerminate(std::signal(SIGTERM, OnSignal))
 {
     g_received = 0;
 }
 
-ScanInterrupt::~ScanInterrupt()
+StopRequests::~StopRequests()
 {
     std::signal(SIGINT, m_previousInterrupt);
     std::signal(SIGTERM, m_previousTerminate);
 }
 
-int ScanInterrupt::Received()
+int StopRequests::Received()
 {
     return g_received;
 }
+
+const char* StopRequests::Name(int request)
+{
+    return request == SIGINT ? "SIGINT" : "SIGTERM";
+}
+
+int StopRequests::ExitCode(int request)
+{
+    return 128 + request;
+}
+} // namespace Platform
