@@ -33,7 +33,7 @@ protected:
     void TearDown() override
     {
         m_host->Shutdown();
-        m_host->SetScannerPath({});
+        m_host->Scanner().SetPath({});
         AudioPluginHost::GetPluginList().clear();
         AudioPluginHost::SetCurrent(nullptr);
     }
@@ -213,7 +213,7 @@ TEST_F(PluginHostTest, LaunchScannerInProcessWritesTheRequestAndReports)
     Start();
     ScopedUI ui;
     // A scanner that would leave a trace, to show that none is started.
-    m_host->SetScannerPath(QStringLiteral(TEST_SCANNER));
+    m_host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
     EXPECT_TRUE(m_host->LaunchScanner(true, true));
     EXPECT_FALSE(m_host->IsScannerRunning());
     EXPECT_TRUE(m_log.Contains("Actions::DoAsyncAction 362 No Handler"));

@@ -134,7 +134,7 @@ TEST_F(ScannerLaunchTest, CatalogueRunsTheScannerBesideItAndKeepsReporting)
     LogCapture log;
     ScopedUI ui;
     PluginHost* host = PluginHost::GetInstance();
-    host->SetScannerPath(QStringLiteral(TEST_SCANNER));
+    host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
     host->Initialise(m_folder.path().toStdWString(), L"", 48000, 1024);
     Control(2);
     EXPECT_TRUE(host->LaunchScanner(true, false));
@@ -155,7 +155,7 @@ TEST_F(ScannerLaunchTest, CatalogueRunsTheScannerBesideItAndKeepsReporting)
     EXPECT_TRUE(host->Shutdown());
     EXPECT_FALSE(host->IsScannerRunning());
     EXPECT_FALSE(ScannerAlive());
-    host->SetScannerPath({});
+    host->Scanner().SetPath({});
 }
 
 // Another process's scan keeps the catalogue waiting; the catalogue's own scan
@@ -164,7 +164,7 @@ TEST_F(ScannerLaunchTest, TheScanLockMakesProcessesOfOneFolderTakeTurns)
 {
     using Outcome = Platform::FileLock::Outcome;
     PluginHost* host = PluginHost::GetInstance();
-    host->SetScannerPath(QStringLiteral(TEST_SCANNER));
+    host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
     host->Initialise(m_folder.path().toStdWString(), L"", 48000, 1024);
     const std::string lockPath = QFile::encodeName(Effects("FXScan.lock")).toStdString();
     Control(0, "hang");
@@ -172,7 +172,7 @@ TEST_F(ScannerLaunchTest, TheScanLockMakesProcessesOfOneFolderTakeTurns)
         Platform::FileLock other(lockPath);
         ASSERT_EQ(other.TryLock(), Outcome::Locked);
         std::vector<int> waits;
-        host->SetScanLockWait(
+        host->Scanner().SetLockWait(
             [&waits](int waitedMs)
             {
                 waits.push_back(waitedMs);
@@ -181,14 +181,14 @@ TEST_F(ScannerLaunchTest, TheScanLockMakesProcessesOfOneFolderTakeTurns)
         EXPECT_FALSE(host->LaunchScanner(true, false));
         EXPECT_EQ(waits, (std::vector<int>{0, 100, 200}));
         EXPECT_FALSE(QFileInfo::exists(Effects("runs.log"))) << "no scanner started";
-        host->SetScanLockWait({});
+        host->Scanner().SetLockWait({});
     }
 
     ASSERT_TRUE(host->LaunchScanner(true, false));
     ASSERT_TRUE(WaitUntil([this] { return ScannerRuns() == 1 && ScannerAlive(); }));
     Platform::FileLock other(lockPath);
     EXPECT_EQ(other.TryLock(), Outcome::Busy) << "held while the scanner runs";
-    host->InterruptScan();
+    host->Scanner().Interrupt();
     ASSERT_TRUE(WaitUntil([host] { return !host->IsScannerRunning(); }));
     {
         Platform::FileLock after(lockPath);
@@ -198,5 +198,5 @@ TEST_F(ScannerLaunchTest, TheScanLockMakesProcessesOfOneFolderTakeTurns)
     EXPECT_EQ(other.TryLock(), Outcome::Busy) << "held for the host until it shuts down";
     host->Shutdown();
     EXPECT_EQ(other.TryLock(), Outcome::Locked);
-    host->SetScannerPath({});
+    host->Scanner().SetPath({});
 }

@@ -196,7 +196,7 @@ TEST_F(ScanReliabilityTest, AHangingPlugInIsGivenUpAtShutdownAndNeverProbedAgain
     Install(true);
     auto folders = std::make_unique<LogCapture>(QStringList{Folder("vst")});
     PluginHost* host = PluginHost::GetInstance();
-    host->SetScannerPath(TestSupport::BinDir() + "/PlugSweep");
+    host->Scanner().SetPath(TestSupport::BinDir() + "/PlugSweep");
     ASSERT_TRUE(host->Initialise(root.filePath("prefs").toStdWString(), L"", 48000, 1024));
     host->LaunchScanner(true, false);
     ASSERT_TRUE(WaitForHang());

@@ -103,7 +103,7 @@ bool Plugcat::OpenCatalogue(const QStringList& pluginFolders)
     m_host = PluginHost::GetInstance();
     AudioPluginHost::SetCurrent(m_host);
     m_host->Initialise(root.toStdWString(), std::wstring(), 48000, 1024);
-    m_host->SetScanLockWait([this, root](int waitedMs) { return WaitForLock(root, waitedMs); });
+    m_host->Scanner().SetLockWait([this, root](int waitedMs) { return WaitForLock(root, waitedMs); });
     return true;
 }
 
@@ -153,9 +153,9 @@ int Plugcat::Scan()
     const Platform::StopRequests stopRequests;
     if (!OpenCatalogue(folders))
         return kExitFailure;
-    m_host->SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
-    m_host->SetScanJobs(int(m_options.jobs));
-    m_host->SetScannerMemoryLimit(m_options.memoryLimitMiB);
+    m_host->Scanner().SetProbeTimeout(int(m_options.probeTimeoutSeconds) * 1000);
+    m_host->Scanner().SetJobs(int(m_options.jobs));
+    m_host->Scanner().SetMemoryLimit(m_options.memoryLimitMiB);
     m_err << "Scanning "
           << (folders.isEmpty() ? QStringLiteral("no folders") : folders.join(QStringLiteral(", "))) << '\n';
     const ScanSummary summary(m_host->EffectsFolder());
@@ -165,7 +165,7 @@ int Plugcat::Scan()
     while (m_host->IsScannerRunning())
     {
         if (Platform::StopRequests::Received())
-            m_host->InterruptScan();
+            m_host->Scanner().Interrupt();
         progress.Update(m_host->ScannerRuns());
         QThread::msleep(kProgressIntervalMs);
     }
@@ -175,7 +175,7 @@ int Plugcat::Scan()
         return Interrupted(request);
     if (m_host->ScannerRuns() == 0)
         return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
-    if (const std::optional<ScannerWorker::Failure> failure = m_host->ScannerFailure())
+    if (const std::optional<ScannerWorker::Failure> failure = m_host->Scanner().LastFailure())
         return Fail(QString::fromLatin1(failure->signalled ? "the scanner failed: killed by signal %1"
                                                            : "the scanner failed: exit %1")
                         .arg(failure->code));

@@ -19,7 +19,6 @@
 #include "Main/StudioModel/StudioModel.h"
 #include "Main/VLib/VUI.h"
 
-#include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -158,8 +157,8 @@ bool PluginHost::Shutdown()
         m_scanComplete->Wait(kShutdownScanWaitMs);
         m_scanComplete.reset();
     }
-    StopScannerWorker();
-    m_heldScanLock.reset();
+    m_scanner.Stop();
+    m_scanner.ReleaseLock();
     ReleaseAllPlaceholders();
     Vst2()->Shutdown();
     Vst3()->Shutdown();
@@ -609,23 +608,6 @@ QString PluginHost::ScanRequestPath() const
     return EffectsFolder() + QLatin1Char('/') + QLatin1String(ScanRequestFile::kFileName);
 }
 
-QString PluginHost::ScannerPath() const
-{
-    if (!m_scannerPathOverride.isEmpty())
-        return m_scannerPathOverride;
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/PlugSweep");
-}
-
-bool PluginHost::IsScannerRunning() const
-{
-    return m_worker && !m_worker->Finished();
-}
-
-int PluginHost::ScannerRuns() const
-{
-    return m_worker ? m_worker->Runs() : 0;
-}
-
 void PluginHost::WriteScanRequest()
 {
     QStringList folders;
@@ -634,25 +616,11 @@ void PluginHost::WriteScanRequest()
     ScanRequestFile::Write(ScanRequestPath().toStdWString(), folders);
 }
 
-std::shared_ptr<ScanLock> PluginHost::TakeScanLock()
-{
-    std::shared_ptr<ScanLock> lock = m_scanLock.lock();
-    if (!lock)
-        m_scanLock = lock = ScanLock::Take(EffectsFolder(), m_scanLockWait);
-    return lock;
-}
-
-bool PluginHost::HoldScanLock()
-{
-    m_heldScanLock = TakeScanLock();
-    return m_heldScanLock != nullptr;
-}
-
 bool PluginHost::LaunchScanner(bool scan, bool inProcess)
 {
     // Reloading takes crash markers over and rewrites results: never while
     // another process scans the same folder.
-    std::shared_ptr<ScanLock> folderLock = inProcess ? nullptr : TakeScanLock();
+    std::shared_ptr<ScanLock> folderLock = inProcess ? nullptr : m_scanner.TakeLock(EffectsFolder());
     if (!inProcess && !folderLock)
         return false;
     if (!m_scanComplete)
@@ -661,7 +629,7 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
     for (AudioPluginHost* host : SubHosts())
         host->LoadKnownPlugins();
     WriteScanRequest();
-    const bool separateProcess = scan && !inProcess && QFileInfo::exists(ScannerPath());
+    const bool separateProcess = scan && !inProcess && QFileInfo::exists(m_scanner.Path());
     if (separateProcess && !IsScannerRunning())
     {
         for (AudioPluginHost* host : ScanOrder())
@@ -683,37 +651,11 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
 
 void PluginHost::StartScannerWorker(std::shared_ptr<ScanLock> folderLock)
 {
-    m_worker.reset();
-    QStringList arguments{ScanRequestPath()};
-    if (m_scannerMemoryLimitMiB)
-        arguments = QStringList{QStringLiteral("-memory_limit"), QString::number(*m_scannerMemoryLimitMiB)} +
-                    arguments;
-    ScannerWorker::Settings settings{
-        ScannerPath(),
-        arguments,
-        EffectsFolder(),
-        {QLatin1String(VstConfigurationFile::kFileName), QLatin1String(VST3ConfigurationFile::kFileName)},
-        m_probeTimeoutMs,
-        m_scanJobs};
     ScannerWorker::Hooks hooks{[this] { WriteScanRequest(); }, [this] { ReloadChangedConfigurations(); }};
-    m_worker = std::make_unique<ScannerWorker>(std::move(settings), m_scannerLock, std::move(hooks),
-                                               std::move(folderLock));
-}
-
-std::optional<ScannerWorker::Failure> PluginHost::ScannerFailure() const
-{
-    return m_worker ? m_worker->LastFailure() : std::nullopt;
-}
-
-QStringList PluginHost::ScanMarkerFolders() const
-{
-    return m_worker ? m_worker->MarkerFolders() : QStringList{EffectsFolder()};
-}
-
-void PluginHost::InterruptScan()
-{
-    if (m_worker)
-        m_worker->Interrupt();
+    m_scanner.Start(
+        ScanRequestPath(), EffectsFolder(),
+        {QLatin1String(VstConfigurationFile::kFileName), QLatin1String(VST3ConfigurationFile::kFileName)},
+        std::move(hooks), std::move(folderLock));
 }
 
 void PluginHost::ReloadChangedConfigurations()
@@ -729,9 +671,4 @@ void PluginHost::ReloadChangedConfigurations()
     }
     if (anyChanged)
         Actions::Instance().DoAsyncAction(Actions::kPluginListChanged);
-}
-
-void PluginHost::StopScannerWorker()
-{
-    m_worker.reset();
 }

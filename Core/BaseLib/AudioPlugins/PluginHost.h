@@ -4,8 +4,7 @@
 #include "Core/BaseLib/AudioPlugins/Isolation/PluginIsolation.h"
 #include "Core/BaseLib/AudioPlugins/PluginMenuData.h"
 #include "Core/BaseLib/AudioPlugins/PluginMetadata.h"
-#include "Core/BaseLib/AudioPlugins/ScanLock.h"
-#include "Core/BaseLib/AudioPlugins/ScannerWorker.h"
+#include "Core/BaseLib/AudioPlugins/ScannerLaunch.h"
 #include "Core/BaseLib/KriticalSection.h"
 #include "Main/StudioModel/IntParameterHandler.h"
 
@@ -101,32 +100,16 @@ public:
 
     QString EffectsFolder() const { return QString::fromStdWString(m_effectsFolder); }
     QString ScanRequestPath() const;
-    // The scanner beside the running program unless one was set (tests do).
-    QString ScannerPath() const;
-    void SetScannerPath(const QString& path) { m_scannerPathOverride = path; }
-    bool IsScannerRunning() const;
-    // Scanners started from now on take a probe longer than this for a hang
-    // (0: no limit); see ScannerWorker.
-    void SetProbeTimeout(int milliseconds) { m_probeTimeoutMs = milliseconds; }
-    // Scanner processes that probe at once; see ScannerWorker.
-    void SetScanJobs(int jobs) { m_scanJobs = jobs; }
-    // A scanner that grows past this many MiB (0: no limit) is started again
-    // where it stopped; unset, the scanner's own limit holds.
-    void SetScannerMemoryLimit(std::optional<std::int64_t> mebibytes) { m_scannerMemoryLimitMiB = mebibytes; }
-    // The folders in which the scan under way leaves its crash markers.
-    QStringList ScanMarkerFolders() const;
-    // Ends the scanner worker's scan early; see ScannerWorker::Interrupt.
-    void InterruptScan();
-    // How the last scanner run failed, when it did; see ScannerWorker::Failure.
-    std::optional<ScannerWorker::Failure> ScannerFailure() const;
-    // Asked while another process holds the scan lock; without it the
-    // catalogue waits as long as it takes.
-    void SetScanLockWait(ScanLock::Wait wait) { m_scanLockWait = std::move(wait); }
+    // The scanner process and its scan lock; see ScannerLaunch.
+    ScannerLaunch& Scanner() { return m_scanner; }
+    const ScannerLaunch& Scanner() const { return m_scanner; }
+    QString ScannerPath() const { return m_scanner.Path(); }
+    bool IsScannerRunning() const { return m_scanner.IsRunning(); }
+    int ScannerRuns() const { return m_scanner.Runs(); }
+    QStringList ScanMarkerFolders() const { return m_scanner.MarkerFolders(EffectsFolder()); }
     // Keeps the scan lock from now until Shutdown, so that edits of the
     // results never meet another process's scan. False when the wait was given up.
-    bool HoldScanLock();
-    // Scanner processes the current or last worker started.
-    int ScannerRuns() const;
+    bool HoldScanLock() { return m_scanner.HoldLock(EffectsFolder()); }
     // An edit re-enabled a plug-in that must be probed again.
     bool RescanNeeded() const { return m_rescanNeeded; }
     const PluginMenuData& MenuData() const { return m_menuData; }
@@ -155,10 +138,7 @@ private:
     void MoveLegacyConfiguration(const std::wstring& legacyRoot) const;
     void WriteScanRequest();
     void StartScannerWorker(std::shared_ptr<ScanLock> folderLock);
-    // The lock this process holds, or a newly taken one; null when the wait was given up.
-    std::shared_ptr<ScanLock> TakeScanLock();
     void ReloadChangedConfigurations();
-    void StopScannerWorker();
     AudioPlugin* LoadChainPlugin(const std::wstring& rest, std::uint32_t blockSize,
                                  const PluginPlacement& placement);
     AudioPlugin* TakePlaceholder(const std::wstring& key, std::uint32_t blockSize);
@@ -175,17 +155,8 @@ private:
     KriticalSection m_deferredLock;
     std::vector<AudioPlugin*> m_deferred;
     std::wstring m_effectsFolder;
-    QString m_scannerPathOverride;
-    int m_probeTimeoutMs = 0;
-    int m_scanJobs = 1;
-    std::optional<std::int64_t> m_scannerMemoryLimitMiB;
     std::unique_ptr<qmx::Event> m_scanComplete;
-    std::unique_ptr<ScannerWorker> m_worker;
-    KriticalSection m_scannerLock;
-    // Whoever holds a reference holds the lock: a launch, its worker, HoldScanLock.
-    std::weak_ptr<ScanLock> m_scanLock;
-    std::shared_ptr<ScanLock> m_heldScanLock;
-    ScanLock::Wait m_scanLockWait;
+    ScannerLaunch m_scanner;
     PluginMetadata m_metadata;
     PluginMenuData m_menuData;
     std::set<std::wstring> m_refused;
