@@ -82,10 +82,6 @@ TEST_F(HostCallbackTest, TimeInfoFollowsTransportAndStreamSettings)
     host.UpdateTimeInfo(transport, false);
     EXPECT_EQ(time.flags & (kVstTransportPlaying | kVstTransportChanged), kVstTransportChanged);
 
-    host.SetFrameRate(13);
-    EXPECT_EQ(time.smpteFrameRate, kVstSmpte599fps);
-    host.SetFrameRate(3);
-    EXPECT_EQ(time.smpteFrameRate, kVstSmpte24fps);
     host.SetSampleRate(44100);
     host.SetBlockSize(64);
     EXPECT_EQ(time.sampleRate, 44100.0);
