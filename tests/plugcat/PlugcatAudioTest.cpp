@@ -9,7 +9,7 @@
 #include <QTemporaryDir>
 #include <cmath>
 #include <gtest/gtest.h>
-#include <sndfile.h>
+#include <sndfile.hh>
 #include <vector>
 
 namespace
@@ -32,18 +32,13 @@ struct Sound
 
 Sound ReadSound(const QString& path)
 {
-    Sound sound;
-    SF_INFO info{};
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_READ, &info);
-    if (!file)
-        return sound;
-    std::vector<float> interleaved(std::size_t(info.frames * info.channels));
-    sf_readf_float(file, interleaved.data(), info.frames);
-    sf_close(file);
-    sound.format = info.format;
-    sound.rate = info.samplerate;
-    sound.channels.assign(std::size_t(info.channels), std::vector<float>(std::size_t(info.frames)));
-    for (std::size_t frame = 0; frame < std::size_t(info.frames); ++frame)
+    SndfileHandle file(QFile::encodeName(path).toStdString());
+    const std::size_t frames = file.error() ? 0 : std::size_t(file.frames());
+    std::vector<float> interleaved(frames * std::size_t(file.channels()));
+    file.readf(interleaved.data(), sf_count_t(frames));
+    Sound sound{file.format(), file.samplerate(), {}};
+    sound.channels.assign(std::size_t(file.channels()), std::vector<float>(frames));
+    for (std::size_t frame = 0; frame < frames; ++frame)
         for (std::size_t channel = 0; channel < sound.channels.size(); ++channel)
             sound.channels[channel][frame] = interleaved[frame * sound.channels.size() + channel];
     return sound;
@@ -51,19 +46,13 @@ Sound ReadSound(const QString& path)
 
 void WriteSound(const QString& path, int format, const std::vector<std::vector<float>>& channels)
 {
-    SF_INFO info{};
-    info.format = format;
-    info.channels = int(channels.size());
-    info.samplerate = kRate;
-    SNDFILE* file = sf_open(QFile::encodeName(path).constData(), SFM_WRITE, &info);
-    ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
-    const std::size_t frames = channels.empty() ? 0 : channels[0].size();
+    SndfileHandle file(QFile::encodeName(path).toStdString(), SFM_WRITE, format, int(channels.size()), kRate);
+    ASSERT_EQ(file.error(), 0) << file.strError();
     std::vector<float> interleaved;
-    for (std::size_t frame = 0; frame < frames; ++frame)
+    for (std::size_t frame = 0; frame < channels[0].size(); ++frame)
         for (const std::vector<float>& channel : channels)
             interleaved.push_back(channel[frame]);
-    sf_writef_float(file, interleaved.data(), sf_count_t(frames));
-    sf_close(file);
+    file.writef(interleaved.data(), sf_count_t(channels[0].size()));
 }
 
 std::vector<float> Sine(double hz, double level, std::size_t frames)

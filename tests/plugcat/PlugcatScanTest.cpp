@@ -78,3 +78,24 @@ TEST_F(PlugcatScanTest, OnATerminalOneProgressLineIsKeptUpToDate)
     EXPECT_TRUE(run.out.contains("\r\x1b[KScan finished in ")) << run.out.toStdString();
     EXPECT_TRUE(run.out.contains("4 plug-ins"));
 }
+
+// What the user is told when a plug-in cannot be run: each is exit 1 with the
+// reason, and nothing is loaded.
+TEST_F(PlugcatScanTest, LoadRefusesUnknownBrokenDisabledAndUnopenablePlugins)
+{
+    ASSERT_EQ(Scan().exitCode, 0);
+    const auto expectRefusal = [this](const QString& id, const char* reason)
+    {
+        const ProcessResult run = TestSupport::Plugcat(m_dir.filePath("prefs"), {"load", id});
+        EXPECT_EQ(run.exitCode, 1) << id.toStdString();
+        EXPECT_TRUE(run.err.contains(reason)) << run.err.toStdString();
+    };
+    expectRefusal("vst2:Nothing:1", "no plug-in vst2:Nothing:1 in the catalogue");
+    // The library that killed the scanner is catalogued under its file name.
+    expectRefusal("SegvInEntry", "vst:SegvInEntry is not working");
+    ASSERT_EQ(TestSupport::Plugcat(m_dir.filePath("prefs"), {"disable", "FixtureInstrument:1002"}).exitCode,
+              0);
+    expectRefusal("FixtureInstrument:1002", "is disabled");
+    QFile::remove(Plugins() + "/FixtureEffect.so");
+    expectRefusal("vst2:Fixture Effect:1001", "vst:Fixture Effect:1001 could not be opened");
+}

@@ -5,7 +5,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -15,8 +14,6 @@ namespace
 using TestSupport::ProcessResult;
 using TestSupport::ReadFile;
 using TestSupport::WriteFile;
-
-constexpr int kProcessTimeoutMs = 60000;
 
 // plugcat starts the PlugSweep that lies beside it: each test gets a folder
 // with a copy of plugcat and, as its PlugSweep, the stand-in scanner whose
@@ -48,17 +45,6 @@ protected:
     QTemporaryDir m_dir;
 };
 
-// Reads the child's error output until it holds the text.
-bool WaitForError(QProcess& process, QString& err, const QString& text)
-{
-    while (!err.contains(text))
-    {
-        if (!process.waitForReadyRead(kProcessTimeoutMs))
-            return false;
-        err += QString::fromUtf8(process.readAllStandardError());
-    }
-    return true;
-}
 } // namespace
 
 TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
@@ -88,30 +74,6 @@ TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
     const ProcessResult version = Run({"list", "--version"});
     EXPECT_EQ(version.exitCode, 0);
     EXPECT_EQ(version.out, "plugcat (PlugSweep) " + QString(PLUGSWEEP_VERSION) + "\n");
-}
-
-TEST_F(PlugcatTest, ScanShowsEachRunAndThePluginBeingProbedThenTheCatalogue)
-{
-    WriteFile(Prefs("Effects/testscanner.txt"), "2 hold");
-    QProcess plugcat;
-    plugcat.setReadChannel(QProcess::StandardError);
-    plugcat.start(Bin("plugcat"), {"--prefs", Prefs(), "scan", Empty()});
-    QString err;
-    for (const QString plugin : {"Crashing Plugin 1", "Crashing Plugin 2"})
-    {
-        ASSERT_TRUE(WaitForError(plugcat, err, "probing " + plugin + " (/plugins/" + plugin + ".so)"))
-            << err.toStdString();
-        WriteFile(Prefs("Effects/release"), "");
-    }
-    ASSERT_TRUE(plugcat.waitForFinished(kProcessTimeoutMs));
-    err += QString::fromUtf8(plugcat.readAllStandardError());
-    EXPECT_EQ(plugcat.exitCode(), 0) << err.toStdString();
-    EXPECT_TRUE(err.contains("Scanner run 1\n") && err.contains("Scanner run 3\n")) << err.toStdString();
-    EXPECT_FALSE(err.contains("Scanner run 4"));
-    EXPECT_EQ(ReadFile(Prefs("Effects/runs.log")), "run\nrun\nrun\n");
-    EXPECT_TRUE(QFileInfo::exists(Prefs("Effects/FXScan.xml")));
-    const QString out = QString::fromUtf8(plugcat.readAllStandardOutput());
-    EXPECT_TRUE(out.startsWith("TYPE") && out.endsWith("0 plug-ins\n")) << out.toStdString();
 }
 
 TEST_F(PlugcatTest, MissingScannerOrUnwritablePreferencesExitWith1)

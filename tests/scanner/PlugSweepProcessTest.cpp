@@ -40,27 +40,6 @@ protected:
 };
 } // namespace
 
-TEST_F(PlugSweepProcessTest, CommandLineWithoutARequestEndsAtOnce)
-{
-    // Other spellings of the switch are request paths that do not exist.
-    for (const QStringList& arguments :
-         QList<QStringList>{{}, {"-REWIRE_VERSION"}, {"-rewire_versionX", "x", "y"}})
-        EXPECT_EQ(Run(arguments).exitCode, 0) << arguments.join(' ').toStdString();
-    const ProcessResult rewire = Run({"-rewire_version"});
-    EXPECT_EQ(rewire.exitCode, 1);
-    EXPECT_EQ(rewire.out, "REWIRE VERSION UPDATE REQUIRED\n");
-}
-
-TEST_F(PlugSweepProcessTest, RequestInsideEffectsScansAndRewritesTheRequest)
-{
-    const QString missing = home.filePath("no such folder");
-    const QString request = WriteRequest("prefs/Effects/FXScan.xml", {missing, missing});
-    const ProcessResult outcome = Run({request, "ignored"});
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-    EXPECT_EQ(TestSupport::ReadFile(request), ScanRequestFile::Format({missing, missing}));
-    EXPECT_TRUE(QFileInfo::exists(home.filePath("prefs/Effects/FXConfiguration.xml")));
-}
-
 // The default request lies in the user's configuration folder: XDG_CONFIG_HOME
 // when it is an absolute path, ~/.config otherwise.
 TEST_F(PlugSweepProcessTest, DefaultRequestPathIsInTheUsersConfigurationFolder)
@@ -82,19 +61,27 @@ TEST_F(PlugSweepProcessTest, DefaultRequestPathIsInTheUsersConfigurationFolder)
     EXPECT_FALSE(QFileInfo::exists(home.filePath(".config/" + tail + "FXConfiguration.xml")));
 }
 
-// A stale DISPLAY, as a closed SSH session leaves it, or a Wayland socket
-// that is gone: the scanner still does what it was asked.
+// No display, a stale DISPLAY, as a closed SSH session leaves it, or a
+// Wayland socket that is gone: the scanner still does what it was asked, and
+// a command line without a request (other spellings of the switch are request
+// paths that do not exist) ends at once. The request is rewritten as it was,
+// its folders repeated and all.
 TEST_F(PlugSweepProcessTest, ADisplayThatCannotBeReachedChangesNothing)
 {
-    const QString request = WriteRequest("prefs/Effects/FXScan.xml", {home.filePath("plugins")});
+    const QString missing = home.filePath("no such folder");
+    const QString request = WriteRequest("prefs/Effects/FXScan.xml", {missing, missing});
+    for (const QStringList& arguments :
+         QList<QStringList>{{}, {"-REWIRE_VERSION"}, {"-rewire_versionX", "x", "y"}})
+        EXPECT_EQ(Run(arguments).exitCode, 0) << arguments.join(' ').toStdString();
     const QList<QStringList> displays{
-        {"DISPLAY=:987"}, {"WAYLAND_DISPLAY=wayland-987"}, {"DISPLAY=:987", "QT_QPA_PLATFORM=xcb"}};
+        {}, {"DISPLAY=:987"}, {"WAYLAND_DISPLAY=wayland-987"}, {"DISPLAY=:987", "QT_QPA_PLATFORM=xcb"}};
     for (const QStringList& display : displays)
     {
         SCOPED_TRACE(display.join(' ').toStdString());
         QFile::remove(home.filePath("prefs/Effects/FXConfiguration.xml"));
-        const ProcessResult scan = Run({request}, display);
+        const ProcessResult scan = Run({request, "ignored"}, display);
         EXPECT_EQ(scan.exitCode, 0) << scan.err.toStdString();
+        EXPECT_EQ(TestSupport::ReadFile(request), ScanRequestFile::Format({missing, missing}));
         EXPECT_TRUE(QFileInfo::exists(home.filePath("prefs/Effects/FXConfiguration.xml")));
         const ProcessResult rewire = Run({"-rewire_version"}, display);
         EXPECT_EQ(rewire.exitCode, 1) << rewire.err.toStdString();

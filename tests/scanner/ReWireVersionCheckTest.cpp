@@ -62,41 +62,43 @@ protected:
 };
 } // namespace
 
-TEST_F(ReWireVersionCheckTest, OnlyMajorVersion1FromMinor8IsOk)
+// Only major version 1 from minor 8 is OK; the debug library is preferred to
+// the release one; too old a system is not searched, nor an over-long path.
+TEST_F(ReWireVersionCheckTest, VerdictFollowsTheVersionOfTheLibraryFound)
 {
     const std::string required = "REWIRE VERSION UPDATE REQUIRED\n";
-    const std::vector<std::pair<std::uint32_t, std::pair<int, std::string>>> cases = {
-        {0x00010008, {0, "REWIRE LIBRARY VERSION: 1.8\nINSTALLED REWIRE VERSION OK\n"}},
-        {0x00020000, {1, "REWIRE LIBRARY VERSION: 2.0\n" + required}},
-        {0x00010007, {1, "REWIRE LIBRARY VERSION: 1.7\n" + required}},
-        {FakeMachine::kNoVersion, {1, "REWIRE LIBRARY VERSION: 0.0\n" + required}},
-    };
-    for (const auto& [version, expected] : cases)
+    const struct
     {
-        SCOPED_TRACE(version);
+        const char* what;
+        std::uint32_t release;
+        std::uint32_t debug;
+        bool modernSystem;
+        std::size_t commonFilesLength;
+        int code;
+        std::string out;
+    } cases[] = {
+        {"1.8", 0x00010008, 0, true, 0, 0, "REWIRE LIBRARY VERSION: 1.8\nINSTALLED REWIRE VERSION OK\n"},
+        {"2.0", 0x00020000, 0, true, 0, 1, "REWIRE LIBRARY VERSION: 2.0\n" + required},
+        {"1.7", 0x00010007, 0, true, 0, 1, "REWIRE LIBRARY VERSION: 1.7\n" + required},
+        {"no version", FakeMachine::kNoVersion, 0, true, 0, 1, "REWIRE LIBRARY VERSION: 0.0\n" + required},
+        {"debug 1.7", 0x00010008, 0x00010007, true, 0, 1, "REWIRE LIBRARY VERSION: 1.7\n" + required},
+        {"missing", 0, 0, true, 0, 1, required},
+        {"old system", 0x00010008, 0, false, 0, 1, required},
+        {"long path", 0x00010008, 0, true, 250, 1, required},
+    };
+    for (const auto& test : cases)
+    {
+        SCOPED_TRACE(test.what);
         machine.libraries.clear();
-        machine.Install("ReWire.dll", version);
-        EXPECT_EQ(RunCheck(), expected);
+        machine.closed = 0;
+        machine.modernSystem = test.modernSystem;
+        machine.commonFiles = test.commonFilesLength ? std::string(test.commonFilesLength, 'x') : "/common";
+        if (test.release)
+            machine.Install("ReWire.dll", test.release);
+        if (test.debug)
+            machine.Install("ReWireDebug.dll", test.debug);
+        EXPECT_EQ(RunCheck(), std::make_pair(test.code, test.out));
+        EXPECT_EQ(machine.closed, test.out == required ? 0 : 1) << "every library opened is closed";
+        EXPECT_EQ(machine.mode, 0u) << "error modes are restored";
     }
-    EXPECT_EQ(machine.closed, int(cases.size()));
-    EXPECT_EQ(machine.mode, 0u) << "error modes are restored";
-}
-
-TEST_F(ReWireVersionCheckTest, DebugLibraryIsPreferred)
-{
-    machine.Install("ReWire.dll", 0x00010008);
-    machine.Install("ReWireDebug.dll", 0x00010007);
-    // Only the debug library's version fails the check.
-    EXPECT_EQ(RunCheck().first, 1);
-}
-
-TEST_F(ReWireVersionCheckTest, MissingLibraryPrintsOnlyTheVerdict)
-{
-    EXPECT_EQ(RunCheck(), std::make_pair(1, std::string("REWIRE VERSION UPDATE REQUIRED\n")));
-    machine.Install("ReWire.dll", 0x00010008);
-    machine.modernSystem = false;
-    EXPECT_EQ(RunCheck().first, 1) << "too old a system is not searched";
-    machine.modernSystem = true;
-    machine.commonFiles = std::string(250, 'x');
-    EXPECT_EQ(RunCheck().first, 1) << "an over-long path is not tried";
 }

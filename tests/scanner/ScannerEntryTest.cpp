@@ -14,12 +14,3 @@ TEST(ScannerEntryTest, PreferencesRootIsTheRequestPathBeforeItsEffectsFolder)
     EXPECT_EQ(ScannerEntry::PreferencesRootOf(L"/tmp/effects/FXScan.xml"), L"")
         << "the match is case-sensitive";
 }
-
-TEST(ScannerEntryTest, ResultsGoBesideARequestThatLiesInNoEffectsFolder)
-{
-    EXPECT_EQ(ScannerEntry::EffectsFolderOf(L"/home/u/prefs/Effects/FXScan.xml"), L"/home/u/prefs/Effects");
-    EXPECT_EQ(ScannerEntry::EffectsFolderOf(L"/home/u/prefs/Effects/deeper/FXScan.xml"),
-              L"/home/u/prefs/Effects");
-    EXPECT_EQ(ScannerEntry::EffectsFolderOf(L"/tmp/requests/scan.xml"), L"/tmp/requests");
-    EXPECT_EQ(ScannerEntry::EffectsFolderOf(L"/scan.xml"), L"/");
-}

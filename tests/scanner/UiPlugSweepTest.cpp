@@ -3,7 +3,6 @@
 
 #include <QApplication>
 #include <QLabel>
-#include <QProgressBar>
 #include <QTimer>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -87,34 +86,6 @@ TEST_F(UiPlugSweepTest, WindowShowsOnceWhenAskedAndNeverForAScanThatEndsAtOnce)
                        });
     RunFor(dialog, gate, false, 400);
     EXPECT_EQ(counter.shows, 1);
-}
-
-TEST_F(UiPlugSweepTest, PendingValuesReachTheWidgetsOnlyWhenSet)
-{
-    UiPlugSweep dialog(L"/prefs", nullptr, gate.Job());
-    auto* label = dialog.findChild<QLabel*>("label");
-    auto* bar = dialog.findChild<QProgressBar*>("progressBar");
-    VRef<VProgressDisplay> progress = VUICreateProgressDisplay(false);
-    ASSERT_TRUE(progress);
-
-    progress->Start(10, L"Scanning: Foo");
-    progress->SetValue(3);
-    QTimer::singleShot(120,
-                       [&]
-                       {
-                           EXPECT_EQ(label->text(), "Scanning: Foo");
-                           EXPECT_EQ(bar->maximum(), 10);
-                           EXPECT_EQ(bar->value(), 3);
-                           dialog.SetPendingRange(0, 0);
-                           dialog.SetPendingValue(UiPlugSweep::kNoValue);
-                           progress->SetText(L"");
-                           progress->SetTextAndValue(L"", 7);
-                           EXPECT_EQ(progress->Complete(), 10);
-                       });
-    RunFor(dialog, gate, false, 300);
-    EXPECT_EQ(label->text(), "Scanning: Foo") << "empty text leaves the label";
-    EXPECT_EQ(bar->maximum(), 10) << "a 0..0 range is never applied";
-    EXPECT_EQ(bar->value(), 3) << "no new value, no change";
 }
 
 TEST_F(UiPlugSweepTest, ClosingByHandCancelsTheScan)
