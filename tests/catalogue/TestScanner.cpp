@@ -4,10 +4,11 @@
 //  - appends one line to "runs.log" per run and writes its pid to "scanner.pid";
 //  - deletes the markers it finds, as the real scanner records them and moves on;
 //  - reads "testscanner.txt": the number of runs that crash, and optional
-//    words: "hang" (run until killed); "exit=N" or "signal=N" (how a run past
-//    the crashing ones ends, else with 0); "scribble" or "found" (that run
-//    first overwrites FXConfiguration.xml with text that is no XML, or with
-//    a whole result file).
+//    words "hang" (run until killed) and "hold" (a crashing run keeps its
+//    marker in place until a file "release" appears, and takes it away);
+//    a run past the crashing ones ends as "exit=N" or "signal=N" says, or
+//    with 0, after overwriting FXConfiguration.xml with text that is no XML
+//    if "scribble" is given, or with a whole result file if "found" is.
 // A crashing run leaves a marker naming "Crashing Plugin <run>" and exits
 // abnormally.
 #include <QDir>
@@ -48,6 +49,12 @@ int Finish(const QDir& effects, const QList<QByteArray>& control)
     }
     return 0;
 }
+
+void WaitFor(const QString& path)
+{
+    for (int step = 0; step < 3000 && !QFileInfo::exists(path); ++step)
+        QThread::msleep(20);
+}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -71,5 +78,10 @@ int main(int argc, char* argv[])
           "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +
               ".so</Path>\n\t<Created>2024-01-01 10:00</Created>\n\t<Name>" + name.toUtf8() +
               "</Name>\n</CrashedPlugin>\n");
+    if (control.contains("hold"))
+    {
+        WaitFor(effects.filePath("release"));
+        effects.remove("release");
+    }
     std::_Exit(134);
 }
