@@ -16,20 +16,6 @@ protected:
 };
 } // namespace
 
-// Runs first in this process: the very first stamped line starts the clock.
-TEST_F(DebugTest, FirstLineIsStampedZero)
-{
-    DebugOut("first");
-    EXPECT_EQ(host.Lines(), QStringList{"00.00.00.000(000): first"});
-    EXPECT_EQ(host.Levels(), std::vector<int>{1});
-}
-
-TEST_F(DebugTest, StampsWrapHoursAndDropLongDeltas)
-{
-    EXPECT_EQ(DebugTimeStamp(25 * 3600000ull + 61001, 999), "01.01.01.001(999): ");
-    EXPECT_EQ(DebugTimeStamp(1000, 1000), "00.00.01.000     : ");
-}
-
 TEST_F(DebugTest, PercentSignsReachTheLogAsStars)
 {
     DebugSettings::timestamps = false;

@@ -59,8 +59,7 @@ TEST_F(XMLDocumentTest, NumbersAndTextsReadLeniently)
 TEST_F(XMLDocumentTest, UnsignedDecimalsBeyond31BitsKeepTheirBits)
 {
     document.Load(Write("<R><ID>4000000000</ID></R>").c_str());
-    const auto root = document.GetChild(L"R");
-    EXPECT_EQ(std::uint32_t(root->GetChild(L"ID")->GetInt()), 4000000000u);
+    EXPECT_EQ(std::uint32_t(document.GetChild(L"R")->GetChild(L"ID")->GetInt()), 4000000000u);
 }
 
 TEST_F(XMLDocumentTest, AttributesMissingAreEmptyOrRaise)

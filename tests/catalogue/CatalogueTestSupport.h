@@ -27,44 +27,34 @@ constexpr std::uint32_t kDelay = 0x00000080, kEq = 0x00000800, kInstrument = 0x0
 class TestPlugin : public AudioPlugin
 {
 public:
-    explicit TestPlugin(std::wstring name = L"Test Plugin", std::wstring key = L"test",
-                        std::wstring vendor = {})
-        : m_name(std::move(name)), m_key(std::move(key)), m_vendor(std::move(vendor))
+    explicit TestPlugin(std::wstring name = L"Test Plugin", std::wstring key = L"test")
+        : m_name(std::move(name)), m_key(std::move(key))
     {
         ++live;
     }
     ~TestPlugin() override { --live; }
 
-    bool Initialise(float rate, std::uint32_t frames, const PluginPlacement&) override
+    bool Initialise(float, std::uint32_t frames, const PluginPlacement&) override
     {
-        sampleRate = rate;
         return SetBlockSize(frames);
     }
     bool Process(const TransportRecord&, float**, float**, std::uint32_t) override { return true; }
     void RequestFlush(bool) override {}
     std::wstring GetName() const override { return m_name; }
-    std::wstring GetVendor() const override { return m_vendor; }
+    std::wstring GetVendor() const override { return {}; }
     std::wstring GetCreationText() const override { return {}; }
-    std::int32_t GetNumInputs() override { return inputs; }
-    std::int32_t GetNumOutputs() override { return outputs; }
+    std::int32_t GetNumInputs() override { return 2; }
+    std::int32_t GetNumOutputs() override { return 2; }
     bool SetBlockSize(std::uint32_t frames) override { return (blockSize = frames, true); }
     std::uint32_t GetBlockSize() const override { return blockSize; }
     std::wstring GetIdentifierKey() const override { return m_key; }
     std::wstring GetIdentifierPrefix() const override { return L"tfd:"; }
-    bool UpdateSpeakerArrangement(std::uint32_t input, std::uint32_t output, bool) override
-    {
-        return (arrangement = input == output ? input : 0, true);
-    }
-    bool StartProcessing() override { return started = true; }
+    bool UpdateSpeakerArrangement(std::uint32_t, std::uint32_t, bool) override { return true; }
+    bool StartProcessing() override { return true; }
     void SetPresetFolder(const std::wstring& folder) override { presetFolder = folder; }
     bool SetPresetName(const std::wstring& name) override { return (presetName = name, true); }
 
-    std::int32_t inputs = 2;
-    std::int32_t outputs = 2;
-    float sampleRate = 0;
     std::uint32_t blockSize = 0;
-    std::uint32_t arrangement = 0;
-    bool started = false;
     std::wstring presetFolder;
     std::wstring presetName;
     // Counts live instances, so tests see what was destroyed.
@@ -73,7 +63,6 @@ public:
 private:
     std::wstring m_name;
     std::wstring m_key;
-    std::wstring m_vendor;
 };
 
 // The host application's registry of in-house plug-ins, reduced to a map.

@@ -29,20 +29,6 @@ PluginListEntry Entry(const std::wstring& name, std::int32_t width, std::uint32_
 }
 } // namespace
 
-TEST(CategoryTable, RuntimeBitsFollowTheSortedDisplayNames)
-{
-    const std::vector<std::string>& names = Table().NameList();
-    ASSERT_EQ(names.size(), 28u);
-    EXPECT_TRUE(std::is_sorted(names.begin(), names.end()));
-    for (const auto& [key, info] : Table().KeyMap())
-    {
-        const auto position = std::find(names.begin(), names.end(), info.name) - names.begin();
-        EXPECT_EQ(info.runtimeBit, 1u << position) << info.name;
-    }
-    EXPECT_EQ(Table().InstrumentBit(), 14);
-    EXPECT_EQ(AudioPluginHost::GetCategoryNameList(), names);
-}
-
 TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeForms)
 {
     EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x00000002), 0x00000020u); // Channel

@@ -86,7 +86,7 @@ protected:
     PluginHost* m_host = nullptr;
 };
 
-TEST_F(IsolatedRealPluginTest, IsolatedOutputMatchesInProcessOutput)
+TEST_F(IsolatedRealPluginTest, IsolatedOutputAndPresetsMatchInProcessOnes)
 {
     for (const QString& id : m_ids)
     {
@@ -124,20 +124,8 @@ TEST_F(IsolatedRealPluginTest, IsolatedOutputMatchesInProcessOutput)
         }
         // A plug-in that put out nothing would prove nothing.
         EXPECT_GT(largest, 0.0f);
-        m_host->ReleasePlugin(isolated);
-        m_host->ReleasePlugin(local);
-    }
-}
 
-TEST_F(IsolatedRealPluginTest, PresetsRoundTripBetweenIsolatedAndInProcess)
-{
-    for (const QString& id : m_ids)
-    {
-        SCOPED_TRACE(id.toStdString());
-        AudioPlugin* isolated = Load(id, true);
-        AudioPlugin* local = Load(id, false);
-        ASSERT_NE(isolated, nullptr);
-        ASSERT_NE(local, nullptr);
+        // Presets cross the boundary both ways.
         ASSERT_GT(isolated->GetNumParameters(), 0);
         const float moved = isolated->GetParameter(0) < 0.5f ? 1.0f : 0.0f;
         isolated->SetParameter(0, moved);

@@ -69,9 +69,4 @@ bool Block::OutputsAre(float value) const
         [value](const std::vector<float>& channel)
         { return std::all_of(channel.begin(), channel.end(), [value](float s) { return s == value; }); });
 }
-
-bool Block::OutputsEqualInputs() const
-{
-    return outputs == inputs;
-}
 } // namespace IsolationTestSupport

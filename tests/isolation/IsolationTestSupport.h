@@ -29,7 +29,6 @@ struct Block
     void FillInputs(float value);
     // True when every output sample of every channel is that value.
     bool OutputsAre(float value) const;
-    bool OutputsEqualInputs() const;
 
     std::uint32_t frames;
     std::vector<std::vector<float>> inputs;

@@ -100,16 +100,4 @@ TEST_F(PlugcatIsolationTest, TheChoiceIsRememberedPerPluginAndForAllWithoutTouch
     EXPECT_EQ(Plugcat({"isolate", kGain, "maybe"}).exitCode, 2);
 }
 
-TEST_F(PlugcatIsolationTest, IsolatedAndInProcessRunsMeasureAndStoreTheSame)
-{
-    const QString preset = m_prefs.path() + "/preset.json";
-    const QJsonObject inProcess = LoadJson({"--set", "0=0.3"});
-    const QJsonObject isolated = LoadJson({"--set", "0=0.3", "--isolated", "--store", preset});
-    EXPECT_EQ(isolated["output"].toObject()["rms"], inProcess["output"].toObject()["rms"]);
-    EXPECT_EQ(isolated["output"].toObject()["peak"], inProcess["output"].toObject()["peak"]);
-    EXPECT_EQ(isolated["parameters"], inProcess["parameters"]);
-    // A preset stored across the boundary restores in process.
-    const QJsonObject restored = LoadJson({"--restore", preset});
-    EXPECT_EQ(restored["parameters"], inProcess["parameters"]);
-}
 } // namespace

@@ -21,10 +21,6 @@ inline QString BinDir()
 {
     return QStringLiteral(PLUGSWEEP_BIN_DIR);
 }
-inline QString SourceDir()
-{
-    return QStringLiteral(PLUGSWEEP_SOURCE_DIR);
-}
 inline QString Vst2FixtureDir()
 {
     return QStringLiteral(PLUGSWEEP_VST2_FIXTURE_DIR);

@@ -131,19 +131,6 @@ TEST_F(VST3HostTest, UnchangedModulesAreTakenFromTheFileWithoutLoadingThem)
     EXPECT_EQ(ui->showRequests.size(), 1u) << "a known module of one class shows the window once, when added";
 }
 
-TEST_F(VST3HostTest, OverlappingFoldersProbeEachModuleOnce)
-{
-    const QString outer = setup.Scratch("outer");
-    const QString inner = setup.Scratch("outer/inner");
-    CopyModule(Fixture("good", "Instrument"), outer, "Instrument");
-    CopyModule(Fixture("good", "TwoEffects"), inner, "TwoEffects");
-    FixtureReport report;
-    EXPECT_TRUE(setup.Run({inner, outer, inner + "/", outer + "/inner/../inner"}));
-    const std::vector<std::string> entered{"ModuleEntry TwoEffects", "ModuleEntry Instrument"};
-    EXPECT_EQ(report.Lines("ModuleEntry"), entered);
-    EXPECT_EQ(Entries(setup.Configuration()).size(), 3u);
-}
-
 TEST_F(VST3HostTest, AModuleThatCrashedStaysDisabledUntilTheUserEnablesIt)
 {
     const QString two = CopyModule(Fixture("good", "TwoEffects"), folder, "TwoEffects");
@@ -255,19 +242,6 @@ TEST_F(VST3HostTest, ClashingNamesAndIdentifiersAreResolved)
         EXPECT_EQ(Entries(setup.Configuration()).at(kSynthId).at("Path"),
                   (newer + "/WaveShell1-VST3 10.0_x64.vst3").toStdString());
     }
-}
-
-TEST_F(VST3HostTest, AScanWindowIsShownForBusyScansAndNewFinds)
-{
-    QStringList modules;
-    for (const char* name : {"A", "B", "C"})
-        modules << CopyModule(Fixture("bench", "Bench"), folder, name);
-    setup.Run({folder});
-    for (const QString& module : modules)
-        ShiftModuleTime(module, 2);
-    ui->showRequests.clear();
-    setup.Run({folder});
-    EXPECT_EQ(ui->showRequests.size(), 3u) << "three queued: once per module, before its class is added";
 }
 
 TEST_F(VST3HostTest, ACancelledOrStoppedScanEndsAfterTheModuleUnderWay)

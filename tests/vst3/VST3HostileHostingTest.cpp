@@ -36,26 +36,12 @@ protected:
         m_host->LaunchScanner(true, true);
     }
 
-    VST3Plugin* Load(int cls)
-    {
-        PluginPlacement placement;
-        placement.channelFormat = 2;
-        return static_cast<VST3Plugin*>(m_host->LoadPlugin(HostileId(cls), 0, placement));
-    }
-
-    bool Run(AudioPlugin& plugin, bool rolling)
-    {
-        TransportRecord transport;
-        transport.rolling = rolling;
-        float* channels[] = {m_left.data(), m_right.data()};
-        return plugin.Process(transport, channels, channels, std::uint32_t(m_left.size()));
-    }
+    VST3Plugin* Load(int cls) { return Vst3TestSupport::Load(*m_host, HostileId(cls)); }
 
     FixtureReport m_report;
     ScanSetup m_setup;
     std::unique_ptr<VST3Host> m_host{m_setup.Host({QFileInfo(Fixture("hostile", "Hostile")).path()})};
-    std::vector<float> m_left = std::vector<float>(64, 0.5f);
-    std::vector<float> m_right = std::vector<float>(64, 0.5f);
+    Block m_block{2, 64};
 };
 } // namespace
 
@@ -108,7 +94,7 @@ TEST_F(VST3HostileHostingTest, EchoLoopAndFlushLeaveEachIdleStep)
     note.data[1] = 60;
     note.data[2] = 100;
     plugin->QueueMidi(note);
-    ASSERT_TRUE(Run(*plugin, false));
+    ASSERT_TRUE(m_block.Run(*plugin, false));
     ASSERT_TRUE(plugin->SetParameter(0, 1.0f));
     for (int step = 0; step < 3; ++step)
         plugin->Idle();
@@ -134,8 +120,8 @@ TEST_F(VST3HostileHostingTest, BogusMidiDataStaysWithinTheControllerTable)
         message.data[2] = 0xFE;
         plugin->QueueMidi(message);
     }
-    EXPECT_TRUE(Run(*plugin, true));
+    EXPECT_TRUE(m_block.Run(*plugin));
     plugin->Idle();
-    EXPECT_TRUE(Run(*plugin, true));
+    EXPECT_TRUE(m_block.Run(*plugin));
     EXPECT_TRUE(m_host->ReleasePlugin(plugin));
 }

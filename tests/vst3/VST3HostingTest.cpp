@@ -43,38 +43,11 @@ struct Hosting
 
     VST3Plugin* Load(const std::wstring& id, std::uint32_t format = 2)
     {
-        PluginPlacement placement;
-        placement.channelFormat = format;
-        return static_cast<VST3Plugin*>(host->LoadPlugin(id, 0, placement));
+        return Vst3TestSupport::Load(*host, id, format);
     }
 
     ScanSetup setup;
     std::unique_ptr<VST3Host> host;
-};
-
-// Channel c of the input holds c + 1 throughout.
-struct Block
-{
-    Block(int channels, int frames) : frames(frames), in(channels), out(channels)
-    {
-        for (int c = 0; c < channels; ++c)
-        {
-            in[c].assign(frames, float(c + 1));
-            out[c].assign(frames, -1.0f);
-            inputs.push_back(in[c].data());
-            outputs.push_back(out[c].data());
-        }
-    }
-    bool Run(AudioPlugin& plugin, bool rolling = true)
-    {
-        TransportRecord transport;
-        transport.rolling = rolling;
-        return plugin.Process(transport, inputs.data(), outputs.data(), std::uint32_t(frames));
-    }
-
-    int frames;
-    std::vector<std::vector<float>> in, out;
-    std::vector<float*> inputs, outputs;
 };
 
 struct NotingListener : AudioPluginListener

@@ -3,6 +3,7 @@
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ProcessFolders.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
+#include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
 #include "support/TestSupport.h"
 
 #include <QDateTime>
@@ -70,6 +71,31 @@ std::map<std::string, Entry> Entries(const QString& configuration)
         entries[entry["ID"]] = entry;
     }
     return entries;
+}
+
+VST3Plugin* Load(VST3Host& host, const std::wstring& id, std::uint32_t format)
+{
+    PluginPlacement placement;
+    placement.channelFormat = format;
+    return static_cast<VST3Plugin*>(host.LoadPlugin(id, 0, placement));
+}
+
+Block::Block(int channels, int frames) : frames(frames), in(channels), out(channels)
+{
+    for (int c = 0; c < channels; ++c)
+    {
+        in[c].assign(frames, float(c + 1));
+        out[c].assign(frames, -1.0f);
+        inputs.push_back(in[c].data());
+        outputs.push_back(out[c].data());
+    }
+}
+
+bool Block::Run(AudioPlugin& plugin, bool rolling)
+{
+    TransportRecord transport;
+    transport.rolling = rolling;
+    return plugin.Process(transport, inputs.data(), outputs.data(), std::uint32_t(frames));
 }
 
 FixtureReport::FixtureReport()

@@ -13,7 +13,9 @@
 #include <string>
 #include <vector>
 
+class AudioPlugin;
 class VST3Host;
+class VST3Plugin;
 
 namespace Vst3TestSupport
 {
@@ -45,6 +47,20 @@ public:
 
 private:
     QTemporaryDir m_folder;
+};
+
+// An instance of a class the host knows, for a track of the given channel format.
+VST3Plugin* Load(VST3Host& host, const std::wstring& id, std::uint32_t format = 2);
+
+// Channel c of the input holds c + 1 throughout.
+struct Block
+{
+    Block(int channels, int frames);
+    bool Run(AudioPlugin& plugin, bool rolling = true);
+
+    int frames;
+    std::vector<std::vector<float>> in, out;
+    std::vector<float*> inputs, outputs;
 };
 
 using TestSupport::RecordingUI;
