@@ -13,7 +13,7 @@ public:
     void SetInterface(ICorvaneInterface* anInterface) { m_interface = anInterface; }
 
 private:
-    EngineContext() = default;
+    EngineContext();
 
     ICorvaneInterface* m_interface = nullptr;
 };

@@ -10,6 +10,8 @@ packages=(
     # programs' libraries give.
     help2man dpkg-dev file
     xvfb xauth
+    # The include-direction check.
+    python3
     # Third-party plug-ins the scanner is tested against.
     lsp-plugins-vst dragonfly-reverb-vst zam-plugins
 )

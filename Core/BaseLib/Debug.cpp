@@ -1,7 +1,5 @@
 #include "Core/BaseLib/Debug.h"
 
-#include "Interfaces/EngineContext.h"
-#include "Interfaces/ICorvaneInterface.h"
 #include "Platform/Clock.h"
 #include "Platform/DebuggerChannel.h"
 
@@ -39,10 +37,9 @@ size_t WriteTimeStamp(char* buffer, size_t size)
     return length;
 }
 
-ICorvaneInterface* Host()
-{
-    return EngineContext::Instance().Interface();
-}
+// Installed once, read by every tracing thread.
+std::atomic<decltype(TraceLog::narrow)> g_logNarrow{nullptr};
+std::atomic<decltype(TraceLog::wide)> g_logWide{nullptr};
 
 void DefaultAssertionReport(const wchar_t* expression, const wchar_t* source, unsigned line)
 {
@@ -51,6 +48,18 @@ void DefaultAssertionReport(const wchar_t* expression, const wchar_t* source, un
 
 std::atomic<AssertionReport> g_assertionReport{DefaultAssertionReport};
 } // namespace
+
+void SetTraceLog(TraceLog log)
+{
+    g_logNarrow = log.narrow;
+    g_logWide = log.wide;
+}
+
+void TraceToLog(std::int32_t level, const char* line)
+{
+    if (const auto log = g_logNarrow.load())
+        log(level, line);
+}
 
 std::string DebugTimeStamp(std::uint64_t elapsedMs, std::uint64_t deltaMs)
 {
@@ -76,8 +85,7 @@ void DebugOut(const char* format, ...)
         std::vsnprintf(line + prefix, sizeof line - prefix, format, args);
         va_end(args);
         std::replace(line, line + std::strlen(line), '%', '*');
-        if (ICorvaneInterface* host = Host())
-            host->Log(DebugSettings::sinkLevel, line);
+        TraceToLog(DebugSettings::sinkLevel, line);
         if (DebugSettings::toDebugger)
         {
             Platform::WriteToDebugger(line);
@@ -107,8 +115,8 @@ void DebugOut(const wchar_t* format, ...)
         va_end(args);
         line[1023] = L'\0';
         std::replace(line, line + std::wcslen(line), L'%', L'*');
-        if (ICorvaneInterface* host = Host())
-            host->Log(DebugSettings::sinkLevel, line);
+        if (const auto log = g_logWide.load())
+            log(DebugSettings::sinkLevel, line);
         if (DebugSettings::toDebugger)
         {
             Platform::WriteToDebugger(line);

@@ -15,6 +15,18 @@ struct DebugSettings
     static std::int32_t sinkLevel;
 };
 
+// Trace lines also go to the host application's log. This library stands
+// below the host interface, so the engine context installs the functions
+// that hand them there; without them lines go to the debugger channel only.
+struct TraceLog
+{
+    void (*narrow)(std::int32_t level, const char* line) = nullptr;
+    void (*wide)(std::int32_t level, const wchar_t* line) = nullptr;
+};
+void SetTraceLog(TraceLog log);
+// Hands a finished line to the host application's log, if one is installed.
+void TraceToLog(std::int32_t level, const char* line);
+
 // The host application traces through all three forms; the scanner and the
 // wrappers use the narrow one.
 void DebugOut(const char* format, ...) __attribute__((format(printf, 1, 2)));

@@ -2,8 +2,6 @@
 
 #include "Core/BaseLib/Debug.h"
 #include "Core/BaseLib/KriticalSection.h"
-#include "Interfaces/EngineContext.h"
-#include "Interfaces/ICorvaneInterface.h"
 #include "Platform/DebuggerChannel.h"
 
 #include <QString>
@@ -129,9 +127,8 @@ void SDebug::Emit(std::int32_t level, const char* format, va_list args)
         TAutoLockCS lock(&TraceLock());
         if (ToDbger)
             DebugOut("%s", text);
-        ICorvaneInterface* host = EngineContext::Instance().Interface();
-        if (Level >= level && host)
-            host->Log(2, "%s", text);
+        if (Level >= level)
+            TraceToLog(2, text);
     }
     catch (...)
     {
