@@ -1,5 +1,6 @@
 #include "Scanner/ScannerEntry.h"
 
+#include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Core/BaseLib/ScanJob.h"
 #include "Core/BaseLib/ScanRequestFile.h"
 #include "Interfaces/CorvaneInterfaceImpl.h"
@@ -15,6 +16,23 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
+
+namespace
+{
+// The scan of the scanner process: the catalogue initialised on the
+// preferences root with its results in the effects folder, then told to scan
+// in this process.
+UiPlugSweep::ScanJob CatalogueScan(std::wstring effectsFolder)
+{
+    return [effectsFolder = std::move(effectsFolder)](const std::wstring& preferencesRoot)
+    {
+        PluginHost* catalogue = PluginHost::GetInstance();
+        AudioPluginHost::SetCurrent(catalogue);
+        catalogue->InitialiseIn(effectsFolder, preferencesRoot, std::wstring(), 48000, 1024);
+        catalogue->LaunchScanner(true, true);
+    };
+}
+} // namespace
 
 int ScannerEntry::Main(int argc, char** argv)
 {
@@ -48,8 +66,7 @@ int ScannerEntry::Main(int argc, char** argv)
     CorvaneInterfaceImpl hostInterface;
     EngineContext::Instance().SetInterface(&hostInterface);
     {
-        UiPlugSweep dialog(ProcessFolders::PreferencesRoot(), nullptr,
-                           UiPlugSweep::CatalogueScan(effectsFolder));
+        UiPlugSweep dialog(ProcessFolders::PreferencesRoot(), nullptr, CatalogueScan(effectsFolder));
         dialog.Run(application, defaultPath);
     } // joins the worker
     // The interface dies with this function; Qt's own teardown may still trace.

@@ -1,6 +1,5 @@
 #include "Scanner/UiPlugSweep.h"
 
-#include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Core/BaseLib/Debug.h"
 #include "Scanner/PlugSweepUI.h"
 
@@ -92,17 +91,6 @@ void UiPlugSweep::Work()
         DebugOut("UiPlugSweep - scan ended by an exception");
     }
     m_finished = true;
-}
-
-UiPlugSweep::ScanJob UiPlugSweep::CatalogueScan(std::wstring effectsFolder)
-{
-    return [effectsFolder = std::move(effectsFolder)](const std::wstring& preferencesRoot)
-    {
-        PluginHost* catalogue = PluginHost::GetInstance();
-        AudioPluginHost::SetCurrent(catalogue);
-        catalogue->InitialiseIn(effectsFolder, preferencesRoot, std::wstring(), 48000, 1024);
-        catalogue->LaunchScanner(true, true);
-    };
 }
 
 void UiPlugSweep::Run(QApplication& application, bool defaultPath)

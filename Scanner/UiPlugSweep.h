@@ -40,11 +40,6 @@ public:
     void RequestShow() override;
     bool IsClosed() const override { return m_closed; }
 
-    // The scan of the scanner process: the catalogue initialised on the
-    // preferences root with its results in the effects folder, then told to
-    // scan in this process.
-    static ScanJob CatalogueScan(std::wstring effectsFolder);
-
 public slots:
     void OnTimer();
 
