@@ -1,19 +1,5 @@
 #include "Main/AudioEngineController/Effects/VST/VSTListeners.h"
 
-#include "Core/BaseLib/AudioPlugins/AudioPluginListener.h"
-
-void VSTListeners::Add(AudioPluginListener* listener)
-{
-    TAutoLockCS lock(&m_lock);
-    m_listeners.insert(listener);
-}
-
-void VSTListeners::Remove(AudioPluginListener* listener)
-{
-    TAutoLockCS lock(&m_lock);
-    m_listeners.erase(listener);
-}
-
 void VSTListeners::Defer(std::int32_t index, float value)
 {
     TAutoLockCS pending(&m_pendingLock);
@@ -24,7 +10,7 @@ void VSTListeners::TellDeferred(AudioPlugin* plugin)
 {
     TAutoLockCS pending(&m_pendingLock);
     for (const auto& automation : m_pendingAutomation)
-        Tell([&](AudioPluginListener* listener)
-             { listener->OnParameterAutomated(automation.first, automation.second, plugin); });
+        Tell([&](AudioPluginListener& listener)
+             { listener.OnParameterAutomated(automation.first, automation.second, plugin); });
     m_pendingAutomation.clear();
 }

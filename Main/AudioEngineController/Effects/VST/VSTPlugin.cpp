@@ -375,8 +375,8 @@ void VSTPlugin::OnAutomate(std::int32_t index, float value)
     TAutoLockCS plugin(&m_pluginLock, true);
     if (plugin.Locked())
     {
-        m_listeners.Tell([&](AudioPluginListener* listener)
-                         { listener->OnParameterAutomated(index, value, this); });
+        m_listeners.Tell([&](AudioPluginListener& listener)
+                         { listener.OnParameterAutomated(index, value, this); });
         return;
     }
     m_listeners.Defer(index, value);
@@ -405,14 +405,14 @@ void VSTPlugin::ApplyIOChange()
     CaptureCounts();
     UpdateSpeakerArrangement(m_channelFormat, m_channelFormat);
     m_audioPath.PrepareBuffers(m_inputCount, m_outputCount, m_blockSize);
-    m_listeners.Tell([this](AudioPluginListener* listener) { listener->OnIOChanged(this); });
+    m_listeners.Tell([this](AudioPluginListener& listener) { listener.OnIOChanged(this); });
     if (wasActive)
         StartProcessing();
 }
 
 void VSTPlugin::OnUpdateDisplay()
 {
-    m_listeners.Tell([this](AudioPluginListener* listener) { listener->OnDisplayChanged(this); });
+    m_listeners.Tell([this](AudioPluginListener& listener) { listener.OnDisplayChanged(this); });
     if (m_editor)
         emit UpdateWindow();
 }
@@ -429,8 +429,7 @@ void VSTPlugin::ParameterGesture(std::int32_t index, bool begin)
 {
     if (m_busy)
         return;
-    m_listeners.Tell([&](AudioPluginListener* listener)
-                     { listener->OnParameterGesture(index, begin, this); });
+    m_listeners.Tell([&](AudioPluginListener& listener) { listener.OnParameterGesture(index, begin, this); });
 }
 
 void VSTPlugin::SetMidiActive(bool on)

@@ -69,13 +69,6 @@ KriticalSection* VST3Plugin::ProcessingLock()
     return m_processingLockEnabled ? &m_lock : nullptr;
 }
 
-template <class Notify> void VST3Plugin::TellListeners(Notify notify)
-{
-    TAutoLockCS lock(&m_listenerLock);
-    for (AudioPluginListener* listener : m_listeners)
-        notify(*listener);
-}
-
 bool VST3Plugin::Instantiate(const VST3EffectRecord& record)
 {
     try
@@ -402,7 +395,8 @@ vst3::tresult VST3Plugin::ParameterChange(vst3::ParamID id, float value)
     if (m_parameters.HasBypass() && id == m_parameters.BypassId())
     {
         m_bypassed = value == 1.0f;
-        TellListeners([this](AudioPluginListener& listener) { listener.OnBypassChanged(m_bypassed, this); });
+        m_listeners.Tell([this](AudioPluginListener& listener)
+                         { listener.OnBypassChanged(m_bypassed, this); });
         AddChange(id, value, false);
         return vst3::kResultOk;
     }
@@ -416,7 +410,8 @@ vst3::tresult VST3Plugin::ParameterChange(vst3::ParamID id, float value)
     if (index < 0)
         return vst3::kResultFalse;
     AddChange(id, value, true);
-    TellListeners([&](AudioPluginListener& listener) { listener.OnParameterAutomated(index, value, this); });
+    m_listeners.Tell([&](AudioPluginListener& listener)
+                     { listener.OnParameterAutomated(index, value, this); });
     return vst3::kResultOk;
 }
 
@@ -424,8 +419,8 @@ vst3::tresult VST3Plugin::EditNotification(vst3::ParamID id, bool begin)
 {
     const std::int32_t index = m_parameters.IndexOf(id);
     if (index >= 0)
-        TellListeners([&](AudioPluginListener& listener)
-                      { listener.OnParameterGesture(index, begin, this); });
+        m_listeners.Tell([&](AudioPluginListener& listener)
+                         { listener.OnParameterGesture(index, begin, this); });
     return vst3::kResultOk;
 }
 
@@ -436,7 +431,7 @@ void VST3Plugin::RereadBuses()
     if (m_component)
         m_activeBuses.DeactivateAudio(m_guard, *m_component.Get());
     UpdateSpeakerArrangement(m_placement.channelFormat, m_placement.channelFormat);
-    TellListeners([this](AudioPluginListener& listener) { listener.OnIOChanged(this); });
+    m_listeners.Tell([this](AudioPluginListener& listener) { listener.OnIOChanged(this); });
     if (wasProcessing)
         StartProcessing();
 }
@@ -448,7 +443,7 @@ void VST3Plugin::RereadLatency()
     const vst3::uint32 latency =
         m_guard.Call("getLatencySamples", 0u, [this] { return m_processor->getLatencySamples(); });
     m_record.latency = VST3Guard::Capped("latency", latency, VST3Limits::kMaxLatency);
-    TellListeners([this](AudioPluginListener& listener) { listener.OnLatencyChanged(this); });
+    m_listeners.Tell([this](AudioPluginListener& listener) { listener.OnLatencyChanged(this); });
 }
 
 // The values themselves are asked for when they are shown; only the bypass
@@ -458,7 +453,7 @@ void VST3Plugin::RereadParameterValues()
     if (!m_controller || !m_parameters.HasBypass())
         return;
     m_bypassed = BypassValue() == 1.0;
-    TellListeners([this](AudioPluginListener& listener) { listener.OnDisplayChanged(this); });
+    m_listeners.Tell([this](AudioPluginListener& listener) { listener.OnDisplayChanged(this); });
 }
 
 double VST3Plugin::BypassValue()
@@ -529,14 +524,12 @@ bool VST3Plugin::CloseEditor()
 
 void VST3Plugin::AddListener(AudioPluginListener* listener)
 {
-    TAutoLockCS lock(&m_listenerLock);
-    m_listeners.insert(listener);
+    m_listeners.Add(listener);
 }
 
 void VST3Plugin::RemoveListener(AudioPluginListener* listener)
 {
-    TAutoLockCS lock(&m_listenerLock);
-    m_listeners.erase(listener);
+    m_listeners.Remove(listener);
 }
 
 bool VST3Plugin::SetBypassed(bool on)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginListeners.h"
 #include "Core/BaseLib/KriticalSection.h"
 #include "Main/AudioEngineController/Effects/VST3/Abi/Processor.h"
 #include "Main/AudioEngineController/Effects/VST3/IVST3HostContextOwner.h"
@@ -18,7 +19,6 @@
 
 #include <QObject>
 #include <atomic>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -156,7 +156,6 @@ private:
     VST3PluginState State();
     void SetState(const QByteArray& component, const QByteArray& controller);
     double BypassValue();
-    template <class Notify> void TellListeners(Notify notify);
 
     // Destroyed last: the module is unloaded only after every object it made
     // was released.
@@ -179,8 +178,7 @@ private:
 
     VST3ParameterList m_parameters;
     std::atomic<bool> m_bypassed{false};
-    std::set<AudioPluginListener*> m_listeners;
-    KriticalSection m_listenerLock;
+    AudioPluginListeners m_listeners;
 
     VST3ParameterTraffic m_traffic;
 
