@@ -44,20 +44,28 @@ QString Needs(const char* what, const QString& value)
 }
 
 // An option with a value: where the value goes, and what is wrong with it
-// (empty when nothing is).
+// (empty when nothing is). A path option is stored as it is given, and only
+// an empty one is wrong: it needs what pathKind says.
 struct ValueOption
 {
     const char* name;
     QString (*take)(PlugcatOptions& options, const QString& value);
+    QString PlugcatOptions::*path = nullptr;
+    const char* pathKind = nullptr;
+
+    QString Take(PlugcatOptions& options, const QString& value) const
+    {
+        if (!path)
+            return take(options, value);
+        options.*path = value;
+        return value.isEmpty()
+                   ? QStringLiteral("--%1 needs %2").arg(QLatin1String(name), QLatin1String(pathKind))
+                   : QString();
+    }
 };
 
 const ValueOption kValueOptions[] = {
-    {"prefs",
-     [](PlugcatOptions& o, const QString& v)
-     {
-         o.preferencesRoot = v;
-         return v.isEmpty() ? QStringLiteral("--prefs needs a folder") : QString();
-     }},
+    {"prefs", nullptr, &PlugcatOptions::preferencesRoot, "a folder"},
     {"channels",
      [](PlugcatOptions& o, const QString& v)
      {
@@ -116,36 +124,11 @@ const ValueOption kValueOptions[] = {
                     ? QString()
                     : Needs("--block needs a block size in frames up to 65536", v);
      }},
-    {"store",
-     [](PlugcatOptions& o, const QString& v)
-     {
-         o.storePath = v;
-         return v.isEmpty() ? QStringLiteral("--store needs a preset file") : QString();
-     }},
-    {"restore",
-     [](PlugcatOptions& o, const QString& v)
-     {
-         o.restorePath = v;
-         return v.isEmpty() ? QStringLiteral("--restore needs a preset file") : QString();
-     }},
-    {"input",
-     [](PlugcatOptions& o, const QString& v)
-     {
-         o.inputPath = v;
-         return v.isEmpty() ? QStringLiteral("--input needs a file") : QString();
-     }},
-    {"output",
-     [](PlugcatOptions& o, const QString& v)
-     {
-         o.outputPath = v;
-         return v.isEmpty() ? QStringLiteral("--output needs a file") : QString();
-     }},
-    {"midi",
-     [](PlugcatOptions& o, const QString& v)
-     {
-         o.midiPath = v;
-         return v.isEmpty() ? QStringLiteral("--midi needs a file") : QString();
-     }},
+    {"store", nullptr, &PlugcatOptions::storePath, "a preset file"},
+    {"restore", nullptr, &PlugcatOptions::restorePath, "a preset file"},
+    {"input", nullptr, &PlugcatOptions::inputPath, "a file"},
+    {"output", nullptr, &PlugcatOptions::outputPath, "a file"},
+    {"midi", nullptr, &PlugcatOptions::midiPath, "a file"},
     {"set",
      [](PlugcatOptions& o, const QString& v)
      {
@@ -220,7 +203,7 @@ QString ParserError(const QCommandLineParser& parser, PlugcatOptions& options)
         QRegularExpression(QStringLiteral("^Missing value after '-+([^']+)'")).match(parser.errorText());
     for (const ValueOption& option : kValueOptions)
         if (missing.hasMatch() && missing.captured(1) == QLatin1String(option.name))
-            return option.take(options, QString());
+            return option.Take(options, QString());
     QString text = parser.errorText();
     text.chop(text.endsWith(QLatin1Char('.')) ? 1 : 0);
     return text.isEmpty() ? text : text.left(1).toLower() + text.mid(1);
@@ -243,7 +226,7 @@ QString TakeValues(const QCommandLineParser& parser, PlugcatOptions& options)
 {
     for (const ValueOption& option : kValueOptions)
         for (const QString& value : parser.values(QLatin1String(option.name)))
-            if (const QString error = option.take(options, value); !error.isEmpty())
+            if (const QString error = option.Take(options, value); !error.isEmpty())
                 return error;
     options.bypass = parser.isSet(QStringLiteral("bypass"));
     options.isolated = parser.isSet(QStringLiteral("isolated"));
