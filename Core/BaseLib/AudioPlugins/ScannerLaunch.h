@@ -55,10 +55,11 @@ private:
     int m_probeTimeoutMs = 0;
     int m_jobs = 1;
     std::optional<std::int64_t> m_memoryLimitMiB;
-    std::unique_ptr<ScannerWorker> m_worker;
     KriticalSection m_scannerLock;
     // Whoever holds a reference holds the lock: a launch, its worker, HoldLock.
     std::weak_ptr<ScanLock> m_lock;
     std::shared_ptr<ScanLock> m_heldLock;
     ScanLock::Wait m_lockWait;
+    // Last, so that it ends, and joins its thread, before what it uses goes.
+    std::unique_ptr<ScannerWorker> m_worker;
 };
