@@ -38,9 +38,9 @@ bool ParseSetting(const QString& text, std::pair<std::int32_t, float>& setting)
     return indexOk && valueOk && setting.first >= 0 && setting.second >= 0.0f && setting.second <= 1.0f;
 }
 
-QString Needs(const char* what, const QString& value)
+QString Needs(const QString& what, const QString& value)
 {
-    return QStringLiteral("%1, not '%2'").arg(QLatin1String(what), value);
+    return QStringLiteral("%1, not '%2'").arg(what, value);
 }
 
 // An option with a value: where the value goes, and what is wrong with it
@@ -92,9 +92,9 @@ const ValueOption kValueOptions[] = {
      {
          return ParseNumber(v, o.jobs) && o.jobs <= PlugcatOptions::kMaxJobs
                     ? QString()
-                    : QStringLiteral("--jobs needs a number of scanners from 1 to %1, not '%2'")
-                          .arg(PlugcatOptions::kMaxJobs)
-                          .arg(v);
+                    : Needs(QStringLiteral("--jobs needs a number of scanners from 1 to %1")
+                                .arg(PlugcatOptions::kMaxJobs),
+                            v);
      }},
     {"memory-limit",
      [](PlugcatOptions& o, const QString& v)
@@ -103,9 +103,9 @@ const ValueOption kValueOptions[] = {
          o.memoryLimitMiB = v.toLongLong(&ok);
          return ok && *o.memoryLimitMiB >= 0 && *o.memoryLimitMiB <= PlugcatOptions::kMaxMemoryLimitMiB
                     ? QString()
-                    : QStringLiteral("--memory-limit needs a size in MiB up to %1 (0: none), not '%2'")
-                          .arg(PlugcatOptions::kMaxMemoryLimitMiB)
-                          .arg(v);
+                    : Needs(QStringLiteral("--memory-limit needs a size in MiB up to %1 (0: none)")
+                                .arg(PlugcatOptions::kMaxMemoryLimitMiB),
+                            v);
      }},
     {"seconds",
      [](PlugcatOptions& o, const QString& v)
