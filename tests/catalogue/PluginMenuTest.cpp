@@ -74,10 +74,8 @@ TEST(PluginMenu, FavouritesFirstThenCategoriesWithTypeSubmenusWhereShared)
         "  Loose = vst:v-none",
     };
     EXPECT_EQ(Describe(MixedList(), PluginMenuFilter()), expected);
-}
 
-TEST(PluginMenu, TrackAndChainSettingsLeaveCategoriesOut)
-{
+    // Tracks that take no instrument, and menus without chain presets, leave those categories out.
     const QStringList menu = Describe(MixedList(), PluginMenuFilter(), 3, false);
     EXPECT_FALSE(menu.contains("Instrument/"));
     EXPECT_FALSE(menu.contains("Chain FX/"));
