@@ -44,61 +44,53 @@ public:
     int closed = 0;
 };
 
-class ReWireVersionCheckTest : public ::testing::Test
-{
-protected:
-    void SetUp() override { Platform::SetServices(&machine); }
-    void TearDown() override { Platform::SetServices(nullptr); }
-
-    // The check's exit code and what it printed.
-    std::pair<int, std::string> RunCheck()
-    {
-        testing::internal::CaptureStdout();
-        const int code = ReWireVersionCheck::Run();
-        return {code, testing::internal::GetCapturedStdout()};
-    }
-
-    FakeMachine machine;
-};
 } // namespace
 
 // Only major version 1 from minor 8 is OK; the debug library is preferred to
 // the release one; too old a system is not searched, nor an over-long path.
-TEST_F(ReWireVersionCheckTest, VerdictFollowsTheVersionOfTheLibraryFound)
+// Every library opened is closed, and error modes are restored.
+TEST(ReWireVersionCheckTest, VerdictFollowsTheVersionOfTheLibraryFound)
 {
     const std::string required = "REWIRE VERSION UPDATE REQUIRED\n";
+    const auto version = [&required](const char* number, bool ok)
+    {
+        return "REWIRE LIBRARY VERSION: " + std::string(number) + "\n" +
+               (ok ? "INSTALLED REWIRE VERSION OK\n" : required);
+    };
     const struct
     {
         const char* what;
         std::uint32_t release;
         std::uint32_t debug;
-        bool modernSystem;
-        std::size_t commonFilesLength;
-        int code;
         std::string out;
     } cases[] = {
-        {"1.8", 0x00010008, 0, true, 0, 0, "REWIRE LIBRARY VERSION: 1.8\nINSTALLED REWIRE VERSION OK\n"},
-        {"2.0", 0x00020000, 0, true, 0, 1, "REWIRE LIBRARY VERSION: 2.0\n" + required},
-        {"1.7", 0x00010007, 0, true, 0, 1, "REWIRE LIBRARY VERSION: 1.7\n" + required},
-        {"no version", FakeMachine::kNoVersion, 0, true, 0, 1, "REWIRE LIBRARY VERSION: 0.0\n" + required},
-        {"debug 1.7", 0x00010008, 0x00010007, true, 0, 1, "REWIRE LIBRARY VERSION: 1.7\n" + required},
-        {"missing", 0, 0, true, 0, 1, required},
-        {"old system", 0x00010008, 0, false, 0, 1, required},
-        {"long path", 0x00010008, 0, true, 250, 1, required},
+        {"1.8", 0x00010008, 0, version("1.8", true)},
+        {"2.0", 0x00020000, 0, version("2.0", false)},
+        {"1.7", 0x00010007, 0, version("1.7", false)},
+        {"no version", FakeMachine::kNoVersion, 0, version("0.0", false)},
+        {"debug 1.7", 0x00010008, 0x00010007, version("1.7", false)},
+        {"missing", 0, 0, required},
+        {"old system", 0x00010008, 0, required},
+        {"long path", 0x00010008, 0, required},
     };
     for (const auto& test : cases)
     {
         SCOPED_TRACE(test.what);
-        machine.libraries.clear();
-        machine.closed = 0;
-        machine.modernSystem = test.modernSystem;
-        machine.commonFiles = test.commonFilesLength ? std::string(test.commonFilesLength, 'x') : "/common";
+        FakeMachine machine;
+        machine.modernSystem = test.what != std::string("old system");
+        if (test.what == std::string("long path"))
+            machine.commonFiles = std::string(250, 'x');
         if (test.release)
             machine.Install("ReWire.dll", test.release);
         if (test.debug)
             machine.Install("ReWireDebug.dll", test.debug);
-        EXPECT_EQ(RunCheck(), std::make_pair(test.code, test.out));
-        EXPECT_EQ(machine.closed, test.out == required ? 0 : 1) << "every library opened is closed";
-        EXPECT_EQ(machine.mode, 0u) << "error modes are restored";
+        Platform::SetServices(&machine);
+        testing::internal::CaptureStdout();
+        const int code = ReWireVersionCheck::Run();
+        EXPECT_EQ(testing::internal::GetCapturedStdout(), test.out);
+        Platform::SetServices(nullptr);
+        EXPECT_EQ(code, test.out.find("OK") == std::string::npos ? 1 : 0);
+        EXPECT_EQ(machine.closed, test.out == required ? 0 : 1);
+        EXPECT_EQ(machine.mode, 0u);
     }
 }
