@@ -64,14 +64,14 @@ TEST_F(XMLDocumentTest, NumbersTextsAndAttributesReadLeniently)
     EXPECT_EQ(MessageOf([&] { attributes->GetAttribute(L"none"); }), L"Invalid Attribute");
 }
 
+// The message names the file and where it broke, for the log.
 TEST_F(XMLDocumentTest, BrokenAndMissingFilesRaiseWithOffset)
 {
     const std::wstring broken = Write("<Root><Open>");
     const std::wstring message = MessageOf([&] { document.Load(broken.c_str()); });
-    EXPECT_EQ(message.rfind(L"Loading XML-file " + broken + L" failed. ", 0), 0u) << message;
-    EXPECT_NE(message.find(L"Error at offset "), std::wstring::npos);
-    XMLDocument other;
-    EXPECT_THROW(other.Load(dir.filePath("absent.xml").toStdWString().c_str()), XMLException);
+    EXPECT_NE(message.find(broken), std::wstring::npos) << message;
+    EXPECT_NE(message.find(L"offset"), std::wstring::npos) << message;
+    EXPECT_THROW(XMLDocument().Load(dir.filePath("absent.xml").toStdWString().c_str()), XMLException);
     // Compiled-in resources that are missing leave the document empty instead.
     XMLDocument resource;
     EXPECT_NO_THROW(resource.Load(L":/no/such/resource.xml"));

@@ -4,7 +4,6 @@
 #include "Core/BaseLib/AudioPlugins/TFDPluginFactory.h"
 #include "Core/BaseLib/AudioPlugins/TFDPluginRegistry.h"
 #include "Main/VLib/VUI.h"
-#include "support/LogCapture.h"
 #include "support/RecordingUI.h"
 #include "support/TestSupport.h"
 
@@ -57,8 +56,7 @@ public:
     std::uint32_t blockSize = 0;
     std::wstring presetFolder;
     std::wstring presetName;
-    // Counts live instances, so tests see what was destroyed.
-    static int live;
+    static int live; // instances, so that tests see what was destroyed
 
 private:
     std::wstring m_name;

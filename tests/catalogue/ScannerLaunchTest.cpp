@@ -34,12 +34,16 @@ protected:
         return pid > 0 && (kill(pid, 0) == 0 || errno != ESRCH);
     }
 
-    std::unique_ptr<ScannerWorker> StartWorker(const QString& program)
+    // A scan with the program as its scanner, run to its end.
+    std::unique_ptr<ScannerWorker> RunWorker(const QString& program = QStringLiteral(TEST_SCANNER))
     {
+        m_requests = m_reloads = 0;
         ScannerWorker::Hooks hooks{[this] { ++m_requests; }, [this] { ++m_reloads; }};
         ScannerWorker::Settings settings{
             program, {Effects("FXScan.xml")}, Effects(), {"FXConfiguration.xml"}};
-        return std::make_unique<ScannerWorker>(std::move(settings), m_lock, std::move(hooks));
+        auto worker = std::make_unique<ScannerWorker>(std::move(settings), m_lock, std::move(hooks));
+        EXPECT_TRUE(WaitUntil([&worker] { return worker->Finished(); }));
+        return worker;
     }
 
     QTemporaryDir m_folder;
@@ -58,9 +62,7 @@ TEST_F(ScannerLaunchTest, ScannerRestartsWhileMarkersRemainThenReloads)
         SCOPED_TRACE(crashes);
         QFile::remove(Effects("runs.log"));
         Control(crashes);
-        m_requests = m_reloads = 0;
-        const std::unique_ptr<ScannerWorker> worker = StartWorker(QStringLiteral(TEST_SCANNER));
-        ASSERT_TRUE(WaitUntil([&worker] { return worker->Finished(); }));
+        const std::unique_ptr<ScannerWorker> worker = RunWorker();
         const int expected = std::min(crashes + 1, ScannerWorker::kMaxRuns);
         EXPECT_EQ(ScannerRuns(), expected);
         EXPECT_EQ(worker->Runs(), expected);
@@ -76,29 +78,24 @@ TEST_F(ScannerLaunchTest, ARunThatFailsWithoutAMarkerEndsTheScanAndLeavesTheResu
 {
     const struct
     {
-        int crashes;
         const char* words;
-        std::optional<ScannerWorker::Failure> failure;
+        ScannerWorker::Failure failure;
         const char* results;
-    } cases[] = {{2, "exit=4 scribble", ScannerWorker::Failure{false, 4}, "before"},
-                 {0, "signal=9 found", ScannerWorker::Failure{true, 9}, "<Effects/>"},
-                 {0, "scribble", std::nullopt, "scribbled"}};
-    for (const auto& run : cases)
+    } cases[] = {{"exit=4 scribble", {false, 4}, "before"}, {"signal=9 found", {true, 9}, "<Effects/>"}};
+    for (const auto& [words, expected, results] : cases)
     {
-        SCOPED_TRACE(run.words);
+        SCOPED_TRACE(words);
         QFile::remove(Effects("runs.log"));
         WriteFile(Effects("FXConfiguration.xml"), "before");
-        Control(run.crashes, run.words);
-        m_reloads = 0;
-        const std::unique_ptr<ScannerWorker> worker = StartWorker(QStringLiteral(TEST_SCANNER));
-        ASSERT_TRUE(WaitUntil([&worker] { return worker->Finished(); }));
-        EXPECT_EQ(ScannerRuns(), run.crashes + 1);
+        Control(2, words);
+        const std::unique_ptr<ScannerWorker> worker = RunWorker();
+        EXPECT_EQ(ScannerRuns(), 3);
+        EXPECT_EQ(m_reloads, 0);
         const std::optional<ScannerWorker::Failure> failure = worker->LastFailure();
-        EXPECT_EQ(m_reloads, failure ? 0 : 1);
-        EXPECT_EQ(ReadFile(Effects("FXConfiguration.xml")), run.results);
-        const auto how = [](const auto& f)
-        { return f ? std::make_pair(f->signalled, f->code) : std::make_pair(false, 0); };
-        EXPECT_EQ(how(failure), how(run.failure));
+        ASSERT_TRUE(failure.has_value());
+        EXPECT_EQ(failure->signalled, expected.signalled);
+        EXPECT_EQ(failure->code, expected.code);
+        EXPECT_EQ(ReadFile(Effects("FXConfiguration.xml")), results);
     }
 }
 
@@ -106,8 +103,7 @@ TEST_F(ScannerLaunchTest, AScannerThatCannotStartIsTriedTenTimesWhileMarkersRema
 {
     Control(0);
     WriteFile(Effects("Crashed.scan3"), "<CrashedPlugin/>");
-    const std::unique_ptr<ScannerWorker> worker = StartWorker(m_folder.filePath("no-such-scanner"));
-    ASSERT_TRUE(WaitUntil([&worker] { return worker->Finished(); }));
+    const std::unique_ptr<ScannerWorker> worker = RunWorker(m_folder.filePath("no-such-scanner"));
     EXPECT_EQ(worker->Runs(), 0);
     EXPECT_EQ(m_requests, ScannerWorker::kMaxRuns);
     EXPECT_EQ(m_reloads, 1);
