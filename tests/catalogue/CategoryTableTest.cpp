@@ -29,7 +29,7 @@ PluginListEntry Entry(const std::wstring& name, std::int32_t width, std::uint32_
 }
 } // namespace
 
-TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeFormsAndFromMetadataKeys)
+TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeFormsAndFromKeysAndTexts)
 {
     EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x10000000), 0x00000010u); // Chain FX
     // Bit 0 and the bits above the table carry no category.
@@ -45,11 +45,9 @@ TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeFormsAndFromMetadataKeys)
     // Keys that name no category give the no-category value.
     EXPECT_EQ(Table().CategoryMaskFromKeys(L""), 1u);
     EXPECT_EQ(Table().CategoryMaskFromKeys(L"dummy"), 1u);
-}
 
-TEST(CategoryTable, PluginCategoryTextsAreRenamedThenMatched)
-{
-    // A rename applies once; the hyphen goes with "Up-Downmix", so "-" does not match as well.
+    // A plug-in's category text: a rename applies once; the hyphen goes with "Up-Downmix", so "-" does not
+    // match as well.
     const std::vector<std::tuple<std::string, std::uint32_t, std::string>> cases = {
         {"Fx|Filter|Delay", 0x00000880u, "Fx|EQ|Delay"},
         {"Analyzer Analyzer", RuntimeBitOf(L"meter"), "Metering Analyzer"},

@@ -54,7 +54,7 @@ protected:
 };
 } // namespace
 
-TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfiguration)
+TEST_F(PluginHostTest, InitialiseMovesTheLegacyConfigurationAndFavouritesReachTheMenuAndTheFile)
 {
     const QString legacy = m_folder.filePath("Legacy");
     ASSERT_TRUE(QDir().mkpath(legacy + "/Effects/Old"));
@@ -63,7 +63,21 @@ TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfigura
 
     EXPECT_EQ(ReadFile(Effects("FXConfiguration.xml")), "<Effects version=\"1.4\"/>\n");
     EXPECT_FALSE(QFileInfo::exists(legacy + "/Effects"));
-    EXPECT_EQ(AudioPluginHost::PreferencesRoot(), m_root.toStdWString());
+
+    const QString favourites = Effects(FavouritesFile::kFileName);
+    m_host->SetFavourite(L"tfd:Room:2", true);
+    EXPECT_TRUE(ReadFile(favourites).contains("<ID>Room:2</ID>\n\t\t<Favourite>1</Favourite>"));
+    const std::unique_ptr<QMenu> menu(m_host->BuildPluginMenu(0, 0, nullptr, true));
+    EXPECT_EQ(DescribeMenu(*menu).mid(0, 2), QStringList({"Room = tfd:Room:2", "----"}));
+
+    PluginList edits;
+    edits["tfd"] = AudioPluginHost::GetPluginList()["tfd"];
+    edits["tfd"][L"Room:2"].favourite = 0;
+    edits["tfd"][L"Plain:5"].categoryMask = kEq;
+    m_host->ApplyPluginListEdits(edits);
+    EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Plain:5"].categoryMask, kEq);
+    EXPECT_TRUE(m_host->MenuData().Favourites().empty());
+    EXPECT_TRUE(ReadFile(favourites).contains("<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>"));
 
     // The browser's category filter lives as long as the catalogue.
     const StudioModel& model = StudioModel::Instance();
@@ -123,6 +137,16 @@ TEST_F(PluginHostTest, ListsAndLoadsInHousePluginsChainPresetsAndPlaceholders)
     EXPECT_EQ(stored.data, "state");
     EXPECT_EQ(m_host->LoadPlugin(id, 512, {}), nullptr);
     EXPECT_TRUE(m_host->ReleasePlugin(placeholder));
+
+    // An in-process scan, or a reload, writes the request and starts no scanner, though one is there.
+    ScopedUI ui;
+    m_host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
+    EXPECT_TRUE(m_host->LaunchScanner(true, true));
+    EXPECT_TRUE(m_host->LaunchScanner(false, false));
+    EXPECT_FALSE(m_host->IsScannerRunning());
+    EXPECT_EQ(ui->messages, std::vector<std::wstring>(2, L"Plugin Scan Complete"));
+    EXPECT_FALSE(QFileInfo::exists(Effects("runs.log")));
+    EXPECT_EQ(ReadFile(m_host->ScanRequestPath()), ScanRequestFile::Format({}));
 }
 
 TEST_F(PluginHostTest, FixedDevicesOutliveReleasesAndOtherThreadsReleaseThroughTheOwner)
@@ -147,39 +171,6 @@ TEST_F(PluginHostTest, FixedDevicesOutliveReleasesAndOtherThreadsReleaseThroughT
     EXPECT_TRUE(m_host->End());
     EXPECT_EQ(TestPlugin::live, before);
     EXPECT_EQ(m_host->FindFixedDevice(L"fixed:Click"), nullptr);
-}
-
-TEST_F(PluginHostTest, FavouritesReachTheMenuAndAreWrittenBackThroughTheInHouseHost)
-{
-    Start();
-    const QString favourites = Effects(FavouritesFile::kFileName);
-    m_host->SetFavourite(L"tfd:Room:2", true);
-    EXPECT_TRUE(ReadFile(favourites).contains("<ID>Room:2</ID>\n\t\t<Favourite>1</Favourite>"));
-    const std::unique_ptr<QMenu> menu(m_host->BuildPluginMenu(0, 0, nullptr, true));
-    EXPECT_EQ(DescribeMenu(*menu).mid(0, 2), QStringList({"Room = tfd:Room:2", "----"}));
-
-    PluginList edits;
-    edits["tfd"] = AudioPluginHost::GetPluginList()["tfd"];
-    edits["tfd"][L"Room:2"].favourite = 0;
-    edits["tfd"][L"Plain:5"].categoryMask = kEq;
-    m_host->ApplyPluginListEdits(edits);
-    EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Plain:5"].categoryMask, kEq);
-    EXPECT_TRUE(m_host->MenuData().Favourites().empty());
-    EXPECT_TRUE(ReadFile(favourites).contains("<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>"));
-}
-
-TEST_F(PluginHostTest, LaunchScannerInProcessWritesTheRequestAndReports)
-{
-    Start();
-    ScopedUI ui;
-    // A scanner that would leave a trace, to show that none is started.
-    m_host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
-    EXPECT_TRUE(m_host->LaunchScanner(true, true));
-    EXPECT_TRUE(m_host->LaunchScanner(false, false));
-    EXPECT_FALSE(m_host->IsScannerRunning());
-    EXPECT_EQ(ui->messages, std::vector<std::wstring>(2, L"Plugin Scan Complete"));
-    EXPECT_FALSE(QFileInfo::exists(Effects("runs.log")));
-    EXPECT_EQ(ReadFile(m_host->ScanRequestPath()), ScanRequestFile::Format({}));
 }
 
 // Files of all folders are read in one sorted order, installed ones before the
@@ -214,8 +205,8 @@ TEST(PluginMetadata, FirstFileNamingAnIdWins)
     EXPECT_EQ(vst->at(L"Dragonfly Hall Reverb:1684435505").categoryMask, kEq);
     EXPECT_EQ(vst->count(L"ZamComp:1514360144"), 1u);
 
-    PluginList list;
-    list["tfd"][L"One"].categoryMask = 0;
+    // Metadata fills in where a plug-in names no category of its own.
+    PluginList list{{"tfd", {{L"One", {}}, {L"Three", {}}}}};
     list["tfd"][L"Three"].categoryMask = 0x4;
     metadata.ApplyCategories(list);
     EXPECT_EQ(list["tfd"][L"One"].categoryMask, kEq);

@@ -12,21 +12,6 @@
 // its crash bookkeeping, read from the files as they lie on disk.
 namespace
 {
-class ScanOutcomeTest : public ::testing::Test
-{
-protected:
-    QString Plugins(const QString& name = QString()) const
-    {
-        return m_root.filePath(name.isEmpty() ? QStringLiteral("plugins") : "plugins/" + name);
-    }
-    QString Effects(const QString& name) const { return m_runner.EffectsFolder() + "/" + name; }
-    QByteArray Read(const QString& name) const { return TestSupport::ReadFile(Effects(name)); }
-    QByteArray FileTime(const QString& path) const { return FileUtilities::FileTimeText(path).toUtf8(); }
-
-    QTemporaryDir m_root;
-    PlugSweepRunner m_runner{m_root.filePath("prefs")};
-};
-
 // The file's ID lines in the order the file has them, as bytes.
 QByteArrayList IdLines(const QByteArray& file)
 {
@@ -48,20 +33,23 @@ QByteArray Marker(const QString& path, const QByteArray& created, const QByteArr
 
 // U+00E9, U+1F600 and U+FF21: by UTF-16 code unit the surrogate pair of the
 // second comes before the third, by code point (and in UTF-8 bytes) after it.
-TEST_F(ScanOutcomeTest, NonAsciiIdentifiersAreWrittenInUtf16CodeUnitOrder)
+TEST(ScanOutcomeTest, NonAsciiIdentifiersAreWrittenInUtf16CodeUnitOrder)
 {
-    const QStringList names{QString::fromUtf8("\xEF\xBC\xA1"), QString::fromUtf8("\xC3\xA9"),
-                            QString::fromUtf8("\xF0\x9F\x98\x80")};
-    for (const QString& name : names)
-        for (const QString suffix : {".so", ".vst3"})
-            TestSupport::WriteFile(Plugins(name + suffix), "not a library");
-    m_runner.RunOnce({Plugins()});
+    QTemporaryDir root;
+    PlugSweepRunner runner(root.filePath("prefs"));
+    for (const char* name : {"\xEF\xBC\xA1", "\xC3\xA9", "\xF0\x9F\x98\x80"})
+        for (const char* suffix : {".so", ".vst3"})
+            TestSupport::WriteFile(root.filePath("plugins/") + QString::fromUtf8(name) + suffix,
+                                   "not a library");
+    runner.RunOnce({root.filePath("plugins")});
 
     const QByteArrayList expected{"\t\t<ID>\xC3\xA9</ID>", "\t\t<ID>\xF0\x9F\x98\x80</ID>",
                                   "\t\t<ID>\xEF\xBC\xA1</ID>"};
-    EXPECT_EQ(IdLines(Read("FXConfiguration.xml")), expected) << Read("FXConfiguration.xml").toStdString();
-    EXPECT_EQ(IdLines(Read("VST3Configuration.xml")), expected)
-        << Read("VST3Configuration.xml").toStdString();
+    for (const char* file : {"/FXConfiguration.xml", "/VST3Configuration.xml"})
+    {
+        const QByteArray results = TestSupport::ReadFile(runner.EffectsFolder() + file);
+        EXPECT_EQ(IdLines(results), expected) << results.toStdString();
+    }
 }
 
 // What a scan of an earlier version of the shell wrote: only "Shell Alpha".
@@ -83,22 +71,23 @@ void WriteEarlierConfiguration(const PlugSweepRunner& runner, const QString& she
 // side, and the next run, which reads them by name, the shell's first or last,
 // must keep the sub-plug-in from being created again, whether or not an
 // earlier version of the file left an entry for the shell's other sub-plug-in.
-TEST_F(ScanOutcomeTest, ACrashingShellCostsOneRestartAndIsNotProbedAgain)
+TEST(ScanOutcomeTest, ACrashingShellCostsOneRestartAndIsNotProbedAgain)
 {
+    QTemporaryDir root;
     for (const auto& [fileName, knownFromEarlierVersion] :
          {std::make_pair(QString("CrashingShell.so"), false),
           std::make_pair(QString("ZCrashingShell.so"), true)})
     {
         SCOPED_TRACE(fileName.toStdString());
-        PlugSweepRunner runner(m_root.filePath(fileName + "/prefs"));
-        const QString plugins = m_root.filePath(fileName + "/plugins");
+        PlugSweepRunner runner(root.filePath(fileName + "/prefs"));
+        const QString plugins = root.filePath(fileName + "/plugins");
         const QString shell = plugins + "/" + fileName;
         TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/shellcrash/CrashingShell.so", plugins);
         if (fileName != "CrashingShell.so")
         {
             ASSERT_TRUE(QFile::rename(plugins + "/CrashingShell.so", shell));
         }
-        const QByteArray created = FileTime(shell);
+        const QByteArray created = FileUtilities::FileTimeText(shell).toUtf8();
         if (knownFromEarlierVersion)
             WriteEarlierConfiguration(runner, shell);
         QHash<QString, QByteArray> firstMarkers;
