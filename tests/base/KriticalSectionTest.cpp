@@ -8,11 +8,6 @@ namespace
 {
 int g_reports = 0;
 
-void CountReport(const wchar_t*, const wchar_t*, unsigned)
-{
-    ++g_reports;
-}
-
 // Whether a try on another thread takes the lock now; it gives it back at once.
 bool OtherThreadGetsIt(KriticalSection& ks)
 {
@@ -24,7 +19,8 @@ bool OtherThreadGetsIt(KriticalSection& ks)
 
 TEST(KriticalSectionTest, GuardsNestOnTheOwnerAndMisuseIsReportedNotObeyed)
 {
-    const AssertionReport previous = SetAssertionReport(CountReport);
+    const AssertionReport previous =
+        SetAssertionReport([](const wchar_t*, const wchar_t*, unsigned) { ++g_reports; });
     KriticalSection ks;
     {
         TAutoLockCS outer(&ks);

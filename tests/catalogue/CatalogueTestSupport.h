@@ -67,14 +67,13 @@ private:
 class TestRegistry : public TFDPluginRegistry, public TFDPluginFactory
 {
 public:
-    void AttachHost(TFDAudioPluginHost* host) override { attached = host; }
+    void AttachHost(TFDAudioPluginHost*) override {}
     void ListPlugins(TFDRegisteredPlugins& list) override { list = plugins; }
     TFDPluginFactory* Find(const std::string& key) override;
     AudioPlugin* CreateInstance() override;
     void DestroyInstance(AudioPlugin* plugin) override;
 
     TFDRegisteredPlugins plugins;
-    TFDAudioPluginHost* attached = nullptr;
     int destroyed = 0;
 
 private:

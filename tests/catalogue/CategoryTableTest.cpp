@@ -3,7 +3,6 @@
 #include "Core/BaseLib/AudioPlugins/PlaceholderIdentifier.h"
 #include "Core/BaseLib/AudioPlugins/PluginList.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -77,31 +76,6 @@ TEST(PluginIdentifiers, PlaceholdersAreNamedFromTheMissingPlugin)
     EXPECT_EQ(unknown.displayName, L"Unknown");
     EXPECT_EQ(unknown.prefix, L"placeholder:");
     EXPECT_EQ(unknown.Identifier(L"_7"), L"placeholder:_7");
-}
-
-TEST(PluginIdentifiers, VstListsMergeWithVst3Winning)
-{
-    PluginList list;
-    list["vst3"][L"AAAA"] = Entry(L"Shared Name", 2);
-    list["vst3"][L"BBBB"] = Entry(L"Only Three", 2);
-    list["vst2"][L"Shared Name:1"] = Entry(L"Shared Name", 2);
-    list["vst2"][L"Old:2"] = Entry(L"Old", 1);
-    list["vst2"][L"Marked:3"] = Entry(L"Marked [2.4]", 1);
-    // A VST 2 id equal to a VST 3 one overwrites it.
-    list["vst2"][L"BBBB"] = Entry(L"Clash", 4);
-
-    MergeVstLists(list,
-                  [](const std::wstring& name) { return name == L"Shared Name" || name == L"Only Three"; });
-
-    EXPECT_EQ(list.count("vst2"), 0u);
-    const PluginTypeList& vst = list["vst"];
-    EXPECT_EQ(vst.size(), 4u);
-    EXPECT_EQ(vst.at(L"AAAA").name, L"Shared Name");
-    EXPECT_EQ(vst.count(L"Shared Name:1"), 0u);
-    EXPECT_EQ(vst.at(L"Old:2").name, L"Old [2.4]");
-    EXPECT_EQ(vst.at(L"Marked:3").name, L"Marked [2.4]");
-    EXPECT_EQ(vst.at(L"BBBB").name, L"Clash [2.4]");
-    EXPECT_EQ(vst.at(L"BBBB").width, 4);
 }
 
 TEST(PluginIdentifiers, WidthTestFollowsNameWidthAndFormat)

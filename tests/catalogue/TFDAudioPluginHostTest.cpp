@@ -76,7 +76,6 @@ TEST_F(TFDAudioPluginHostTest, ReadingFavouritesSetsFlagsClearsCategoriesAndStop
          "<Effect><ID>Equaliser:1</ID></Effect></Effects>",
          true, 0, true, kEq},
         {"<Effects><Effect>", false, kReverb, true, kEq},
-        {"<Other/>", false, kReverb, true, kEq},
     };
     for (const auto& [file, roomFavourite, roomMask, equaliserFavourite, equaliserMask] : cases)
     {

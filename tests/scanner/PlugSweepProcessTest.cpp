@@ -15,19 +15,16 @@ namespace
 class PlugSweepProcessTest : public ::testing::Test
 {
 protected:
-    // Runs PlugSweep without a display, or with the display settings given,
-    // with a home folder of its own and, when given, a configuration folder.
-    ProcessResult Run(const QStringList& arguments, const QStringList& display = {},
-                      const QString& configHome = QString()) const
+    // Runs PlugSweep without a display or configuration folder, or with the
+    // settings given, and with a home folder of its own.
+    ProcessResult Run(const QStringList& arguments, const QStringList& settings = {}) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"})
             environment.remove(name);
-        for (const QString& setting : display)
+        for (const QString& setting : settings)
             environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
         environment.insert("HOME", home.path());
-        if (!configHome.isEmpty())
-            environment.insert("XDG_CONFIG_HOME", configHome);
         return TestSupport::RunProcess(TestSupport::BinDir() + "/PlugSweep", arguments, environment);
     }
     QString WriteRequest(const QString& relative, const QStringList& folders) const
@@ -46,7 +43,7 @@ TEST_F(PlugSweepProcessTest, DefaultRequestPathIsInTheUsersConfigurationFolder)
 {
     const QString effects = ".config/Thornfield Design/Orvella Corvane/Preferences/Quillmore/Effects/";
     WriteRequest(effects + "FXScan.xml", {});
-    EXPECT_EQ(Run({}, {}, "relative/config").exitCode, 0);
+    EXPECT_EQ(Run({}, {"XDG_CONFIG_HOME=relative/config"}).exitCode, 0);
     EXPECT_TRUE(QFileInfo::exists(home.filePath(effects + "FXConfiguration.xml")));
 }
 
