@@ -1,5 +1,4 @@
 #include "Core/BaseLib/FileUtilities.h"
-#include "support/LogCapture.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -69,7 +68,6 @@ TEST(FileUtilitiesTest, AtomicWritesGoThroughLinksAndKeepModeAndOwner)
 // What is not a regular file is never renamed away or written into.
 TEST(FileUtilitiesTest, AtomicWritesRefuseWhatIsNotAFile)
 {
-    LogCapture log;
     QTemporaryDir dir;
     TestSupport::WriteFile(dir.filePath("folder/inside.txt"), "kept");
     ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("pipe")).constData(), 0600), 0);
