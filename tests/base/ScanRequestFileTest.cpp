@@ -7,32 +7,21 @@
 using TestSupport::ReadFile;
 using TestSupport::WriteFile;
 
-namespace
+TEST(ScanRequestFileTest, WritesTheExactLayoutAndReadsOnlyDirectPathChildrenOfAWholeScan)
 {
-class ScanRequestFileTest : public ::testing::Test
-{
-protected:
-    QString Path() const { return dir.filePath("FXScan.xml"); }
-
     QTemporaryDir dir;
-};
-} // namespace
-
-TEST_F(ScanRequestFileTest, WritesTheExactLayout)
-{
-    ASSERT_TRUE(ScanRequestFile::Write(Path().toStdWString(), {"/usr/lib/vst", "/a & <b>"}));
-    EXPECT_EQ(ReadFile(Path()), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Scan>\n"
-                                "\t<Path>/usr/lib/vst</Path>\n\t<Path>/a &amp; &lt;b></Path>\n</Scan>\n");
+    const QString path = dir.filePath("FXScan.xml");
+    const std::wstring request = path.toStdWString();
+    ASSERT_TRUE(ScanRequestFile::Write(request, {"/usr/lib/vst", "/a & <b>"}));
+    EXPECT_EQ(ReadFile(path), "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Scan>\n"
+                              "\t<Path>/usr/lib/vst</Path>\n\t<Path>/a &amp; &lt;b></Path>\n</Scan>\n");
     EXPECT_FALSE(ScanRequestFile::Write(dir.filePath("missing/FXScan.xml").toStdWString(), {"/a"}));
 
     const QStringList folders{"/plug ins/A&B", "/x<y", "/Ünïcødé/☃", " spaced ", "", "/dup", "/dup"};
-    ASSERT_TRUE(ScanRequestFile::Write(Path().toStdWString(), folders));
-    EXPECT_EQ(ScanRequestFile::Read(Path().toStdWString()), folders);
-}
+    ASSERT_TRUE(ScanRequestFile::Write(request, folders));
+    EXPECT_EQ(ScanRequestFile::Read(request), folders);
 
-TEST_F(ScanRequestFileTest, OnlyDirectPathChildrenOfAWholeScanAreRead)
-{
-    EXPECT_TRUE(ScanRequestFile::Read(Path().toStdWString()).isEmpty()) << "missing file";
+    EXPECT_TRUE(ScanRequestFile::Read(dir.filePath("absent.xml").toStdWString()).isEmpty());
     const std::vector<std::pair<QByteArray, QStringList>> cases = {
         {"", {}},
         {"<Scan><Path>/a</Path>", {}},
@@ -43,7 +32,7 @@ TEST_F(ScanRequestFileTest, OnlyDirectPathChildrenOfAWholeScanAreRead)
     for (const auto& [bytes, folders] : cases)
     {
         SCOPED_TRACE(bytes.constData());
-        WriteFile(Path(), bytes);
-        EXPECT_EQ(ScanRequestFile::Read(Path().toStdWString()), folders);
+        WriteFile(path, bytes);
+        EXPECT_EQ(ScanRequestFile::Read(request), folders);
     }
 }

@@ -1,11 +1,7 @@
-#include "CatalogueTestSupport.h"
-#include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Core/BaseLib/AudioPlugins/DummyAudioPlugin.h"
 
 #include <gtest/gtest.h>
 #include <vector>
-
-using CatalogueTest::TestPlugin;
 
 namespace
 {
@@ -28,35 +24,23 @@ DummyAudioPlugin Placeholder(std::int32_t channels, std::uint32_t blockSize)
 }
 } // namespace
 
-TEST(AudioPlugin, PresetFilesLiveUnderTheKeyWithoutColons)
-{
-    AudioPluginHost::SetPreferencesRoot(L"/prefs/root");
-    TestPlugin plugin(L"Comp", L"Comp:1234:x");
-    EXPECT_EQ(AudioPluginHost::GetPresetFilePath(&plugin, L"Soft"),
-              L"/prefs/root/Presets/PLUGIN/Comp_1234_x/Soft.dat");
-    EXPECT_EQ(AudioPluginHost::GetPresetFilePath(nullptr, L"A"), L"");
-}
-
+// A placeholder passes its channels through, the block size long when no
+// frame count is given; a missing buffer leaves its channel alone.
 TEST(DummyAudioPlugin, PassesAudioThroughWhereBuffersExist)
 {
     DummyAudioPlugin placeholder = Placeholder(2, 0);
-    std::vector<float> in0{1, 2, 3, 4}, in1{5, 6, 7, 8}, out0(4, 0), out1(4, -1);
-    float* inputs[] = {in0.data(), in1.data()};
+    std::vector<float> in0{1, 2, 3, 4}, in1{5, 6, 7, 8}, out0(4, -1), out1(4, -1);
+    float* inputs[] = {in0.data(), nullptr};
     float* outputs[] = {out0.data(), out1.data()};
-    // No block size yet and no frame count: nothing to do.
-    EXPECT_FALSE(placeholder.Process({}, inputs, outputs, 0));
+    EXPECT_FALSE(placeholder.Process({}, inputs, outputs, 0)) << "no block size yet and no frame count";
+    placeholder.SetBlockSize(2);
+    EXPECT_TRUE(placeholder.Process({}, inputs, outputs, 0));
+    EXPECT_EQ(out0, (std::vector<float>{1, 2, -1, -1}));
+    EXPECT_EQ(out1, std::vector<float>(4, -1));
+    inputs[1] = in1.data();
     EXPECT_TRUE(placeholder.Process({}, inputs, outputs, 4));
     EXPECT_EQ(out0, in0);
     EXPECT_EQ(out1, in1);
-
-    placeholder.SetBlockSize(2);
-    std::vector<float> fresh(4, -1);
-    float* missingInput[] = {in0.data(), nullptr};
-    float* outputsAgain[] = {fresh.data(), out1.data()};
-    std::fill(out1.begin(), out1.end(), -1.0f);
-    EXPECT_TRUE(placeholder.Process({}, missingInput, outputsAgain, 0));
-    EXPECT_EQ(fresh, (std::vector<float>{1, 2, -1, -1}));
-    EXPECT_EQ(out1, std::vector<float>(4, -1));
     EXPECT_TRUE(Placeholder(0, 16).Process({}, nullptr, nullptr, 0));
 }
 

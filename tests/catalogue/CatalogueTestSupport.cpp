@@ -8,21 +8,18 @@ namespace
 {
 // Menus are widgets and actions are delivered by the event loop: the tests
 // need an application, without a display.
-class QtEnvironment : public ::testing::Environment
+struct QtEnvironment : ::testing::Environment
 {
-public:
     void SetUp() override
     {
         qputenv("QT_QPA_PLATFORM", "offscreen");
         static int argc = 1;
         static char name[] = "catalogue_tests";
         static char* argv[] = {name, nullptr};
-        m_application = std::make_unique<QApplication>(argc, argv);
+        application = std::make_unique<QApplication>(argc, argv);
     }
-    void TearDown() override { m_application.reset(); }
-
-private:
-    std::unique_ptr<QApplication> m_application;
+    void TearDown() override { application.reset(); }
+    std::unique_ptr<QApplication> application;
 };
 
 ::testing::Environment* const g_environment = ::testing::AddGlobalTestEnvironment(new QtEnvironment);

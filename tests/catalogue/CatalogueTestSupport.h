@@ -4,7 +4,6 @@
 #include "Core/BaseLib/AudioPlugins/TFDPluginFactory.h"
 #include "Core/BaseLib/AudioPlugins/TFDPluginRegistry.h"
 #include "Main/VLib/VUI.h"
-#include "support/LogCapture.h"
 #include "support/RecordingUI.h"
 #include "support/TestSupport.h"
 
@@ -57,8 +56,7 @@ public:
     std::uint32_t blockSize = 0;
     std::wstring presetFolder;
     std::wstring presetName;
-    // Counts live instances, so tests see what was destroyed.
-    static int live;
+    static int live; // instances, so that tests see what was destroyed
 
 private:
     std::wstring m_name;
@@ -69,14 +67,13 @@ private:
 class TestRegistry : public TFDPluginRegistry, public TFDPluginFactory
 {
 public:
-    void AttachHost(TFDAudioPluginHost* host) override { attached = host; }
+    void AttachHost(TFDAudioPluginHost*) override {}
     void ListPlugins(TFDRegisteredPlugins& list) override { list = plugins; }
     TFDPluginFactory* Find(const std::string& key) override;
     AudioPlugin* CreateInstance() override;
     void DestroyInstance(AudioPlugin* plugin) override;
 
     TFDRegisteredPlugins plugins;
-    TFDAudioPluginHost* attached = nullptr;
     int destroyed = 0;
 
 private:

@@ -3,7 +3,6 @@
 #include "Core/BaseLib/AudioPlugins/PlaceholderIdentifier.h"
 #include "Core/BaseLib/AudioPlugins/PluginList.h"
 
-#include <algorithm>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -29,9 +28,8 @@ PluginListEntry Entry(const std::wstring& name, std::int32_t width, std::uint32_
 }
 } // namespace
 
-TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeForms)
+TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeFormsAndFromKeysAndTexts)
 {
-    EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x00000002), 0x00000020u); // Channel
     EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x10000000), 0x00000010u); // Chain FX
     // Bit 0 and the bits above the table carry no category.
     EXPECT_EQ(AudioPluginHost::FileMaskToRuntime(0x00000001 | 0xE0000000), 0u);
@@ -41,11 +39,14 @@ TEST(CategoryTable, MasksTranslateBetweenFileAndRuntimeForms)
     EXPECT_TRUE(Table().IsInstrumentMask(0x00004000));
     EXPECT_FALSE(Table().IsInstrumentMask(0x00000800));
     EXPECT_TRUE(Table().IsAmbisonicMask(0x00000002));
-}
 
-TEST(CategoryTable, PluginCategoryTextsAreRenamedThenMatched)
-{
-    // A rename applies once; the hyphen goes with "Up-Downmix", so "-" does not match as well.
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"rvb|img|nonsense"), 0x01800000u);
+    // Keys that name no category give the no-category value.
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L""), 1u);
+    EXPECT_EQ(Table().CategoryMaskFromKeys(L"dummy"), 1u);
+
+    // A plug-in's category text: a rename applies once; the hyphen goes with "Up-Downmix", so "-" does not
+    // match as well.
     const std::vector<std::tuple<std::string, std::uint32_t, std::string>> cases = {
         {"Fx|Filter|Delay", 0x00000880u, "Fx|EQ|Delay"},
         {"Analyzer Analyzer", RuntimeBitOf(L"meter"), "Metering Analyzer"},
@@ -59,24 +60,13 @@ TEST(CategoryTable, PluginCategoryTextsAreRenamedThenMatched)
     }
 }
 
-TEST(CategoryTable, MetadataKeysGiveAMaskOrTheNoCategoryValue)
-{
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"eq|nonsense"), 0x00000800u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"rvb|img"), 0x01800000u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L""), 1u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"dummy"), 1u);
-    EXPECT_EQ(Table().CategoryMaskFromKeys(L"ambi"), 2u);
-}
-
 TEST(PluginIdentifiers, PlaceholdersAreNamedFromTheMissingPlugin)
 {
     const PlaceholderIdentifier au = PlaceholderIdentifier::From("", L"au:aufx:dcmp:appl");
     EXPECT_EQ(au.displayName, L"Apple AudioUnit");
     EXPECT_EQ(au.Identifier(L"#1"), L"placeholder:aufx:dcmp:appl#1");
 
-    const PlaceholderIdentifier vst2 = PlaceholderIdentifier::From("", L"vst2:Comp:1234");
-    EXPECT_EQ(vst2.tail, L"Comp:1234");
-    EXPECT_EQ(vst2.displayName, L"Comp");
+    EXPECT_EQ(PlaceholderIdentifier::From("", L"vst2:Comp:1234").displayName, L"Comp");
     // The scheme is found anywhere, in the fixed order of schemes.
     const PlaceholderIdentifier inner = PlaceholderIdentifier::From("x", L"old/vst3:tfd:Gate");
     EXPECT_EQ(inner.prefix, L"vst3:");
@@ -86,31 +76,6 @@ TEST(PluginIdentifiers, PlaceholdersAreNamedFromTheMissingPlugin)
     EXPECT_EQ(unknown.displayName, L"Unknown");
     EXPECT_EQ(unknown.prefix, L"placeholder:");
     EXPECT_EQ(unknown.Identifier(L"_7"), L"placeholder:_7");
-}
-
-TEST(PluginIdentifiers, VstListsMergeWithVst3Winning)
-{
-    PluginList list;
-    list["vst3"][L"AAAA"] = Entry(L"Shared Name", 2);
-    list["vst3"][L"BBBB"] = Entry(L"Only Three", 2);
-    list["vst2"][L"Shared Name:1"] = Entry(L"Shared Name", 2);
-    list["vst2"][L"Old:2"] = Entry(L"Old", 1);
-    list["vst2"][L"Marked:3"] = Entry(L"Marked [2.4]", 1);
-    // A VST 2 id equal to a VST 3 one overwrites it.
-    list["vst2"][L"BBBB"] = Entry(L"Clash", 4);
-
-    MergeVstLists(list,
-                  [](const std::wstring& name) { return name == L"Shared Name" || name == L"Only Three"; });
-
-    EXPECT_EQ(list.count("vst2"), 0u);
-    const PluginTypeList& vst = list["vst"];
-    EXPECT_EQ(vst.size(), 4u);
-    EXPECT_EQ(vst.at(L"AAAA").name, L"Shared Name");
-    EXPECT_EQ(vst.count(L"Shared Name:1"), 0u);
-    EXPECT_EQ(vst.at(L"Old:2").name, L"Old [2.4]");
-    EXPECT_EQ(vst.at(L"Marked:3").name, L"Marked [2.4]");
-    EXPECT_EQ(vst.at(L"BBBB").name, L"Clash [2.4]");
-    EXPECT_EQ(vst.at(L"BBBB").width, 4);
 }
 
 TEST(PluginIdentifiers, WidthTestFollowsNameWidthAndFormat)

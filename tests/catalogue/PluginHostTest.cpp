@@ -26,6 +26,7 @@ protected:
         m_root = m_folder.filePath("Preferences");
         m_registry.plugins[L"Room:2"] = {L"Room", 2, false, kReverb, 0};
         m_registry.plugins[L"Plain:5"] = {L"Plain", 0, false, 0, 0};
+        m_registry.plugins[L"Synth:9"] = {L"Synth", 2, false, kInstrument, 0};
         m_registry.plugins[PluginHost::kChainPluginKey] = {L"Chain", 0, false, 0, 0};
         m_host = PluginHost::GetInstance();
         AudioPluginHost::SetCurrent(m_host);
@@ -49,12 +50,11 @@ protected:
     QTemporaryDir m_folder;
     QString m_root;
     TestRegistry m_registry;
-    LogCapture m_log;
     PluginHost* m_host = nullptr;
 };
 } // namespace
 
-TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfiguration)
+TEST_F(PluginHostTest, InitialiseMovesTheLegacyConfigurationAndFavouritesReachTheMenuAndTheFile)
 {
     const QString legacy = m_folder.filePath("Legacy");
     ASSERT_TRUE(QDir().mkpath(legacy + "/Effects/Old"));
@@ -63,7 +63,21 @@ TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfigura
 
     EXPECT_EQ(ReadFile(Effects("FXConfiguration.xml")), "<Effects version=\"1.4\"/>\n");
     EXPECT_FALSE(QFileInfo::exists(legacy + "/Effects"));
-    EXPECT_EQ(AudioPluginHost::PreferencesRoot(), m_root.toStdWString());
+
+    const QString favourites = Effects(FavouritesFile::kFileName);
+    m_host->SetFavourite(L"tfd:Room:2", true);
+    EXPECT_TRUE(ReadFile(favourites).contains("<ID>Room:2</ID>\n\t\t<Favourite>1</Favourite>"));
+    const std::unique_ptr<QMenu> menu(m_host->BuildPluginMenu(0, 0, nullptr, true));
+    EXPECT_EQ(DescribeMenu(*menu).mid(0, 2), QStringList({"Room = tfd:Room:2", "----"}));
+
+    PluginList edits;
+    edits["tfd"] = AudioPluginHost::GetPluginList()["tfd"];
+    edits["tfd"][L"Room:2"].favourite = 0;
+    edits["tfd"][L"Plain:5"].categoryMask = kEq;
+    m_host->ApplyPluginListEdits(edits);
+    EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Plain:5"].categoryMask, kEq);
+    EXPECT_TRUE(m_host->MenuData().Favourites().empty());
+    EXPECT_TRUE(ReadFile(favourites).contains("<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>"));
 
     // The browser's category filter lives as long as the catalogue.
     const StudioModel& model = StudioModel::Instance();
@@ -72,7 +86,7 @@ TEST_F(PluginHostTest, InitialiseMakesTheEffectsFolderAndMovesTheLegacyConfigura
     EXPECT_EQ(model.IntParameterValueCount(PluginHost::kCategoryFilterParameter), 0);
 }
 
-TEST_F(PluginHostTest, ListsAndLoadsInHousePluginsAndChainPresets)
+TEST_F(PluginHostTest, ListsAndLoadsInHousePluginsChainPresetsAndPlaceholders)
 {
     const QString presets = m_root + "/Presets/PLUGIN/Chain FX_1413890920";
     WriteFile(presets + "/Warm Vocal.dat", "x");
@@ -80,56 +94,59 @@ TEST_F(PluginHostTest, ListsAndLoadsInHousePluginsAndChainPresets)
     Start();
 
     const PluginList& list = AudioPluginHost::GetPluginList();
-    EXPECT_EQ(list.at("tfd").size(), 3u);
-    const PluginListEntry& preset = list.at("chain").at(L"Chain FX:1413890920@Warm Vocal");
-    EXPECT_EQ(preset.name, L"Warm Vocal");
-    EXPECT_EQ(preset.vendor, L"tfd");
-    EXPECT_EQ(preset.categoryMask, 16u);
-
+    EXPECT_EQ(list.at("tfd").size(), 4u);
+    EXPECT_EQ(list.at("chain").size(), 1u);
+    EXPECT_EQ(list.at("chain").at(L"Chain FX:1413890920@Warm Vocal").name, L"Warm Vocal");
     EXPECT_EQ(m_host->CategoryMaskOf("tfd", L"Room:2"), kReverb);
-    EXPECT_EQ(m_host->KeyOfIdentifier(L"tfd:Room:2"), L"Room:2");
-    EXPECT_EQ(m_host->KeyOfIdentifier(L"chain:X@Y"), L"chain:X@Y");
+
+    // Instruments are refused where a channel format is asked.
+    std::wstring message;
+    PluginPlacement placement;
+    placement.channelFormat = 2;
+    EXPECT_FALSE(m_host->CanInsertPlugin(L"tfd:Synth:9", placement, message));
+    EXPECT_TRUE(m_host->CanInsertPlugin(L"tfd:Room:2", placement, message));
+    placement.channelFormat = 0;
+    EXPECT_TRUE(m_host->CanInsertPlugin(L"tfd:Synth:9", placement, message));
 
     // Loading routes by scheme.
-    PluginPlacement placement;
     AudioPlugin* room = m_host->LoadPlugin(L"tfd:Room:2", 256, placement);
     ASSERT_NE(room, nullptr);
     EXPECT_EQ(static_cast<TestPlugin*>(room)->blockSize, 256u);
-
     auto* chain =
         static_cast<TestPlugin*>(m_host->LoadPlugin(L"chain:Chain FX:1413890920@Warm Vocal", 0, placement));
     ASSERT_NE(chain, nullptr);
     EXPECT_EQ(chain->GetIdentifierKey(), PluginHost::kChainPluginKey);
     EXPECT_EQ(chain->presetName, L"Warm Vocal");
-    EXPECT_EQ(QString::fromStdWString(chain->presetFolder), m_root + "/Presets/PLUGIN/Chain FX_1413890920");
-
+    EXPECT_EQ(QString::fromStdWString(chain->presetFolder), presets);
     EXPECT_EQ(m_host->LoadPlugin(L"chain:Chain FX:1413890920", 0, placement), nullptr);
     EXPECT_EQ(m_host->LoadPlugin(L"vst3:0123456789ABCDEF0123456789ABCDEF", 0, placement), nullptr);
-
     EXPECT_TRUE(m_host->ReleasePlugin(room));
     EXPECT_TRUE(m_host->ReleasePlugin(chain));
     EXPECT_EQ(m_registry.destroyed, 2);
-}
 
-TEST_F(PluginHostTest, PlaceholdersAreHandedOutOnce)
-{
-    Start();
+    // A missing plug-in's placeholder keeps its state, and is handed out once.
     PluginState missing;
-    missing.name = "Lost Verb";
     missing.identifier = L"vst2:Lost Verb:77";
     missing.data = "state";
     const std::wstring id = m_host->MakePlaceholder(L"#3", 2, missing, 128, L"text", 0);
     EXPECT_EQ(id, L"placeholder:Lost Verb:77#3");
-
     AudioPlugin* placeholder = m_host->LoadPlugin(id, 512, {});
     ASSERT_NE(placeholder, nullptr);
-    EXPECT_EQ(placeholder->GetBlockSize(), 512u);
     PluginState stored;
     placeholder->StorePreset(stored);
     EXPECT_EQ(stored.data, "state");
-
     EXPECT_EQ(m_host->LoadPlugin(id, 512, {}), nullptr);
     EXPECT_TRUE(m_host->ReleasePlugin(placeholder));
+
+    // An in-process scan, or a reload, writes the request and starts no scanner, though one is there.
+    ScopedUI ui;
+    m_host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
+    EXPECT_TRUE(m_host->LaunchScanner(true, true));
+    EXPECT_TRUE(m_host->LaunchScanner(false, false));
+    EXPECT_FALSE(m_host->IsScannerRunning());
+    EXPECT_EQ(ui->messages, std::vector<std::wstring>(2, L"Plugin Scan Complete"));
+    EXPECT_FALSE(QFileInfo::exists(Effects("runs.log")));
+    EXPECT_EQ(ReadFile(m_host->ScanRequestPath()), ScanRequestFile::Format({}));
 }
 
 TEST_F(PluginHostTest, FixedDevicesOutliveReleasesAndOtherThreadsReleaseThroughTheOwner)
@@ -156,73 +173,24 @@ TEST_F(PluginHostTest, FixedDevicesOutliveReleasesAndOtherThreadsReleaseThroughT
     EXPECT_EQ(m_host->FindFixedDevice(L"fixed:Click"), nullptr);
 }
 
-TEST_F(PluginHostTest, FavouritesReachTheMenuAndAreWrittenBackThroughTheInHouseHost)
-{
-    Start();
-    m_host->SetFavourite(L"tfd:Room:2", true);
-    EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Room:2"].favourite, 1u);
-    EXPECT_TRUE(ReadFile(Effects(FavouritesFile::kFileName))
-                    .contains("<ID>Room:2</ID>\n\t\t<Favourite>1</Favourite>"));
-    const std::unique_ptr<QMenu> menu(m_host->BuildPluginMenu(0, 0, nullptr, true));
-    EXPECT_EQ(DescribeMenu(*menu).mid(0, 2), QStringList({"Room = tfd:Room:2", "----"}));
-
-    PluginList edits;
-    edits["tfd"] = AudioPluginHost::GetPluginList()["tfd"];
-    edits["tfd"][L"Room:2"].favourite = 0;
-    edits["tfd"][L"Plain:5"].categoryMask = kEq;
-    m_host->ApplyPluginListEdits(edits);
-    EXPECT_EQ(AudioPluginHost::GetPluginList()["tfd"][L"Plain:5"].categoryMask, kEq);
-    EXPECT_TRUE(m_host->MenuData().Favourites().empty());
-    EXPECT_TRUE(ReadFile(Effects(FavouritesFile::kFileName))
-                    .contains("<ID>Room:2</ID>\n\t\t<Favourite>0</Favourite>"));
-
-    // Schemes without a list of their own change nothing.
-    m_host->SetFavourite(L"chain:Chain FX:1413890920@A", true);
-    EXPECT_EQ(AudioPluginHost::GetPluginList()["chain"].count(L"Chain FX:1413890920@A"), 0u);
-}
-
-TEST_F(PluginHostTest, InstrumentsAreRefusedWhereAChannelFormatIsAsked)
-{
-    m_registry.plugins[L"Synth:9"] = {L"Synth", 2, false, 0x00004000, 0};
-    Start();
-    std::wstring message = L"text";
-    PluginPlacement placement;
-    placement.channelFormat = 2;
-    EXPECT_FALSE(m_host->CanInsertPlugin(L"tfd:Synth:9", placement, message));
-    EXPECT_TRUE(message.empty());
-    EXPECT_TRUE(m_host->CanInsertPlugin(L"tfd:Room:2", placement, message));
-    placement.channelFormat = 0;
-    EXPECT_TRUE(m_host->CanInsertPlugin(L"tfd:Synth:9", placement, message));
-}
-
-TEST_F(PluginHostTest, LaunchScannerInProcessWritesTheRequestAndReports)
-{
-    Start();
-    ScopedUI ui;
-    // A scanner that would leave a trace, to show that none is started.
-    m_host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
-    EXPECT_TRUE(m_host->LaunchScanner(true, true));
-    EXPECT_FALSE(m_host->IsScannerRunning());
-    EXPECT_TRUE(m_log.Contains("Actions::DoAsyncAction 362 No Handler"));
-    EXPECT_TRUE(m_host->LaunchScanner(false, false));
-    EXPECT_FALSE(m_host->IsScannerRunning());
-
-    EXPECT_EQ(ui->messages, std::vector<std::wstring>(2, L"Plugin Scan Complete"));
-    EXPECT_FALSE(QFileInfo::exists(Effects("runs.log")));
-    EXPECT_EQ(ReadFile(m_host->ScanRequestPath()), ScanRequestFile::Format({}));
-}
-
+// Files of all folders are read in one sorted order, installed ones before the
+// compiled-in ones, so that an installed file can correct what the program
+// ships; the first file naming an id wins.
 TEST(PluginMetadata, FirstFileNamingAnIdWins)
 {
+    PluginHost::GetInstance();
     QTemporaryDir folder;
     WriteFile(folder.filePath("a.xml"),
               "<Effects type=\"tfd\"><Effect id=\"One\" category=\"eq\" width=\"2\"/>"
               "<Effect id=\"Two\"/><Effect id=\"Three\" category=\"rvb\"/></Effects>");
     WriteFile(folder.filePath("b/c.xml"), "<Effects type=\"tfd\"><Effect id=\"One\" category=\"rvb\"/>"
                                           "<Effect id=\"Three\" category=\"dummy|rvb\"/></Effects>");
-    WriteFile(folder.filePath("broken.xml"), "<Effects type=\"vst\"><Effect");
+    WriteFile(folder.filePath("broken.xml"), "<Effects type=\"lv2\"><Effect");
+    WriteFile(
+        folder.filePath("z.xml"),
+        "<Effects type=\"vst\"><Effect id=\"Dragonfly Hall Reverb:1684435505\" category=\"eq\"/></Effects>");
     PluginMetadata metadata;
-    metadata.Load({folder.path()});
+    metadata.Load({PluginMetadata::kResourceFolder, folder.path()});
 
     const PluginMetadata::TypeEntries* tfd = metadata.Find("tfd");
     ASSERT_NE(tfd, nullptr);
@@ -231,30 +199,16 @@ TEST(PluginMetadata, FirstFileNamingAnIdWins)
     // The Effect without a category ended its file: Three comes from the next one.
     EXPECT_EQ(tfd->at(L"Three").categoryMask, 1u | kReverb);
     EXPECT_EQ(tfd->count(L"Two"), 0u);
-    EXPECT_EQ(metadata.Find("vst"), nullptr);
+    EXPECT_EQ(metadata.Find("lv2"), nullptr);
+    const PluginMetadata::TypeEntries* vst = metadata.Find("vst");
+    ASSERT_NE(vst, nullptr);
+    EXPECT_EQ(vst->at(L"Dragonfly Hall Reverb:1684435505").categoryMask, kEq);
+    EXPECT_EQ(vst->count(L"ZamComp:1514360144"), 1u);
 
-    PluginList list;
-    list["tfd"][L"One"].categoryMask = 0;
+    // Metadata fills in where a plug-in names no category of its own.
+    PluginList list{{"tfd", {{L"One", {}}, {L"Three", {}}}}};
     list["tfd"][L"Three"].categoryMask = 0x4;
     metadata.ApplyCategories(list);
     EXPECT_EQ(list["tfd"][L"One"].categoryMask, kEq);
     EXPECT_EQ(list["tfd"][L"Three"].categoryMask, 0x4u);
-}
-
-// Installed files sort before the compiled-in ones, so an installed file can
-// correct what the program ships.
-TEST(PluginMetadata, FilesOfSeveralFoldersAreReadInOneSortedOrder)
-{
-    PluginHost::GetInstance();
-    QTemporaryDir installed;
-    WriteFile(installed.filePath("z.xml"),
-              "<Effects type=\"vst\"><Effect id=\"Dragonfly Hall Reverb:1684435505\" category=\"eq\"/>"
-              "<Effect id=\"New:1\" category=\"rvb\"/></Effects>");
-    PluginMetadata metadata;
-    metadata.Load({PluginMetadata::kResourceFolder, installed.path()});
-    const PluginMetadata::TypeEntries* vst = metadata.Find("vst");
-    ASSERT_NE(vst, nullptr);
-    EXPECT_EQ(vst->at(L"Dragonfly Hall Reverb:1684435505").categoryMask, kEq);
-    EXPECT_EQ(vst->at(L"New:1").categoryMask, kReverb);
-    EXPECT_EQ(vst->count(L"ZamComp:1514360144"), 1u);
 }

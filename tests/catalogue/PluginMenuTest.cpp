@@ -74,49 +74,36 @@ TEST(PluginMenu, FavouritesFirstThenCategoriesWithTypeSubmenusWhereShared)
         "  Loose = vst:v-none",
     };
     EXPECT_EQ(Describe(MixedList(), PluginMenuFilter()), expected);
-}
 
-TEST(PluginMenu, TrackAndChainSettingsLeaveCategoriesOut)
-{
+    // Tracks that take no instrument, and menus without chain presets, leave those categories out.
     const QStringList menu = Describe(MixedList(), PluginMenuFilter(), 3, false);
     EXPECT_FALSE(menu.contains("Instrument/"));
     EXPECT_FALSE(menu.contains("Chain FX/"));
     EXPECT_TRUE(Describe(MixedList(), PluginMenuFilter(), -2).contains("Instrument/"));
 }
 
-TEST(PluginMenu, HiddenDisabledAndDuplicateEntriesStayOut)
+// Ids are compared case-insensitively: the first of two in id order stays.
+// The sample rate and width filters apply as the track asks.
+TEST(PluginMenu, HiddenDisabledAndDuplicateEntriesStayOutAndFiltersApply)
 {
     PluginList list;
     list["vst"][L"dup"] = Entry(L"Echo", kDelay);
-    list["vst"][L"DUP"] = Entry(L"Echo Again", kDelay);
+    list["vst"][L"DUP"] = Entry(L"Echo Again", kDelay, 0, 0, 6);
     list["vst"][L"hidden"] = Entry(L"Hidden", kDelay, 1, 2);
     list["vst"][L"broken"] = Entry(L"Broken", kDelay);
     list["vst"][L"broken"].state = PluginListEntry::State::NotWorking;
     list["vst"][L"disabled"] = Entry(L"Disabled", kDelay, 1);
     list["vst"][L"disabled"].state = PluginListEntry::State::Disabled;
     list["tfd"][L"hidden"] = Entry(L"Hidden Too", kDelay, 0, 4);
-    // Ids compared case-insensitively: the first of the two in id order stays.
-    EXPECT_EQ(Describe(list, PluginMenuFilter()), QStringList({"Delay/", "  Echo Again = vst:DUP"}));
-}
-
-TEST(PluginMenu, SampleRateAndWidthFiltersApply)
-{
-    PluginList list;
     list["vst"][L"lo"] = Entry(L"Vintage", kDelay, 0, PluginListEntry::kHiddenAbove48k);
     list["vst"][L"mono"] = Entry(L"Gate (m)", kDelay, 0, 0, 1);
-    list["vst"][L"wide"] = Entry(L"Surround Delay", kDelay, 0, 0, 6);
 
     PluginMenuFilter filter;
-    EXPECT_EQ(Describe(list, filter), QStringList({"Delay/", "  Gate (m) = vst:mono",
-                                                   "  Surround Delay = vst:wide", "  Vintage = vst:lo"}));
+    EXPECT_EQ(Describe(list, filter), QStringList({"Delay/", "  Echo Again = vst:DUP",
+                                                   "  Gate (m) = vst:mono", "  Vintage = vst:lo"}));
     filter.sampleRate = 96000;
-    EXPECT_FALSE(Describe(list, filter).contains("  Vintage = vst:lo"));
     filter.widthFiltering = true;
     filter.channelFormat = 2;
     filter.channels = 2;
-    EXPECT_EQ(Describe(list, filter), QStringList({"Delay/", "  Surround Delay = vst:wide"}));
-    filter.channelFormat = 1;
-    filter.channels = 1;
-    EXPECT_EQ(Describe(list, filter),
-              QStringList({"Delay/", "  Gate (m) = vst:mono", "  Surround Delay = vst:wide"}));
+    EXPECT_EQ(Describe(list, filter), QStringList({"Delay/", "  Echo Again = vst:DUP"}));
 }

@@ -6,6 +6,7 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <tuple>
 #include <vector>
 
 using namespace CatalogueTest;
@@ -57,23 +58,14 @@ TEST_F(TFDAudioPluginHostTest, FavouritesFileIsWrittenLineByLineWithFileMasks)
                                 "</Effects>\n";
     ASSERT_TRUE(FavouritesFile::Write(FavouritesPath(), m_registry.plugins));
     EXPECT_EQ(ReadFile(FavouritesPath()), expected);
-
-    TFDRegisteredPlugins marked = {{L"A&B<C", {L"x", 2, false, 0x80000000, 0}}};
-    EXPECT_TRUE(FavouritesFile::Format(marked).contains("<ID>A&amp;B&lt;C</ID>"));
-    EXPECT_FALSE(FavouritesFile::Write(m_folder.filePath("missing/x.xml"), marked));
+    EXPECT_TRUE(FavouritesFile::Format({{L"A&B<C", {}}}).contains("<ID>A&amp;B&lt;C</ID>"));
+    EXPECT_FALSE(FavouritesFile::Write(m_folder.filePath("missing/x.xml"), m_registry.plugins));
 }
 
 TEST_F(TFDAudioPluginHostTest, ReadingFavouritesSetsFlagsClearsCategoriesAndStopsAtTheFirstFault)
 {
-    struct Case
-    {
-        QByteArray file;
-        bool roomFavourite;
-        std::uint32_t roomMask;
-        bool equaliserFavourite;
-        std::uint32_t equaliserMask;
-    };
-    const std::vector<Case> cases = {
+    // The file, then Room's and Equaliser's favourite mark and category mask after reading it.
+    const std::vector<std::tuple<QByteArray, bool, std::uint32_t, bool, std::uint32_t>> cases = {
         {"<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects version=\"9\">\n"
          "<Effect><ID>Room:2</ID><Favourite>1</Favourite><CategoryMask>16</CategoryMask></Effect>\n"
          "<Effect><ID>Unknown:9</ID><Favourite>1</Favourite></Effect>\n"
@@ -84,58 +76,47 @@ TEST_F(TFDAudioPluginHostTest, ReadingFavouritesSetsFlagsClearsCategoriesAndStop
          "<Effect><ID>Equaliser:1</ID></Effect></Effects>",
          true, 0, true, kEq},
         {"<Effects><Effect>", false, kReverb, true, kEq},
-        {"<Other/>", false, kReverb, true, kEq},
-        {"", false, kReverb, true, kEq},
     };
-    for (const Case& c : cases)
+    for (const auto& [file, roomFavourite, roomMask, equaliserFavourite, equaliserMask] : cases)
     {
-        SCOPED_TRACE(c.file.constData());
-        WriteFile(FavouritesPath(), c.file);
+        SCOPED_TRACE(file.constData());
+        WriteFile(FavouritesPath(), file);
         TFDRegisteredPlugins plugins = m_registry.plugins;
         FavouritesFile::Read(FavouritesPath(), plugins);
         EXPECT_EQ(plugins.size(), m_registry.plugins.size());
-        EXPECT_EQ(plugins.at(L"Room:2").favourite, c.roomFavourite);
-        EXPECT_EQ(plugins.at(L"Room:2").categoryMask, c.roomMask);
-        EXPECT_EQ(plugins.at(L"Equaliser:1").favourite, c.equaliserFavourite);
-        EXPECT_EQ(plugins.at(L"Equaliser:1").categoryMask, c.equaliserMask);
+        const TFDRegisteredPlugin &room = plugins.at(L"Room:2"), &equaliser = plugins.at(L"Equaliser:1");
+        EXPECT_EQ(std::make_pair(room.favourite, room.categoryMask), std::make_pair(roomFavourite, roomMask));
+        EXPECT_EQ(std::make_pair(equaliser.favourite, equaliser.categoryMask),
+                  std::make_pair(equaliserFavourite, equaliserMask));
     }
 }
 
-TEST_F(TFDAudioPluginHostTest, ListsRegisteredPluginsUnlessOptionalAndHidden)
+TEST_F(TFDAudioPluginHostTest, ListsWhatIsOfferedAndWritesEditsBackOnlyWhenSomethingChanged)
 {
     m_registry.plugins[L"Hidden:4"] = {L"Hidden", 2, false, 0, 4};
     PluginTypeList list{{L"stale", PluginListEntry()}};
     EXPECT_TRUE(Start()->FillPluginList(list));
     EXPECT_EQ(list.count(L"stale"), 0u);
     EXPECT_EQ(list.count(L"Optional:3"), 0u);
-    const PluginListEntry& eq = list.at(L"Equaliser:1");
-    EXPECT_EQ(eq.categoryMask, kEq);
-    EXPECT_EQ(eq.favourite, 1u);
+    EXPECT_EQ(list.at(L"Equaliser:1").categoryMask, kEq);
+    EXPECT_EQ(list.at(L"Equaliser:1").favourite, 1u);
     EXPECT_EQ(list.at(L"Hidden:4").state, PluginListEntry::State::Disabled);
-
-    StudioModel::Instance().SetGlobalSetting(StudioModel::kPluginVisibility,
-                                             StudioModel::kShowOptionalPlugins);
-    m_host->FillPluginList(list);
-    EXPECT_EQ(list.count(L"Optional:3"), 1u);
-}
-
-TEST_F(TFDAudioPluginHostTest, EditsAreWrittenBackOnlyWhenSomethingChanged)
-{
-    Start();
-    PluginTypeList edits;
-    m_host->FillPluginList(edits);
-    EXPECT_FALSE(m_host->ApplyCatalogueEdits(edits));
+    EXPECT_FALSE(m_host->ApplyCatalogueEdits(list));
     EXPECT_FALSE(QFileInfo::exists(FavouritesPath()));
 
-    edits[L"Room:2"].favourite = 1;
-    edits[L"Equaliser:1"].categoryMask = kEq | kReverb;
-    EXPECT_TRUE(m_host->ApplyCatalogueEdits(edits));
+    list[L"Room:2"].favourite = 1;
+    list[L"Equaliser:1"].categoryMask = kEq | kReverb;
+    EXPECT_TRUE(m_host->ApplyCatalogueEdits(list));
     EXPECT_TRUE(ReadFile(FavouritesPath()).contains("<CategoryMask>16400</CategoryMask>"));
 
     // Read back by a fresh host: the marks survive, the categories are the catalogue's to give.
     m_host->Shutdown();
+    StudioModel::Instance().SetGlobalSetting(StudioModel::kPluginVisibility,
+                                             StudioModel::kShowOptionalPlugins);
     const TFDRegisteredPlugins& reread = Start()->RegisteredPlugins();
     EXPECT_TRUE(reread.at(L"Room:2").favourite);
     EXPECT_TRUE(reread.at(L"Equaliser:1").favourite);
     EXPECT_EQ(reread.at(L"Equaliser:1").categoryMask, 0u);
+    m_host->FillPluginList(list);
+    EXPECT_EQ(list.count(L"Optional:3"), 1u) << "shown when the studio asks for optional plug-ins";
 }

@@ -3,14 +3,11 @@
 // request's folder, the effects folder:
 //  - appends one line to "runs.log" per run and writes its pid to "scanner.pid";
 //  - deletes the markers it finds, as the real scanner records them and moves on;
-//  - reads "testscanner.txt": the number of runs that crash, and optional
-//    words "hang" (run until killed) and "hold" (a crashing run keeps its
-//    marker in place until a file "release" appears, and takes it away);
-//    a run past the crashing ones ends as "exit=N" or "signal=N" says, or
-//    with 0, after overwriting FXConfiguration.xml with text that is no XML
-//    if "scribble" is given, or with a whole result file if "found" is.
-// A crashing run leaves a marker naming "Crashing Plugin <run>" and exits
-// abnormally.
+//  - reads "testscanner.txt": the number of runs that crash (leaving a marker
+//    and exiting abnormally), then optional words: "hang" (run until killed);
+//    "scribble" or "found" (overwrite FXConfiguration.xml with text that is no
+//    XML, or with a whole result file); "exit=N" or "signal=N" (how a run past
+//    the crashing ones ends, instead of with 0).
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -49,12 +46,6 @@ int Finish(const QDir& effects, const QList<QByteArray>& control)
     }
     return 0;
 }
-
-void WaitFor(const QString& path)
-{
-    for (int step = 0; step < 3000 && !QFileInfo::exists(path); ++step)
-        QThread::msleep(20);
-}
 } // namespace
 
 int main(int argc, char* argv[])
@@ -73,15 +64,6 @@ int main(int argc, char* argv[])
         QThread::sleep(600);
     if (run > control.value(0).toInt())
         return Finish(effects, control);
-    const QString name = QString("Crashing Plugin %1").arg(run);
-    Write(effects.filePath(name + ".scan"),
-          "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<CrashedPlugin>\n\t<Path>/plugins/" + name.toUtf8() +
-              ".so</Path>\n\t<Created>2024-01-01 10:00</Created>\n\t<Name>" + name.toUtf8() +
-              "</Name>\n</CrashedPlugin>\n");
-    if (control.contains("hold"))
-    {
-        WaitFor(effects.filePath("release"));
-        effects.remove("release");
-    }
+    Write(effects.filePath(QString("Crashing Plugin %1.scan").arg(run)), "<CrashedPlugin/>");
     std::_Exit(134);
 }

@@ -15,19 +15,16 @@ namespace
 class PlugSweepProcessTest : public ::testing::Test
 {
 protected:
-    // Runs PlugSweep without a display, or with the display settings given,
-    // with a home folder of its own and, when given, a configuration folder.
-    ProcessResult Run(const QStringList& arguments, const QStringList& display = {},
-                      const QString& configHome = QString()) const
+    // Runs PlugSweep without a display or configuration folder, or with the
+    // settings given, and with a home folder of its own.
+    ProcessResult Run(const QStringList& arguments, const QStringList& settings = {}) const
     {
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_CONFIG_HOME"})
             environment.remove(name);
-        for (const QString& setting : display)
+        for (const QString& setting : settings)
             environment.insert(setting.section('=', 0, 0), setting.section('=', 1));
         environment.insert("HOME", home.path());
-        if (!configHome.isEmpty())
-            environment.insert("XDG_CONFIG_HOME", configHome);
         return TestSupport::RunProcess(TestSupport::BinDir() + "/PlugSweep", arguments, environment);
     }
     QString WriteRequest(const QString& relative, const QStringList& folders) const
@@ -40,32 +37,19 @@ protected:
 };
 } // namespace
 
-// The default request lies in the user's configuration folder: XDG_CONFIG_HOME
-// when it is an absolute path, ~/.config otherwise.
+// With no request given, the request lies in the user's configuration folder:
+// ~/.config, since the XDG rules ignore a relative XDG_CONFIG_HOME.
 TEST_F(PlugSweepProcessTest, DefaultRequestPathIsInTheUsersConfigurationFolder)
 {
-    const QString tail = "Thornfield Design/Orvella Corvane/Preferences/Quillmore/Effects/";
-    const QString dotConfig = WriteRequest(".config/" + tail + "FXScan.xml", {});
-    for (const QString& ignored : {QString(), QString("relative/config")})
-    {
-        QFile::remove(home.filePath(".config/" + tail + "FXConfiguration.xml"));
-        EXPECT_EQ(Run({}, {}, ignored).exitCode, 0);
-        EXPECT_TRUE(QFileInfo::exists(QFileInfo(dotConfig).path() + "/FXConfiguration.xml"))
-            << ignored.toStdString();
-    }
-
-    const QString xdg = WriteRequest("xdg/" + tail + "FXScan.xml", {});
-    QFile::remove(home.filePath(".config/" + tail + "FXConfiguration.xml"));
-    EXPECT_EQ(Run({}, {}, home.filePath("xdg/")).exitCode, 0);
-    EXPECT_TRUE(QFileInfo::exists(QFileInfo(xdg).path() + "/FXConfiguration.xml"));
-    EXPECT_FALSE(QFileInfo::exists(home.filePath(".config/" + tail + "FXConfiguration.xml")));
+    const QString effects = ".config/Thornfield Design/Orvella Corvane/Preferences/Quillmore/Effects/";
+    WriteRequest(effects + "FXScan.xml", {});
+    EXPECT_EQ(Run({}, {"XDG_CONFIG_HOME=relative/config"}).exitCode, 0);
+    EXPECT_TRUE(QFileInfo::exists(home.filePath(effects + "FXConfiguration.xml")));
 }
 
-// No display, a stale DISPLAY, as a closed SSH session leaves it, or a
-// Wayland socket that is gone: the scanner still does what it was asked, and
-// a command line without a request (other spellings of the switch are request
-// paths that do not exist) ends at once. The request is rewritten as it was,
-// its folders repeated and all.
+// No display, a stale DISPLAY (as a closed SSH session leaves it) or a Wayland
+// socket that is gone: the scanner still scans, rewriting the request as it
+// was, and answers the ReWire check; a request that does not exist ends it.
 TEST_F(PlugSweepProcessTest, ADisplayThatCannotBeReachedChangesNothing)
 {
     const QString missing = home.filePath("no such folder");
@@ -90,26 +74,20 @@ TEST_F(PlugSweepProcessTest, ADisplayThatCannotBeReachedChangesNothing)
     }
 }
 
-// The request outside any Effects folder keeps its results beside it.
-TEST_F(PlugSweepProcessTest, ARequestOutsideEffectsKeepsItsResultsBesideIt)
+// A request outside any Effects folder keeps its results beside it, and makes
+// nothing at the file system's root; a folder where the request should be
+// names no request: it is not scanned, and not renamed away by the rewrite.
+TEST_F(PlugSweepProcessTest, RequestsOutsideEffectsOrThatAreFoldersAreHandledInPlace)
 {
     const bool rootHadEffects = QFileInfo::exists("/Effects");
-    const QString request = WriteRequest("requests/scan.xml", {});
-    const ProcessResult outcome = Run({request});
-    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
-    EXPECT_TRUE(QFileInfo::exists(home.filePath("requests/FXConfiguration.xml")));
-    EXPECT_TRUE(QFileInfo::exists(home.filePath("requests/VST3Configuration.xml")));
-    EXPECT_TRUE(QFileInfo::exists(home.filePath("requests/FXScan.xml")));
-    EXPECT_EQ(QFileInfo::exists("/Effects"), rootHadEffects) << "nothing made at the file system's root";
-}
+    const ProcessResult outside = Run({WriteRequest("requests/scan.xml", {})});
+    EXPECT_EQ(outside.exitCode, 0) << outside.err.toStdString();
+    for (const char* file : {"FXConfiguration.xml", "VST3Configuration.xml", "FXScan.xml"})
+        EXPECT_TRUE(QFileInfo::exists(home.filePath("requests/") + file)) << file;
+    EXPECT_EQ(QFileInfo::exists("/Effects"), rootHadEffects);
 
-// A folder where the request should be names no request: it is not scanned,
-// and not renamed away by the rewrite of the request.
-TEST_F(PlugSweepProcessTest, AFolderAtTheRequestPathIsLeftAlone)
-{
     TestSupport::WriteFile(home.filePath("prefs/Effects/FXScan.xml/inside"), "kept");
-    const ProcessResult outcome = Run({home.filePath("prefs/Effects/FXScan.xml")});
-    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(Run({home.filePath("prefs/Effects/FXScan.xml")}).exitCode, 0);
     EXPECT_EQ(TestSupport::ReadFile(home.filePath("prefs/Effects/FXScan.xml/inside")), "kept");
     EXPECT_EQ(QDir(home.filePath("prefs/Effects"))
                   .entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),

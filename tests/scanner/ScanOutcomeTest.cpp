@@ -12,21 +12,6 @@
 // its crash bookkeeping, read from the files as they lie on disk.
 namespace
 {
-class ScanOutcomeTest : public ::testing::Test
-{
-protected:
-    QString Plugins(const QString& name = QString()) const
-    {
-        return m_root.filePath(name.isEmpty() ? QStringLiteral("plugins") : "plugins/" + name);
-    }
-    QString Effects(const QString& name) const { return m_runner.EffectsFolder() + "/" + name; }
-    QByteArray Read(const QString& name) const { return TestSupport::ReadFile(Effects(name)); }
-    QByteArray FileTime(const QString& path) const { return FileUtilities::FileTimeText(path).toUtf8(); }
-
-    QTemporaryDir m_root;
-    PlugSweepRunner m_runner{m_root.filePath("prefs")};
-};
-
 // The file's ID lines in the order the file has them, as bytes.
 QByteArrayList IdLines(const QByteArray& file)
 {
@@ -48,98 +33,84 @@ QByteArray Marker(const QString& path, const QByteArray& created, const QByteArr
 
 // U+00E9, U+1F600 and U+FF21: by UTF-16 code unit the surrogate pair of the
 // second comes before the third, by code point (and in UTF-8 bytes) after it.
-TEST_F(ScanOutcomeTest, NonAsciiIdentifiersAreWrittenInUtf16CodeUnitOrder)
+TEST(ScanOutcomeTest, NonAsciiIdentifiersAreWrittenInUtf16CodeUnitOrder)
 {
-    const QStringList names{QString::fromUtf8("\xEF\xBC\xA1"), QString::fromUtf8("\xC3\xA9"),
-                            QString::fromUtf8("\xF0\x9F\x98\x80")};
-    for (const QString& name : names)
-        for (const QString suffix : {".so", ".vst3"})
-            TestSupport::WriteFile(Plugins(name + suffix), "not a library");
-    m_runner.RunOnce({Plugins()});
+    QTemporaryDir root;
+    PlugSweepRunner runner(root.filePath("prefs"));
+    for (const char* name : {"\xEF\xBC\xA1", "\xC3\xA9", "\xF0\x9F\x98\x80"})
+        for (const char* suffix : {".so", ".vst3"})
+            TestSupport::WriteFile(root.filePath("plugins/") + QString::fromUtf8(name) + suffix,
+                                   "not a library");
+    runner.RunOnce({root.filePath("plugins")});
 
     const QByteArrayList expected{"\t\t<ID>\xC3\xA9</ID>", "\t\t<ID>\xF0\x9F\x98\x80</ID>",
                                   "\t\t<ID>\xEF\xBC\xA1</ID>"};
-    EXPECT_EQ(IdLines(Read("FXConfiguration.xml")), expected) << Read("FXConfiguration.xml").toStdString();
-    EXPECT_EQ(IdLines(Read("VST3Configuration.xml")), expected)
-        << Read("VST3Configuration.xml").toStdString();
+    for (const char* file : {"/FXConfiguration.xml", "/VST3Configuration.xml"})
+    {
+        const QByteArray results = TestSupport::ReadFile(runner.EffectsFolder() + file);
+        EXPECT_EQ(IdLines(results), expected) << results.toStdString();
+    }
 }
 
-// A shell whose sub-plug-in "Shell Crasher" kills the scanner, under a file
-// name whose marker the next run reads before or after the sub-plug-in's
-// (markers are read by name), and with or without an entry for its other
-// sub-plug-in from an earlier version of the file.
-struct CrashingShellCase
+// What a scan of an earlier version of the shell wrote: only "Shell Alpha".
+void WriteEarlierConfiguration(const PlugSweepRunner& runner, const QString& shell)
 {
-    const char* fileName;
-    bool knownFromEarlierVersion;
-};
-
-class CrashingShellTest : public ScanOutcomeTest, public ::testing::WithParamInterface<CrashingShellCase>
-{
-protected:
-    // What a scan of the earlier version wrote: only "Shell Alpha".
-    void WriteEarlierConfiguration(const QString& shell)
-    {
-        VstEffectRecord alpha;
-        alpha.path = shell.toStdWString();
-        alpha.fileTime = L"2020-01-01 00:00";
-        alpha.name = alpha.subName = L"Shell Alpha";
-        alpha.id = L"Shell Alpha:2001";
-        alpha.category = 1;
-        alpha.subId = 2001;
-        QDir().mkpath(m_runner.EffectsFolder());
-        ASSERT_TRUE(VstConfigurationFile(m_runner.ConfigurationPath()).Write({{alpha.id, alpha}}));
-    }
-};
-
-// While a shell creates a sub-plug-in, the shell's marker and the
-// sub-plug-in's lie side by side; a crash leaves both for the next run, which
-// must keep the sub-plug-in from being created again.
-TEST_P(CrashingShellTest, CostsOneRestartAndIsNotProbedAgain)
-{
-    const QString fileName = GetParam().fileName;
-    TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/shellcrash/CrashingShell.so", Plugins());
-    if (fileName != "CrashingShell.so")
-    {
-        ASSERT_TRUE(QFile::rename(Plugins("CrashingShell.so"), Plugins(fileName)));
-    }
-    const QString shell = Plugins(fileName);
-    const QByteArray created = FileTime(shell);
-    if (GetParam().knownFromEarlierVersion)
-        WriteEarlierConfiguration(shell);
-    QHash<QString, QByteArray> firstMarkers;
-    const int runs = m_runner.ScanUntilNoMarkers({Plugins()},
-                                                 [&]
-                                                 {
-                                                     if (firstMarkers.isEmpty())
-                                                         for (const QString& marker : m_runner.Markers())
-                                                             firstMarkers[QFileInfo(marker).fileName()] =
-                                                                 TestSupport::ReadFile(marker);
-                                                 });
-
-    const QByteArray stem = QFileInfo(fileName).completeBaseName().toUtf8();
-    ASSERT_EQ(firstMarkers.keys().size(), 2) << QStringList(firstMarkers.keys()).join(", ").toStdString();
-    EXPECT_EQ(firstMarkers[stem + ".scan"], Marker(shell, created, stem));
-    // The identifier 0xF0000001 is written as a signed 32-bit number.
-    EXPECT_EQ(firstMarkers["Shell Crasher.scan"], Marker(shell, created, "Shell Crasher", "-268435455"));
-    EXPECT_EQ(runs, 2) << "one restart, then the sub-plug-in is known as crashed";
-    EXPECT_EQ(m_runner.ScanUntilNoMarkers({Plugins()}), 1) << "the next scan creates it again";
-    EXPECT_TRUE(m_runner.Markers().isEmpty());
-    const QByteArray results = Read("FXConfiguration.xml");
-    EXPECT_TRUE(
-        results.contains("\t\t<Path>" + shell.toUtf8() + "</Path>\n\t\t<FileTime>" + created + "</FileTime>"))
-        << results.toStdString();
-    EXPECT_TRUE(results.contains("<Enabled>0</Enabled>\n\t\t<Working>0</Working>")) << results.toStdString();
+    VstEffectRecord alpha;
+    alpha.path = shell.toStdWString();
+    alpha.fileTime = L"2020-01-01 00:00";
+    alpha.name = alpha.subName = L"Shell Alpha";
+    alpha.id = L"Shell Alpha:2001";
+    alpha.category = 1;
+    alpha.subId = 2001;
+    QDir().mkpath(runner.EffectsFolder());
+    ASSERT_TRUE(VstConfigurationFile(runner.ConfigurationPath()).Write({{alpha.id, alpha}}));
 }
 
-INSTANTIATE_TEST_SUITE_P(MarkerOrders, CrashingShellTest,
-                         ::testing::Values(CrashingShellCase{"CrashingShell.so", false},
-                                           CrashingShellCase{"ZCrashingShell.so", false},
-                                           CrashingShellCase{"CrashingShell.so", true},
-                                           CrashingShellCase{"ZCrashingShell.so", true}),
-                         [](const ::testing::TestParamInfo<CrashingShellCase>& info)
-                         {
-                             return std::string(info.param.fileName[0] == 'Z' ? "ShellMarkerLast"
-                                                                              : "ShellMarkerFirst") +
-                                    (info.param.knownFromEarlierVersion ? "WithEarlierEntry" : "Fresh");
-                         });
+// A shell whose sub-plug-in "Shell Crasher" kills the scanner: while a shell
+// creates a sub-plug-in, the shell's marker and the sub-plug-in's lie side by
+// side, and the next run, which reads them by name, the shell's first or last,
+// must keep the sub-plug-in from being created again, whether or not an
+// earlier version of the file left an entry for the shell's other sub-plug-in.
+TEST(ScanOutcomeTest, ACrashingShellCostsOneRestartAndIsNotProbedAgain)
+{
+    QTemporaryDir root;
+    for (const auto& [fileName, knownFromEarlierVersion] :
+         {std::make_pair(QString("CrashingShell.so"), false),
+          std::make_pair(QString("ZCrashingShell.so"), true)})
+    {
+        SCOPED_TRACE(fileName.toStdString());
+        PlugSweepRunner runner(root.filePath(fileName + "/prefs"));
+        const QString plugins = root.filePath(fileName + "/plugins");
+        const QString shell = plugins + "/" + fileName;
+        TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/shellcrash/CrashingShell.so", plugins);
+        if (fileName != "CrashingShell.so")
+        {
+            ASSERT_TRUE(QFile::rename(plugins + "/CrashingShell.so", shell));
+        }
+        const QByteArray created = FileUtilities::FileTimeText(shell).toUtf8();
+        if (knownFromEarlierVersion)
+            WriteEarlierConfiguration(runner, shell);
+        QHash<QString, QByteArray> firstMarkers;
+        const auto keepFirstMarkers = [&]
+        {
+            for (const QString& marker : firstMarkers.isEmpty() ? runner.Markers() : QStringList())
+                firstMarkers[QFileInfo(marker).fileName()] = TestSupport::ReadFile(marker);
+        };
+        EXPECT_EQ(runner.ScanUntilNoMarkers({plugins}, keepFirstMarkers), 2)
+            << "one restart, then the sub-plug-in is known as crashed";
+
+        const QByteArray stem = QFileInfo(fileName).completeBaseName().toUtf8();
+        ASSERT_EQ(firstMarkers.size(), 2) << QStringList(firstMarkers.keys()).join(", ").toStdString();
+        EXPECT_EQ(firstMarkers[stem + ".scan"], Marker(shell, created, stem));
+        // The identifier 0xF0000001 is written as a signed 32-bit number.
+        EXPECT_EQ(firstMarkers["Shell Crasher.scan"], Marker(shell, created, "Shell Crasher", "-268435455"));
+        EXPECT_EQ(runner.ScanUntilNoMarkers({plugins}), 1) << "the next scan does not create it again";
+        EXPECT_TRUE(runner.Markers().isEmpty());
+        const QByteArray results = TestSupport::ReadFile(runner.ConfigurationPath());
+        EXPECT_TRUE(results.contains("\t\t<Path>" + shell.toUtf8() + "</Path>\n\t\t<FileTime>" + created +
+                                     "</FileTime>"))
+            << results.toStdString();
+        EXPECT_TRUE(results.contains("<Enabled>0</Enabled>\n\t\t<Working>0</Working>"))
+            << results.toStdString();
+    }
+}
