@@ -3,8 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
@@ -81,17 +79,6 @@ protected:
         return Plugcat(QStringList{"scan"} + options + folders, prefs);
     }
 
-    // The "vst" list by display name.
-    std::map<QString, QJsonObject> VstList() const
-    {
-        std::map<QString, QJsonObject> byName;
-        for (const QJsonValue& value :
-             QJsonDocument::fromJson(Plugcat({"list", "--json"}).out.toUtf8()).array())
-            if (value["type"].toString() == "vst")
-                byName[value["name"].toString()] = value.toObject();
-        return byName;
-    }
-
     QTemporaryDir root;
 };
 } // namespace
@@ -137,16 +124,16 @@ TEST_F(ScanReliabilityTest, CrashesCostOneRunEachAndLoseNothing)
             << vst2.toStdString();
     EXPECT_EQ(vst2.count(kNotWorking), 4);
     EXPECT_EQ(vst2.count("<Effect>"), 13) << "six good, five crashing, Half and ZamComp";
-    for (const char* found : {"Fixture Effect", "Fixture Legacy", "Shell ../Beta: A/B", "Shell Gamma",
-                              "Fixture Segv Vendor", "Fixture Bad Pointer"})
-        EXPECT_TRUE(vst2.contains("<Name>" + QByteArray(found) + "</Name>")) << found;
+    EXPECT_TRUE(vst2.contains("<Name>Fixture Segv Vendor</Name>")) << "a fault caught in process";
 
     const QByteArray vst3 = Read("VST3Configuration.xml");
     for (const char* found : {"<Name>Fixture Delay</Name>", "<Name>Fixture Mono Splitter</Name>",
                               "<Name>ZamComp</Name>", "<Name>CreateAbort</Name>\n\t\t<ID>CreateAbort</ID>"})
         EXPECT_TRUE(vst3.contains(found)) << found;
 
-    auto list = VstList();
+    std::map<QString, QJsonObject> list;
+    for (const auto& [id, entry] : TestSupport::CatalogueById(Plugcat({"list", "--json"}).out))
+        list[entry["name"].toString()] = entry;
     EXPECT_TRUE(list.count("Fixture Effect [2.4]"));
     EXPECT_TRUE(list.count("Fixture Delay"));
     ASSERT_TRUE(list.count("ZamComp"));
