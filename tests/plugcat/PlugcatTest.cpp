@@ -1,7 +1,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -111,19 +110,6 @@ TEST_F(PlugcatTest, ListMenuAndEditsWorkOnTheCatalogue)
     const ProcessResult unknown = RunWithPrefs({"disable", "vst:Nothing:1"});
     EXPECT_EQ(unknown.exitCode, 1);
     EXPECT_TRUE(unknown.err.contains("no plug-in vst:Nothing:1 in the catalogue"));
-}
-
-TEST_F(PlugcatTest, DefaultPreferencesLieInTheUsersConfigurationFolder)
-{
-    const QString tail = "Thornfield Design/Orvella Corvane/Preferences/Quillmore";
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", m_dir.filePath("home"));
-    environment.remove("XDG_CONFIG_HOME");
-    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
-    EXPECT_TRUE(QFileInfo(m_dir.filePath("home/.config/" + tail + "/Effects")).isDir());
-    environment.insert("XDG_CONFIG_HOME", m_dir.filePath("xdg"));
-    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
-    EXPECT_TRUE(QFileInfo(m_dir.filePath("xdg/" + tail + "/Effects")).isDir());
 }
 
 // A scanner that dies without a crash marker blames no plug-in and proves
