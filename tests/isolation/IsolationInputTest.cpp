@@ -1,6 +1,11 @@
-#include "Core/BaseLib/AudioPlugins/Isolation/IsolationMessage.h"
+// What the isolation code reads from outside: messages from another process,
+// and the file of the user's choices.
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationCodec.h"
+#include "Core/BaseLib/AudioPlugins/Isolation/IsolationMessage.h"
+#include "Core/BaseLib/AudioPlugins/Isolation/PluginIsolation.h"
+#include "support/TestSupport.h"
 
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace
@@ -49,40 +54,24 @@ TEST(IsolationMessage, MalformedPayloadsFailInsteadOfReadingOn)
     }
 }
 
-// Fields that no process-level test looks at on both sides.
-TEST(IsolationMessage, PresetsAndParametersSurviveTheCodec)
+// A file that is missing or unreadable isolates nothing and marks nothing;
+// what a good one keeps is checked through plugcat.
+TEST(PluginIsolation, AMissingOrBrokenFileIsolatesNothing)
 {
-    PluginState state;
-    state.data = QByteArray("\x00\x01\xff chunk", 9);
-    state.identifier = L"VST:Zä:42";
-    state.editorWidth = 640;
-    state.flags = PluginState::kBypassLike | PluginState::kOffset;
-    state.value = 0x123456789abcull;
-    state.values[1] = 9;
-    state.parameterNames = {"Gain", "", "Mix"};
-    AudioPluginParameter parameter;
-    parameter.kind = AudioPluginParameter::List;
-    parameter.valueTexts = {L"Soft", L"Medium", L"Hard"};
-    parameter.identifier = 77;
-
-    IsolationMessage message;
-    IsolationCodec::Put(message, state);
-    IsolationCodec::Put(message, parameter);
-    IsolationMessage received(message.Bytes());
-    PluginState stateBack;
-    AudioPluginParameter parameterBack;
-    IsolationCodec::Take(received, stateBack);
-    IsolationCodec::Take(received, parameterBack);
-    ASSERT_FALSE(received.Failed());
-    EXPECT_EQ(stateBack.data, state.data);
-    EXPECT_EQ(stateBack.identifier, state.identifier);
-    EXPECT_EQ(stateBack.editorWidth, 640);
-    EXPECT_EQ(stateBack.flags, state.flags);
-    EXPECT_EQ(stateBack.value, state.value);
-    EXPECT_EQ(stateBack.values[1], 9u);
-    EXPECT_EQ(stateBack.parameterNames, state.parameterNames);
-    EXPECT_EQ(parameterBack.valueTexts, parameter.valueTexts);
-    EXPECT_EQ(parameterBack.kind, parameter.kind);
-    EXPECT_EQ(parameterBack.identifier, 77u);
+    const QByteArray broken[] = {
+        QByteArray(), "not xml at all", "<Isolation default=\"true\"",
+        "<Other default=\"true\"><Plugin id=\"Chosen:1\" isolated=\"true\"/></Other>"};
+    for (const QByteArray& contents : broken)
+    {
+        SCOPED_TRACE(contents.toStdString());
+        QTemporaryDir effects;
+        if (!contents.isEmpty())
+            TestSupport::WriteFile(effects.filePath(PluginIsolation::kFileName), contents);
+        PluginIsolation isolation;
+        isolation.Open(effects.path());
+        EXPECT_FALSE(isolation.IsolatesAll());
+        EXPECT_FALSE(isolation.IsIsolated(L"Chosen:1"));
+        EXPECT_FALSE(isolation.HasCrashed(L"Chosen:1"));
+    }
 }
 } // namespace
