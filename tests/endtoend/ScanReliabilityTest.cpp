@@ -63,14 +63,9 @@ protected:
         environment.insert("PLUGSWEEP_FIXTURE_REPORT", root.filePath("report"));
         return environment;
     }
-    QStringList Arguments(const QStringList& arguments, const QString& prefs = "prefs") const
-    {
-        return QStringList{"--prefs", root.filePath(prefs)} + arguments;
-    }
     TestSupport::ProcessResult Plugcat(const QStringList& arguments, const QString& prefs = "prefs") const
     {
-        return TestSupport::RunProcess(TestSupport::BinDir() + "/plugcat", Arguments(arguments, prefs),
-                                       Environment());
+        return TestSupport::Plugcat(root.filePath(prefs), arguments, Environment());
     }
     TestSupport::ProcessResult Scan(const QStringList& options, const QStringList& folders,
                                     const QString& prefs = "prefs") const
@@ -133,8 +128,6 @@ TEST_F(ScanReliabilityTest, CrashesCostOneRunEachAndLoseNothing)
     std::map<QString, QJsonObject> list;
     for (const auto& [id, entry] : TestSupport::CatalogueById(Plugcat({"list", "--json"}).out))
         list[entry["name"].toString()] = entry;
-    EXPECT_TRUE(list.count("Fixture Effect [2.4]"));
-    EXPECT_TRUE(list.count("Fixture Delay"));
     ASSERT_TRUE(list.count("ZamComp"));
     EXPECT_FALSE(list.count("ZamComp [2.4]")) << "a VST 3 plug-in of the same name hides the VST 2 one";
     EXPECT_EQ(list["ZamComp"]["id"].toString().size(), 32) << "the VST 3 class id";
@@ -197,7 +190,8 @@ TEST_F(ScanReliabilityTest, CtrlCEndsTheScanAndLosesNothing)
     const QStringList folders{Folder("vst"), Folder("vst3")};
     QProcess plugcat;
     plugcat.setProcessEnvironment(Environment());
-    plugcat.start(TestSupport::BinDir() + "/plugcat", Arguments(QStringList{"scan"} + folders));
+    plugcat.start(TestSupport::BinDir() + "/plugcat",
+                  QStringList{"--prefs", root.filePath("prefs"), "scan"} + folders);
     ASSERT_TRUE(TestSupport::WaitUntil([this] { return Markers().contains("HangInEntry.scan"); }));
     const qint64 scanner = TestSupport::ChildOf(plugcat.processId());
     ASSERT_GT(scanner, 0);
@@ -253,11 +247,10 @@ TEST_F(ScanReliabilityTest, APlugInFoundTwiceIsLoadedOnceAndNotOnRescans)
     EXPECT_EQ(Results(), results);
 }
 
-// Mistyped folders alone start no scanner; a folder that is gone, as when its
-// disk is not mounted, keeps its results and the user's choices, while a file
-// gone from a folder that is there loses its entry, and a folder taken off
-// the list its entries.
-TEST_F(ScanReliabilityTest, AFolderThatIsGoneKeepsItsResultsAndAMistypedOneChangesNothing)
+// A folder that is gone, as when its disk is not mounted, keeps its results
+// and the user's choices, while a file gone from a folder that is there loses
+// its entry, and a folder taken off the list its entries.
+TEST_F(ScanReliabilityTest, AFolderThatIsGoneKeepsItsResults)
 {
     Install(false);
     TestSupport::CopyInto(TestSupport::Vst2FixtureDir() + "/good/FixtureEffect.so", Folder("vst"));
@@ -266,17 +259,7 @@ TEST_F(ScanReliabilityTest, AFolderThatIsGoneKeepsItsResultsAndAMistypedOneChang
     ASSERT_EQ(Scan({}, folders).exitCode, 0);
     ASSERT_EQ(Plugcat({"disable", "Fixture Delay"}).exitCode, 0);
     ASSERT_EQ(Plugcat({"disable", "Fixture Legacy:1004"}).exitCode, 0);
-    const QByteArray before = Results();
     const QByteArray vst3 = Read(kResultFiles[1]);
-
-    const QString missing = Folder("nonexistent");
-    const TestSupport::ProcessResult mistyped = Scan({}, {missing, missing + "2"});
-    EXPECT_EQ(mistyped.exitCode, 1);
-    EXPECT_TRUE(mistyped.err.contains("folder " + missing + " does not exist\n"))
-        << mistyped.err.toStdString();
-    EXPECT_TRUE(mistyped.err.contains("folder " + missing + "2 does not exist\n"));
-    EXPECT_FALSE(mistyped.err.contains("Scanner run")) << "no scanner started";
-    EXPECT_EQ(Results(), before);
 
     ASSERT_TRUE(QDir().rename(Folder("vst3"), Folder("unmounted")));
     ASSERT_TRUE(QFile::remove(Folder("vst/FixtureEffect.so")));

@@ -19,7 +19,7 @@ protected:
     static void SetUpTestSuite()
     {
         s_prefs = new QTemporaryDir;
-        s_scanned = Scan(s_prefs->path(), FixtureDir());
+        s_scanned = ScanFixtures(s_prefs->path());
     }
     static void TearDownTestSuite()
     {

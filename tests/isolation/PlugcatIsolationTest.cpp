@@ -16,7 +16,7 @@ const char* const kAbort = "IsolatedAbort:1902";
 class PlugcatIsolationTest : public ::testing::Test
 {
 protected:
-    void SetUp() override { ASSERT_TRUE(Scan(m_prefs.path(), FixtureDir())); }
+    void SetUp() override { ASSERT_TRUE(ScanFixtures(m_prefs.path())); }
 
     TestSupport::ProcessResult Plugcat(const QStringList& arguments) const
     {

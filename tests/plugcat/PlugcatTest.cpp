@@ -69,8 +69,12 @@ TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
     EXPECT_EQ(Run({"list", "--version"}).out, "plugcat (PlugSweep) " + QString(PLUGSWEEP_VERSION) + "\n");
 }
 
-TEST_F(PlugcatTest, MissingScannerOrUnwritablePreferencesExitWith1)
+TEST_F(PlugcatTest, MissingFoldersScannerOrUnwritablePreferencesExitWith1)
 {
+    const ProcessResult mistyped = RunWithPrefs({"scan", Empty() + "/a", Empty() + "/b"});
+    EXPECT_EQ(mistyped.exitCode, 1);
+    EXPECT_EQ(mistyped.err, "plugcat: folder " + Empty() + "/a does not exist\nplugcat: folder " + Empty() +
+                                "/b does not exist\n");
     ASSERT_TRUE(QFile::remove(Bin("PlugSweep")));
     const ProcessResult noScanner = RunWithPrefs({"scan", Empty()});
     EXPECT_EQ(noScanner.exitCode, 1);
