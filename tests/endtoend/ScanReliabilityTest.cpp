@@ -16,7 +16,6 @@
 // are gone. The fixtures note every load in a report file.
 namespace
 {
-constexpr int kProcessTimeoutMs = 120000;
 const QString kProbe = "FixtureProbe.so";
 const QString kTwoEffects = "TwoEffects.vst3";
 const QByteArray kNotWorking = "<Enabled>0</Enabled>\n\t\t<Working>0</Working>";
@@ -196,7 +195,7 @@ TEST_F(ScanReliabilityTest, CtrlCEndsTheScanAndLosesNothing)
     const qint64 scanner = TestSupport::ChildOf(plugcat.processId());
     ASSERT_GT(scanner, 0);
     ::kill(pid_t(plugcat.processId()), SIGINT);
-    ASSERT_TRUE(plugcat.waitForFinished(kProcessTimeoutMs));
+    ASSERT_TRUE(plugcat.waitForFinished(120000));
 
     EXPECT_EQ(plugcat.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(plugcat.exitCode(), 128 + SIGINT);

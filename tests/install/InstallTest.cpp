@@ -28,19 +28,19 @@ TEST(Install, InstalledPlugcatScansWithTheInstalledScannerAndMetadata)
     TestSupport::WriteFile(
         prefix + "/share/plugsweep/Plugin Metadata/Fixtures.xml",
         "<Effects type=\"vst\"><Effect id=\"Fixture Effect:1001\" category=\"rvb\"/></Effects>");
-    const ProcessResult scan =
-        TestSupport::RunProcess(prefix + "/bin/plugcat", {"--prefs", dir.filePath("prefs"), "scan", "--json",
-                                                          TestSupport::Vst2FixtureDir() + "/good"});
+    const QStringList prefs{"--prefs", dir.filePath("prefs")};
+    const ProcessResult scan = TestSupport::RunProcess(
+        prefix + "/bin/plugcat",
+        prefs + QStringList{"scan", "--json", TestSupport::Vst2FixtureDir() + "/good"});
     ASSERT_EQ(scan.exitCode, 0) << scan.err.toStdString();
-    auto byId = TestSupport::CatalogueById(scan.out);
-    EXPECT_EQ(byId["Fixture Effect:1001"]["state"].toString(), "enabled");
-    EXPECT_EQ(byId["Fixture Effect:1001"]["categories"].toArray(), QJsonArray({"Reverb"}));
-    EXPECT_EQ(byId["FixtureInstrument:1002"]["state"].toString(), "enabled");
+    const QJsonObject effect = TestSupport::CatalogueById(scan.out)["Fixture Effect:1001"];
+    EXPECT_EQ(effect["state"].toString(), "enabled");
+    EXPECT_EQ(effect["categories"].toArray(), QJsonArray({"Reverb"}));
 
     // An isolated plug-in runs in the installed host process.
     const ProcessResult load = TestSupport::RunProcess(
-        prefix + "/bin/plugcat", {"--prefs", dir.filePath("prefs"), "load", "Fixture Effect:1001",
-                                  "--isolated", "--seconds", "0.1", "--json"});
+        prefix + "/bin/plugcat",
+        prefs + QStringList{"load", "Fixture Effect:1001", "--isolated", "--seconds", "0.1", "--json"});
     ASSERT_EQ(load.exitCode, 0) << load.err.toStdString();
     EXPECT_TRUE(QJsonDocument::fromJson(load.out.toUtf8())["isolated"].toBool()) << load.out.toStdString();
 }

@@ -16,22 +16,12 @@ constexpr float kHealthyOutput = 0.25f;
 class IsolatedPluginTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_prefs = new QTemporaryDir;
-        s_scanned = ScanFixtures(s_prefs->path());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_prefs;
-        s_prefs = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(s_scanned) << "the fixtures could not be scanned"; }
+    void SetUp() override { ASSERT_TRUE(ScanFixtures(m_prefs.path())); }
 
     // A busy machine misses tight deadlines; the deadline is not what these tests measure.
-    static std::unique_ptr<IsolatedPlugin> OpenFixture(const char* id)
+    std::unique_ptr<IsolatedPlugin> OpenFixture(const char* id) const
     {
-        std::unique_ptr<IsolatedPlugin> plugin = Open(s_prefs->path(), id, kFrames);
+        std::unique_ptr<IsolatedPlugin> plugin = Open(m_prefs.path(), id, kFrames);
         plugin->SetMinimumDeadline(1000000);
         return plugin;
     }
@@ -44,19 +34,14 @@ protected:
         ASSERT_TRUE(Run(plugin, block));
     }
 
-    // Processes one block of the constant input.
     static bool Run(IsolatedPlugin& plugin, Block& block)
     {
         block.FillInputs(kInput);
         return plugin.Process(TransportRecord(), block.in.data(), block.out.data(), block.frames);
     }
 
-    static QTemporaryDir* s_prefs;
-    static bool s_scanned;
+    QTemporaryDir m_prefs;
 };
-
-QTemporaryDir* IsolatedPluginTest::s_prefs = nullptr;
-bool IsolatedPluginTest::s_scanned = false;
 
 TEST_F(IsolatedPluginTest, AFailingPluginGivesSilenceAndAFailureWhileWeLiveOn)
 {
@@ -156,7 +141,7 @@ TEST_F(IsolatedPluginTest, ParametersPresetsMidiAndLongBlocksCrossTheProcessBoun
 TEST_F(IsolatedPluginTest, AMissingHostProgramOrAnUnknownPluginIsAFailureToOpen)
 {
     const std::unique_ptr<IsolatedPlugin> noHost =
-        Open(s_prefs->path(), "IsolatedGain:1901", kFrames, s_prefs->path() + "/no-such-host");
+        Open(m_prefs.path(), "IsolatedGain:1901", kFrames, m_prefs.path() + "/no-such-host");
     const std::unique_ptr<IsolatedPlugin> unknown = OpenFixture("NoSuchPlugin:1");
     for (IsolatedPlugin* plugin : {noHost.get(), unknown.get()})
         EXPECT_TRUE(plugin->HasFailed() && !plugin->GetFailure().empty());
@@ -164,6 +149,7 @@ TEST_F(IsolatedPluginTest, AMissingHostProgramOrAnUnknownPluginIsAFailureToOpen)
     EXPECT_FALSE(Run(*noHost, block));
     EXPECT_FALSE(unknown->ProcessFailed());
 }
+
 // Stands in for PlugSweepHost as a corrupted child would.
 std::unique_ptr<IsolatedPlugin> OpenLiar(const QTemporaryDir& prefs, const char* lie)
 {

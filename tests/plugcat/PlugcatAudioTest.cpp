@@ -16,7 +16,6 @@ using TestSupport::ProcessResult;
 
 constexpr int kRate = 44100;
 constexpr std::size_t kBlock = 1024;
-constexpr double kTwoPi = 6.283185307179586;
 // HostingDelay's latency and its Gain's default.
 constexpr int kDelay = 32;
 constexpr float kGain = 0.5f;
@@ -57,7 +56,7 @@ std::vector<float> Sine(double hz, double level, std::size_t frames)
 {
     std::vector<float> samples(frames);
     for (std::size_t frame = 0; frame < frames; ++frame)
-        samples[frame] = float(level * std::sin(kTwoPi * hz * double(frame) / kRate));
+        samples[frame] = float(level * std::sin(2 * M_PI * hz * double(frame) / kRate));
     return samples;
 }
 
@@ -82,8 +81,7 @@ QByteArray MidiFile()
     return file + track;
 }
 
-// Scans the hosting fixtures and the MIDI instrument with the real scanner,
-// then runs plugcat load on them.
+// The hosting fixtures and the MIDI instrument, scanned by the real scanner.
 class PlugcatAudioTest : public ::testing::Test
 {
 protected:
@@ -125,7 +123,6 @@ TEST_F(PlugcatAudioTest, InputFileChannelsReachTheOutputFileThroughThePlugin)
         const QJsonObject report =
             Load({"vst2:HostingDelay:1801", "--input", Path("in.wav"), "--output", Path(name)});
         EXPECT_EQ(report["sampleRate"].toInt(), kRate) << "the file's rate, not the default";
-        EXPECT_EQ(report["outputFile"]["frames"].toInt(), int(frames));
         const Sound out = ReadSound(Path(name));
         ASSERT_EQ(out.channels.size(), 2u);
         ASSERT_EQ(out.channels[0].size(), frames);

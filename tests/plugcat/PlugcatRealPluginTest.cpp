@@ -17,8 +17,6 @@ struct Outcome
     QString err;
 };
 
-// Runs plugcat from the build's own bin folder, so that the real scanner
-// beside it does the scanning.
 Outcome Plugcat(const QString& prefs, const QStringList& arguments)
 {
     // Third-party plug-ins keep memory, and references to the host's objects,
