@@ -1,6 +1,5 @@
-// One libFuzzer entry for every XML reader of the project. Each fuzz target
-// compiles this file with PLUGSWEEP_FUZZ_READER naming the reader it drives.
-// The readers take only paths, so every input goes through a file.
+// One libFuzzer entry for every XML reader: each fuzz target compiles this file
+// with PLUGSWEEP_FUZZ_READER naming its reader. The readers take only paths.
 
 #include "Core/BaseLib/AudioPlugins/FavouritesFile.h"
 #include "Core/BaseLib/AudioPlugins/PluginMetadata.h"

@@ -4,25 +4,11 @@
 #include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-namespace
-{
 using TestSupport::ProcessResult;
-
-const QString kMetadata = QStringLiteral("share/plugsweep/Plugin Metadata");
-
-QJsonObject ById(const QString& json, const QString& id)
-{
-    for (const QJsonValue& entry : QJsonDocument::fromJson(json.toUtf8()).array())
-        if (entry["id"].toString() == id)
-            return entry.toObject();
-    return {};
-}
-} // namespace
 
 // The installed plugcat must find its own scanner and its own data, not the
 // build's: the fixture folder is scanned from the installed tree alone.
@@ -40,21 +26,21 @@ TEST(Install, InstalledPlugcatScansWithTheInstalledScannerAndMetadata)
 
     // An installed metadata file gives the fixture a category of its own.
     TestSupport::WriteFile(
-        prefix + "/" + kMetadata + "/Fixtures.xml",
+        prefix + "/share/plugsweep/Plugin Metadata/Fixtures.xml",
         "<Effects type=\"vst\"><Effect id=\"Fixture Effect:1001\" category=\"rvb\"/></Effects>");
-    const ProcessResult scan =
-        TestSupport::RunProcess(prefix + "/bin/plugcat", {"--prefs", dir.filePath("prefs"), "scan", "--json",
-                                                          TestSupport::Vst2FixtureDir() + "/good"});
+    const QStringList prefs{"--prefs", dir.filePath("prefs")};
+    const ProcessResult scan = TestSupport::RunProcess(
+        prefix + "/bin/plugcat",
+        prefs + QStringList{"scan", "--json", TestSupport::Vst2FixtureDir() + "/good"});
     ASSERT_EQ(scan.exitCode, 0) << scan.err.toStdString();
-    const QJsonObject effect = ById(scan.out, "Fixture Effect:1001");
+    const QJsonObject effect = TestSupport::CatalogueById(scan.out)["Fixture Effect:1001"];
     EXPECT_EQ(effect["state"].toString(), "enabled");
     EXPECT_EQ(effect["categories"].toArray(), QJsonArray({"Reverb"}));
-    EXPECT_EQ(ById(scan.out, "FixtureInstrument:1002")["state"].toString(), "enabled");
 
     // An isolated plug-in runs in the installed host process.
     const ProcessResult load = TestSupport::RunProcess(
-        prefix + "/bin/plugcat", {"--prefs", dir.filePath("prefs"), "load", "Fixture Effect:1001",
-                                  "--isolated", "--seconds", "0.1", "--json"});
+        prefix + "/bin/plugcat",
+        prefs + QStringList{"load", "Fixture Effect:1001", "--isolated", "--seconds", "0.1", "--json"});
     ASSERT_EQ(load.exitCode, 0) << load.err.toStdString();
     EXPECT_TRUE(QJsonDocument::fromJson(load.out.toUtf8())["isolated"].toBool()) << load.out.toStdString();
 }

@@ -12,28 +12,17 @@ constexpr std::uint32_t kFrames = 256;
 constexpr int kHealthyBlocks = 2;
 constexpr float kInput = 0.5f;
 constexpr float kHealthyOutput = 0.25f;
-// This machine may be busy with other work; the deadline is not what these tests measure.
-constexpr std::uint64_t kPatientDeadlineMicros = 1000000;
 
 class IsolatedPluginTest : public ::testing::Test
 {
 protected:
-    static void SetUpTestSuite()
-    {
-        s_prefs = new QTemporaryDir;
-        s_scanned = Scan(s_prefs->path(), FixtureDir());
-    }
-    static void TearDownTestSuite()
-    {
-        delete s_prefs;
-        s_prefs = nullptr;
-    }
-    void SetUp() override { ASSERT_TRUE(s_scanned) << "the fixtures could not be scanned"; }
+    void SetUp() override { ASSERT_TRUE(ScanFixtures(m_prefs.path())); }
 
-    static std::unique_ptr<IsolatedPlugin> OpenFixture(const char* id)
+    // A busy machine misses tight deadlines; the deadline is not what these tests measure.
+    std::unique_ptr<IsolatedPlugin> OpenFixture(const char* id) const
     {
-        std::unique_ptr<IsolatedPlugin> plugin = Open(s_prefs->path(), id, kFrames);
-        plugin->SetMinimumDeadline(kPatientDeadlineMicros);
+        std::unique_ptr<IsolatedPlugin> plugin = Open(m_prefs.path(), id, kFrames);
+        plugin->SetMinimumDeadline(1000000);
         return plugin;
     }
 
@@ -45,39 +34,30 @@ protected:
         ASSERT_TRUE(Run(plugin, block));
     }
 
-    // Processes one block of the constant input.
     static bool Run(IsolatedPlugin& plugin, Block& block)
     {
         block.FillInputs(kInput);
         return plugin.Process(TransportRecord(), block.in.data(), block.out.data(), block.frames);
     }
 
-    static QTemporaryDir* s_prefs;
-    static bool s_scanned;
-};
-
-QTemporaryDir* IsolatedPluginTest::s_prefs = nullptr;
-bool IsolatedPluginTest::s_scanned = false;
-
-struct FailureCase
-{
-    const char* id;
-    // What GetFailure() says once the plug-in failed.
-    const char* failure;
-    // Blocks to play: a hung plug-in is killed only after missing several in a row.
-    int blocks;
-};
-
-const FailureCase kFailures[] = {
-    {"IsolatedAbort:1902", "crashed", 4},
-    {"IsolatedThreadFault:1903", "crashed", 4},
-    {"IsolatedExit:1904", "crashed", 4},
-    {"IsolatedHang:1905", "hung", kHealthyBlocks + int(IsolatedPlugin::kMissedBlocksBeforeHung) + 1},
+    QTemporaryDir m_prefs;
 };
 
 TEST_F(IsolatedPluginTest, AFailingPluginGivesSilenceAndAFailureWhileWeLiveOn)
 {
-    for (const FailureCase& failing : kFailures)
+    // A hung plug-in is killed only after missing several blocks in a row.
+    const struct
+    {
+        const char* id;
+        const char* failure;
+        int blocks;
+    } failures[] = {
+        {"IsolatedAbort:1902", "crashed", 4},
+        {"IsolatedThreadFault:1903", "crashed", 4},
+        {"IsolatedExit:1904", "crashed", 4},
+        {"IsolatedHang:1905", "hung", kHealthyBlocks + int(IsolatedPlugin::kMissedBlocksBeforeHung) + 1},
+    };
+    for (const auto& failing : failures)
     {
         SCOPED_TRACE(failing.id);
         const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture(failing.id);
@@ -88,15 +68,9 @@ TEST_F(IsolatedPluginTest, AFailingPluginGivesSilenceAndAFailureWhileWeLiveOn)
         for (int index = 1; index < failing.blocks; ++index)
         {
             const bool processed = Run(*plugin, block);
-            if (index < kHealthyBlocks)
-            {
-                EXPECT_TRUE(processed) << "block " << index;
-                EXPECT_TRUE(block.OutputsAre(kHealthyOutput))
-                    << "block " << index << ": " << block.outputs[0][0] << " .. " << block.outputs[1].back();
-            }
-            else
-                EXPECT_TRUE(block.OutputsAre(0.0f))
-                    << "block " << index << ": " << block.outputs[0][0] << " .. " << block.outputs[1].back();
+            EXPECT_TRUE(processed || index >= kHealthyBlocks) << "block " << index;
+            EXPECT_TRUE(block.OutputsAre(index < kHealthyBlocks ? kHealthyOutput : 0.0f))
+                << "block " << index;
         }
         EXPECT_TRUE(plugin->ProcessFailed());
         EXPECT_NE(QString::fromStdWString(plugin->GetFailure()).indexOf(failing.failure), -1)
@@ -105,7 +79,6 @@ TEST_F(IsolatedPluginTest, AFailingPluginGivesSilenceAndAFailureWhileWeLiveOn)
         EXPECT_FALSE(plugin->SetParameter(0, 1.0f));
         EXPECT_EQ(plugin->GetParameterName(0), L"");
         plugin->SetBypassed(true);
-        EXPECT_TRUE(plugin->IsBypassed());
         Run(*plugin, block);
         EXPECT_EQ(block.outputs, block.inputs);
     }
@@ -131,7 +104,8 @@ TEST_F(IsolatedPluginTest, RestartBringsTheLastPresetBack)
     EXPECT_TRUE(block.OutputsAre(kInput * 0.25f));
 }
 
-TEST_F(IsolatedPluginTest, PresetsAndParametersCrossTheProcessBoundary)
+// The fixture counts the notes it is given, in hundredths, in its second parameter.
+TEST_F(IsolatedPluginTest, ParametersPresetsMidiAndLongBlocksCrossTheProcessBoundary)
 {
     const std::unique_ptr<IsolatedPlugin> first = OpenFixture("IsolatedGain:1901");
     ASSERT_EQ(first->GetNumParameters(), 2);
@@ -145,53 +119,77 @@ TEST_F(IsolatedPluginTest, PresetsAndParametersCrossTheProcessBoundary)
     PluginState state;
     ASSERT_TRUE(first->StorePreset(state));
     EXPECT_EQ(state.identifier, first->GetIdentifierPrefix() + first->GetIdentifierKey());
+    first->SetMidiActive(true);
+    MidiMessage note;
+    note.data[0] = 0x90;
+    for (int count = 0; count < 3; ++count)
+        first->QueueMidi(note);
+    Block block(2, kFrames);
+    ASSERT_TRUE(Run(*first, block));
+    EXPECT_NEAR(first->GetParameter(1), 0.03f, 1e-6f);
 
     const std::unique_ptr<IsolatedPlugin> second = OpenFixture("IsolatedGain:1901");
     ASSERT_TRUE(second->LoadPreset(state));
     EXPECT_FLOAT_EQ(second->GetParameter(0), 0.75f);
     Warm(*second);
-    Block block(2, kFrames);
-    ASSERT_TRUE(Run(*second, block));
-    EXPECT_TRUE(block.OutputsAre(kInput * 0.75f));
-}
-
-TEST_F(IsolatedPluginTest, MidiReachesThePluginWithItsBlock)
-{
-    const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("IsolatedGain:1901");
-    plugin->SetMidiActive(true);
-    MidiMessage note;
-    note.data[0] = 0x90;
-    note.data[1] = 60;
-    note.data[2] = 100;
-    for (int count = 0; count < 3; ++count)
-        plugin->QueueMidi(note);
-    Block block(2, kFrames);
-    ASSERT_TRUE(Run(*plugin, block));
-    EXPECT_NEAR(plugin->GetParameter(1), 0.03f, 1e-6f);
-}
-
-TEST_F(IsolatedPluginTest, BlocksLongerThanTheSharedChannelsArePlayedInPieces)
-{
-    const std::unique_ptr<IsolatedPlugin> plugin = OpenFixture("IsolatedGain:1901");
-    Warm(*plugin);
-    Block block(2, IsolationBlock::kMaxFrames * 2 + 5);
-    ASSERT_TRUE(Run(*plugin, block));
-    EXPECT_TRUE(block.OutputsAre(kHealthyOutput));
+    Block longer(2, IsolationBlock::kMaxFrames * 2 + 5);
+    ASSERT_TRUE(Run(*second, longer));
+    EXPECT_TRUE(longer.OutputsAre(kInput * 0.75f));
 }
 
 // Refusing to open is not a crash: the catalogue must not blame the plug-in.
 TEST_F(IsolatedPluginTest, AMissingHostProgramOrAnUnknownPluginIsAFailureToOpen)
 {
     const std::unique_ptr<IsolatedPlugin> noHost =
-        Open(s_prefs->path(), "IsolatedGain:1901", kFrames, s_prefs->path() + "/no-such-host");
+        Open(m_prefs.path(), "IsolatedGain:1901", kFrames, m_prefs.path() + "/no-such-host");
     const std::unique_ptr<IsolatedPlugin> unknown = OpenFixture("NoSuchPlugin:1");
     for (IsolatedPlugin* plugin : {noHost.get(), unknown.get()})
-    {
-        EXPECT_TRUE(plugin->HasFailed());
-        EXPECT_NE(plugin->GetFailure(), L"");
-    }
+        EXPECT_TRUE(plugin->HasFailed() && !plugin->GetFailure().empty());
     Block block(2, kFrames);
     EXPECT_FALSE(Run(*noHost, block));
     EXPECT_FALSE(unknown->ProcessFailed());
+}
+
+// Stands in for PlugSweepHost as a corrupted child would.
+std::unique_ptr<IsolatedPlugin> OpenLiar(const QTemporaryDir& prefs, const char* lie)
+{
+    qputenv("ISOLATION_LIE", lie);
+    std::unique_ptr<IsolatedPlugin> plugin =
+        Open(prefs.path(), "Liar:1", kFrames, QStringLiteral(LYING_HOST));
+    qunsetenv("ISOLATION_LIE");
+    return plugin;
+}
+
+// Whatever the child claims, the proxy's counts stay within what it can
+// hold, lists and presets that do not fit their message are refused, and a
+// frame longer than any message ends the child.
+TEST(UntrustedChild, CountsAndLengthsPastTheirBoundsAreNeverFollowed)
+{
+    QTemporaryDir prefs;
+    const std::unique_ptr<IsolatedPlugin> plugin = OpenLiar(prefs, "counts");
+    ASSERT_EQ(plugin->GetFailure(), L"");
+    EXPECT_EQ(plugin->GetNumInputs(), std::int32_t(IsolationBlock::kMaxChannels));
+    EXPECT_EQ(plugin->GetNumOutputs(), 0);
+    EXPECT_EQ(plugin->GetNumParameters(), 0);
+    std::vector<AudioPluginParameter> table;
+    plugin->GetParameterTable(table);
+    EXPECT_TRUE(table.empty());
+    PluginState state;
+    EXPECT_FALSE(plugin->StorePreset(state));
+    EXPECT_EQ(plugin->GetParameterName(0), L"");
+    EXPECT_EQ(plugin->GetParameterRecord(0).name, L"");
+
+    Block block(IsolationBlock::kMaxChannels, kFrames);
+    for (int index = 0; index < 3; ++index)
+    {
+        block.FillInputs(0.5f);
+        EXPECT_TRUE(plugin->Process(TransportRecord(), block.in.data(), block.out.data(), kFrames));
+        // Counted notices that never came are not waited for.
+        plugin->Idle();
+    }
+    EXPECT_FALSE(plugin->HasFailed());
+
+    const std::unique_ptr<IsolatedPlugin> oversized = OpenLiar(prefs, "oversized");
+    EXPECT_NE(QString::fromStdWString(oversized->GetFailure()).indexOf("crashed"), -1);
 }
 } // namespace

@@ -12,7 +12,7 @@ using namespace IsolationTestSupport;
 TEST(IsolationAllocations, BlocksAfterTheFirstAllocateNothing)
 {
     QTemporaryDir prefs;
-    ASSERT_TRUE(Scan(prefs.path(), FixtureDir()));
+    ASSERT_TRUE(ScanFixtures(prefs.path()));
     const std::unique_ptr<IsolatedPlugin> plugin = Open(prefs.path(), "IsolatedGain:1901", 256);
     ASSERT_EQ(plugin->GetFailure(), L"");
     plugin->SetMidiActive(true);

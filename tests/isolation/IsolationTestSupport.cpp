@@ -11,11 +11,6 @@ QString HostProgram()
     return TestSupport::BinDir() + QStringLiteral("/PlugSweepHost");
 }
 
-QString FixtureDir()
-{
-    return QStringLiteral(PLUGSWEEP_ISOLATION_FIXTURE_DIR);
-}
-
 TestSupport::ProcessResult Plugcat(const QString& prefs, const QStringList& arguments)
 {
     // Qt's offscreen platform leaks its screen in plugcat and the scanner,
@@ -26,9 +21,9 @@ TestSupport::ProcessResult Plugcat(const QString& prefs, const QStringList& argu
     return TestSupport::Plugcat(prefs, arguments, environment);
 }
 
-bool Scan(const QString& prefs, const QString& folder)
+bool ScanFixtures(const QString& prefs)
 {
-    const TestSupport::ProcessResult scan = Plugcat(prefs, {"scan", folder});
+    const TestSupport::ProcessResult scan = Plugcat(prefs, {"scan", PLUGSWEEP_ISOLATION_FIXTURE_DIR});
     EXPECT_EQ(scan.exitCode, 0) << scan.err.toStdString();
     return scan.exitCode == 0;
 }

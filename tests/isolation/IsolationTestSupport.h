@@ -13,11 +13,10 @@
 namespace IsolationTestSupport
 {
 QString HostProgram();
-QString FixtureDir();
 // Runs plugcat on the preferences root.
 TestSupport::ProcessResult Plugcat(const QString& prefs, const QStringList& arguments);
-// Scans the folder into the preferences root with plugcat; false when that failed.
-bool Scan(const QString& prefs, const QString& folder);
+// Scans the isolation fixtures into the preferences root with plugcat; false when that failed.
+bool ScanFixtures(const QString& prefs);
 // An isolated instance of a catalogued VST plug-in, initialised at 48 kHz.
 std::unique_ptr<IsolatedPlugin> Open(const QString& prefs, const QString& id, std::uint32_t blockSize,
                                      const QString& hostProgram = HostProgram());

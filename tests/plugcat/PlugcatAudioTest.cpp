@@ -2,8 +2,6 @@
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -18,7 +16,6 @@ using TestSupport::ProcessResult;
 
 constexpr int kRate = 44100;
 constexpr std::size_t kBlock = 1024;
-constexpr double kTwoPi = 6.283185307179586;
 // HostingDelay's latency and its Gain's default.
 constexpr int kDelay = 32;
 constexpr float kGain = 0.5f;
@@ -59,7 +56,7 @@ std::vector<float> Sine(double hz, double level, std::size_t frames)
 {
     std::vector<float> samples(frames);
     for (std::size_t frame = 0; frame < frames; ++frame)
-        samples[frame] = float(level * std::sin(kTwoPi * hz * double(frame) / kRate));
+        samples[frame] = float(level * std::sin(2 * M_PI * hz * double(frame) / kRate));
     return samples;
 }
 
@@ -84,8 +81,7 @@ QByteArray MidiFile()
     return file + track;
 }
 
-// Scans the hosting fixtures and the MIDI instrument with the real scanner,
-// then runs plugcat load on them.
+// The hosting fixtures and the MIDI instrument, scanned by the real scanner.
 class PlugcatAudioTest : public ::testing::Test
 {
 protected:
@@ -118,28 +114,20 @@ TEST_F(PlugcatAudioTest, InputFileChannelsReachTheOutputFileThroughThePlugin)
     const std::size_t frames = 30000;
     WriteSound(Path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_24,
                {Sine(440, 0.5, frames), Sine(1000, 0.25, frames)});
-
-    for (const char* name : {"out.flac", "out"})
+    const Sound in = ReadSound(Path("in.wav"));
+    // Without an extension the output is a float WAV file.
+    for (const auto& [name, format] :
+         {std::pair<QString, int>{"out.flac", SF_FORMAT_FLAC}, {"out", SF_FORMAT_WAV | SF_FORMAT_FLOAT}})
     {
-        SCOPED_TRACE(name);
+        SCOPED_TRACE(name.toStdString());
         const QJsonObject report =
             Load({"vst2:HostingDelay:1801", "--input", Path("in.wav"), "--output", Path(name)});
         EXPECT_EQ(report["sampleRate"].toInt(), kRate) << "the file's rate, not the default";
-        EXPECT_EQ(report["inputFile"]["frames"].toInt(), int(frames));
-        EXPECT_EQ(report["inputFile"]["channels"].toInt(), 2);
-        EXPECT_EQ(report["outputFile"]["frames"].toInt(), int(frames));
-
-        const Sound in = ReadSound(Path("in.wav"));
         const Sound out = ReadSound(Path(name));
         ASSERT_EQ(out.channels.size(), 2u);
         ASSERT_EQ(out.channels[0].size(), frames);
         EXPECT_EQ(out.rate, kRate);
-        EXPECT_EQ(out.format & SF_FORMAT_TYPEMASK,
-                  QString(name).endsWith(".flac") ? SF_FORMAT_FLAC : SF_FORMAT_WAV);
-        if (!QString(name).endsWith(".flac"))
-        {
-            EXPECT_EQ(out.format & SF_FORMAT_SUBMASK, SF_FORMAT_FLOAT);
-        }
+        EXPECT_EQ(out.format & (SF_FORMAT_TYPEMASK | (format & SF_FORMAT_SUBMASK)), format);
         // Each channel is its own input, scaled and delayed: none is swapped
         // or mixed. The wrapper fades the first block in.
         double worst = 0.0;
@@ -149,15 +137,10 @@ TEST_F(PlugcatAudioTest, InputFileChannelsReachTheOutputFileThroughThePlugin)
                                                          kGain * in.channels[channel][frame - kDelay])));
         EXPECT_LT(worst, 1e-5);
     }
-
-    const QJsonObject limited = Load({"vst2:HostingDelay:1801", "--input", Path("in.wav"), "--output",
-                                      Path("short.wav"), "--seconds", "0.25"});
-    EXPECT_EQ(ReadSound(Path("short.wav")).channels.at(0).size(), std::size_t(kRate / 4));
-    EXPECT_EQ(limited["outputFile"]["frames"].toInt(), kRate / 4);
 }
 
 // Each is refused before anything is written: an output file of the same
-// name from before stays as it was.
+// name from before stays as it was, and no temporary is left.
 TEST_F(PlugcatAudioTest, UnusableFilesFailWithoutTouchingTheOutput)
 {
     WriteSound(Path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, {Sine(440, 0.5, 4096), Sine(440, 0.5, 4096)});
@@ -169,35 +152,39 @@ TEST_F(PlugcatAudioTest, UnusableFilesFailWithoutTouchingTheOutput)
         QStringList arguments;
         const char* reason;
     } cases[] = {
-        {{"--input", Path("missing.wav")}, "cannot read the audio file"},
-        {{"--input", Path("text.wav")}, "cannot read the audio file"},
-        {{"--input", Path("empty.wav")}, "holds no audio"},
-        {{"--input", Path("in.wav"), "--rate", "48000"}, "is at 44100 Hz, not at the 48000 Hz"},
-        {{"--input", Path("in.wav"), "--midi", Path("text.wav")}, "not a standard MIDI file"},
-        {{"--input", Path("in.wav"), "--midi", Path("missing.mid")}, "cannot read the MIDI file"},
+        {{"--input", Path("text.wav"), "--output", Path("out.wav")}, "cannot read the audio file"},
+        {{"--input", Path("empty.wav"), "--output", Path("out.wav")}, "holds no audio"},
+        {{"--input", Path("in.wav"), "--output", Path("out.wav"), "--rate", "48000"},
+         "is at 44100 Hz, not at the 48000 Hz"},
+        {{"--midi", Path("text.wav"), "--output", Path("out.wav")}, "not a standard MIDI file"},
+        {{"--midi", Path("missing.mid"), "--output", Path("out.wav")}, "cannot read the MIDI file"},
+        {{"--input", Path("in.wav"), "--output", Path("out.xyz")},
+         "no audio format has the extension '.xyz'"},
     };
     for (const auto& test : cases)
     {
-        const ProcessResult run = Plugcat(
-            QStringList{"load", "vst2:HostingDelay:1801", "--output", Path("out.wav")} + test.arguments);
+        const ProcessResult run = Plugcat(QStringList{"load", "vst2:HostingDelay:1801"} + test.arguments);
         EXPECT_EQ(run.exitCode, 1) << test.arguments.join(' ').toStdString();
         EXPECT_TRUE(run.err.contains(test.reason)) << run.err.toStdString();
         EXPECT_TRUE(run.out.isEmpty());
-        EXPECT_EQ(TestSupport::ReadFile(Path("out.wav")), "earlier");
     }
-    const ProcessResult unknown =
-        Plugcat({"load", "vst2:HostingDelay:1801", "--input", Path("in.wav"), "--output", Path("out.xyz")});
-    EXPECT_EQ(unknown.exitCode, 1);
-    EXPECT_TRUE(unknown.err.contains("no audio format has the extension '.xyz'"))
-        << unknown.err.toStdString();
-    EXPECT_FALSE(QFileInfo::exists(Path("out.xyz")));
-    EXPECT_EQ(QDir(m_dir.path()).entryList({"*out*"}, QDir::Files), QStringList({"out.wav"}))
-        << "no temporaries";
+    EXPECT_EQ(TestSupport::ReadFile(Path("out.wav")), "earlier");
+    EXPECT_EQ(QDir(m_dir.path()).entryList({"*out*"}, QDir::Files), QStringList({"out.wav"}));
 }
 
+// The instrument prints from its entry point, its open and every block, by
+// printf, puts, std::cout and write(1): all of it must reach standard error.
 TEST_F(PlugcatAudioTest, AnInstrumentSoundsWithTheHeldNoteOrPlaysTheMidiFileInTime)
 {
-    const QJsonObject held = Load({"vst2:ChattyInstrument:1901", "--seconds", "0.5"});
+    const ProcessResult run = Plugcat({"load", "vst2:ChattyInstrument:1901", "--json", "--seconds", "0.5"});
+    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
+    QJsonParseError error;
+    const QJsonObject held = QJsonDocument::fromJson(run.out.toUtf8(), &error).object();
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
+    for (const char* line :
+         {"chatty: printf from VSTPluginMain", "chatty: printf from effOpen", "chatty: printf from process",
+          "chatty: puts", "chatty: cout", "chatty: write(1)"})
+        EXPECT_TRUE(run.err.contains(line)) << line;
     EXPECT_TRUE(held["heldNote"].toBool());
     // Middle C at velocity 100 comes out at 100/254 of full scale: RMS 0.278.
     EXPECT_NEAR(held["output"]["rms"].toDouble(), 0.278, 0.01);
@@ -218,23 +205,4 @@ TEST_F(PlugcatAudioTest, AnInstrumentSoundsWithTheHeldNoteOrPlaysTheMidiFileInTi
     EXPECT_NEAR(Rms(out.channels[0], on, off), 0.278, 0.01);
     EXPECT_EQ(Rms(out.channels[0], off, 2 * kRate), 0.0);
     EXPECT_EQ(out.channels[0], out.channels[1]);
-}
-
-// The instrument prints from its entry point, its open and every block, by
-// printf, puts, std::cout and write(1): all of it must reach standard error.
-TEST_F(PlugcatAudioTest, JsonStaysParseableWhateverAPluginPrints)
-{
-    const ProcessResult run = Plugcat({"load", "vst2:ChattyInstrument:1901", "--json", "--seconds", "0.1"});
-    ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
-    QJsonParseError error;
-    const QJsonDocument report = QJsonDocument::fromJson(run.out.toUtf8(), &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << run.out.toStdString();
-    EXPECT_EQ(report["id"].toString(), "vst2:ChattyInstrument:1901");
-    for (const char* line :
-         {"chatty: printf from VSTPluginMain", "chatty: printf from effOpen", "chatty: printf from process",
-          "chatty: puts", "chatty: cout", "chatty: write(1)"})
-        EXPECT_TRUE(run.err.contains(line)) << line;
-
-    const ProcessResult list = Plugcat({"list", "--json"});
-    EXPECT_EQ(QJsonDocument::fromJson(list.out.toUtf8()).array().size(), 7);
 }

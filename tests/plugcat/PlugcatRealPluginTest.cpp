@@ -17,8 +17,6 @@ struct Outcome
     QString err;
 };
 
-// Runs plugcat from the build's own bin folder, so that the real scanner
-// beside it does the scanning.
 Outcome Plugcat(const QString& prefs, const QStringList& arguments)
 {
     // Third-party plug-ins keep memory, and references to the host's objects,
@@ -31,21 +29,15 @@ Outcome Plugcat(const QString& prefs, const QStringList& arguments)
     return {run.exitCode, QJsonDocument::fromJson(run.out.toUtf8()).object(), run.err};
 }
 
-// What a scan of the folders catalogues, by id.
-std::map<QString, QJsonObject> Scan(const QString& prefs, const QStringList& folders)
+// The plug-ins a scan of the folders enables, by id.
+std::map<QString, QJsonObject> ScanEnabled(const QString& prefs, const QStringList& folders)
 {
-    return TestSupport::CatalogueById(
-        TestSupport::Plugcat(prefs, QStringList{"scan", "--json"} + folders).out);
-}
-
-// The ids of the plug-ins a scan of the folders enables, with their vendors.
-std::map<QString, QString> ScanIds(const QString& prefs, const QStringList& folders)
-{
-    std::map<QString, QString> ids;
-    for (const auto& [id, entry] : Scan(prefs, folders))
+    std::map<QString, QJsonObject> enabled;
+    for (const auto& [id, entry] :
+         TestSupport::CatalogueById(TestSupport::Plugcat(prefs, QStringList{"scan", "--json"} + folders).out))
         if (entry["state"].toString() == "enabled")
-            ids[id] = entry["vendor"].toString();
-    return ids;
+            enabled[id] = entry;
+    return enabled;
 }
 
 std::vector<double> Values(const QJsonObject& report)
@@ -56,19 +48,19 @@ std::vector<double> Values(const QJsonObject& report)
     return values;
 }
 
-// Runs the plug-in on audio, moves its first parameter to the other end of
-// its range (where switches and lists keep exactly the value set) and stores a
-// preset, then restores that preset into a fresh instance in a second
+// Runs the plug-in, stores a preset with its first parameter at the other end
+// (where switches and lists keep the exact value) and restores it in a second
 // process: both must report the same parameter values.
 void ExpectRunsAndRoundTrips(const QString& prefs, const QString& id, const QString& presetPath)
 {
     SCOPED_TRACE(id.toStdString());
-    const Outcome plain = Plugcat(prefs, {"load", id, "--json", "--seconds", "0.25"});
+    const QStringList load{"load", id, "--json", "--seconds", "0.25"};
+    const Outcome plain = Plugcat(prefs, load);
     ASSERT_EQ(plain.exitCode, 0) << plain.err.toStdString();
     EXPECT_EQ(plain.json["output"]["nonFinite"].toInt(), 0);
     EXPECT_GT(plain.json["outputs"].toInt(), 0);
 
-    QStringList store{"load", id, "--json", "--seconds", "0.25", "--store", presetPath};
+    QStringList store = load + QStringList{"--store", presetPath};
     const std::vector<double> before = Values(plain.json);
     if (!before.empty())
         store << "--set" << QStringLiteral("0=%1").arg(before[0] < 0.5 ? 1.0 : 0.0);
@@ -83,53 +75,35 @@ void ExpectRunsAndRoundTrips(const QString& prefs, const QString& id, const QStr
     for (std::size_t index = 0; index < actual.size(); ++index)
         EXPECT_NEAR(actual[index], expected[index], 1e-4) << "parameter " << index;
 }
-
 } // namespace
 
-// Scans what the Debian packages install, with the real scanner, and checks
-// that the catalogue gives the plug-ins the categories our metadata ships.
-TEST(PlugcatRealPlugins, ShippedMetadataCategorisesTheDebianReverbs)
+// Scans what the Debian packages install with the real scanner: the catalogue
+// gives them the categories our metadata ships, and every dragonfly and zam
+// plug-in, and a spread of the LSP collection, runs and round-trips a preset.
+TEST(PlugcatLoad, RunsAndRoundTripsTheDebianVst2Plugins)
 {
-    const QString folder = QStringLiteral("/usr/lib/lxvst");
-    if (!QFileInfo::exists(folder + "/DragonflyHallReverb-vst.so"))
-        GTEST_SKIP() << "dragonfly-reverb-vst is not installed";
+    if (!QFileInfo::exists("/usr/lib/lxvst/DragonflyHallReverb-vst.so") ||
+        !QFileInfo::exists("/usr/lib/vst/ZaMaximX2-vst.so"))
+        GTEST_SKIP() << "dragonfly-reverb-vst or zam-plugins is not installed";
     QTemporaryDir prefs;
-    std::map<QString, QJsonObject> byId = Scan(prefs.path(), {folder});
-    ASSERT_EQ(byId.count("Dragonfly Hall Reverb:1684435505"), 1u);
+    std::map<QString, QJsonObject> byId = ScanEnabled(prefs.path(), {"/usr/lib/vst", "/usr/lib/lxvst"});
     const QJsonObject hall = byId["Dragonfly Hall Reverb:1684435505"];
     EXPECT_EQ(hall["categories"].toArray(), QJsonArray({"Reverb"}));
     EXPECT_EQ(hall["name"].toString(), "Dragonfly Hall Reverb [2.4]");
     EXPECT_EQ(byId["Dragonfly Early Reflections:1684432242"]["categories"].toArray(),
               QJsonArray({"Reverb", "Spatial"}));
-}
-
-TEST(PlugcatLoad, RunsAndRoundTripsTheDebianVst2Plugins)
-{
-    if (!QFileInfo::exists("/usr/lib/lxvst/DragonflyHallReverb-vst.so") ||
-        !QFileInfo::exists("/usr/lib/vst/ZamComp-vst.so"))
-        GTEST_SKIP() << "dragonfly-reverb-vst or zam-plugins is not installed";
-    QTemporaryDir prefs;
-    const std::map<QString, QString> ids = ScanIds(prefs.path(), {"/usr/lib/vst", "/usr/lib/lxvst"});
-    // Every dragonfly and zam plug-in, and a spread of the LSP collection.
     int lsp = 0;
     int tried = 0;
-    for (const auto& [id, vendor] : ids)
-        if (!vendor.startsWith("LSP") || lsp++ % 16 == 0)
+    for (const auto& [id, entry] : byId)
+        if (!entry["vendor"].toString().startsWith("LSP") || lsp++ % 16 == 0)
         {
             ExpectRunsAndRoundTrips(prefs.path(), "vst2:" + id, prefs.filePath("preset.json"));
             ++tried;
         }
     EXPECT_GE(tried, 25);
-}
 
-// The limiter settles its 480-sample look-ahead only once it runs, without
-// saying so; bypassed, its output must still be the input exactly that late.
-TEST(PlugcatLoad, BypassedVst2OutputIsTheInputDelayedByTheLatency)
-{
-    if (!QFileInfo::exists("/usr/lib/vst/ZaMaximX2-vst.so"))
-        GTEST_SKIP() << "zam-plugins is not installed";
-    QTemporaryDir prefs;
-    ScanIds(prefs.path(), {"/usr/lib/vst"});
+    // The limiter settles its 480-sample look-ahead only once it runs, without
+    // saying so; bypassed, its output must still be the input exactly that late.
     const Outcome run = Plugcat(prefs.path(), {"load", "vst2:ZaMaximX2:1515018290", "--json", "--bypass"});
     ASSERT_EQ(run.exitCode, 0) << run.err.toStdString();
     EXPECT_EQ(run.json["latency"].toInt(), 480);
@@ -143,7 +117,7 @@ TEST(PlugcatLoad, RunsAndRoundTripsEveryZamVst3Bundle)
     if (!QFileInfo::exists("/usr/lib/vst3/ZamComp.vst3"))
         GTEST_SKIP() << "zam-plugins is not installed";
     QTemporaryDir prefs;
-    const std::map<QString, QString> ids = ScanIds(prefs.path(), {"/usr/lib/vst3"});
+    const std::map<QString, QJsonObject> ids = ScanEnabled(prefs.path(), {"/usr/lib/vst3"});
     EXPECT_EQ(ids.size(), 17u);
     for (const auto& entry : ids)
         ExpectRunsAndRoundTrips(prefs.path(), "vst3:" + entry.first, prefs.filePath("preset.json"));

@@ -1,7 +1,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +11,6 @@
 namespace
 {
 using TestSupport::ProcessResult;
-using TestSupport::ReadFile;
 using TestSupport::WriteFile;
 
 // plugcat starts the PlugSweep that lies beside it: each test gets a folder
@@ -59,25 +57,23 @@ TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
         EXPECT_TRUE(result.err.contains("Usage: plugcat")) << line;
         EXPECT_TRUE(result.out.isEmpty()) << line;
     }
-    const ProcessResult noLayout = RunWithPrefs({"menu", "--channels", "12"});
-    EXPECT_EQ(noLayout.exitCode, 2);
-    EXPECT_TRUE(noLayout.err.contains("no track layout has 12 channels"));
-
     // The audio file options belong to load alone, and each needs a file.
     for (const char* line :
          {"load x --input", "load x --output=", "list --midi a.mid", "scan --output a.wav"})
         EXPECT_EQ(Run(QString(line).split(' ')).exitCode, 2) << line;
-
-    const ProcessResult help = Run({"--help"});
-    EXPECT_EQ(help.exitCode, 0);
-    EXPECT_TRUE(help.out.contains("Usage: plugcat"));
-    const ProcessResult version = Run({"list", "--version"});
-    EXPECT_EQ(version.exitCode, 0);
-    EXPECT_EQ(version.out, "plugcat (PlugSweep) " + QString(PLUGSWEEP_VERSION) + "\n");
+    const ProcessResult noLayout = RunWithPrefs({"menu", "--channels", "12"});
+    EXPECT_EQ(noLayout.exitCode, 2);
+    EXPECT_TRUE(noLayout.err.contains("no track layout has 12 channels"));
+    EXPECT_TRUE(Run({"--help"}).out.contains("Usage: plugcat"));
+    EXPECT_EQ(Run({"list", "--version"}).out, "plugcat (PlugSweep) " + QString(PLUGSWEEP_VERSION) + "\n");
 }
 
-TEST_F(PlugcatTest, MissingScannerOrUnwritablePreferencesExitWith1)
+TEST_F(PlugcatTest, MissingFoldersScannerOrUnwritablePreferencesExitWith1)
 {
+    const ProcessResult mistyped = RunWithPrefs({"scan", Empty() + "/a", Empty() + "/b"});
+    EXPECT_EQ(mistyped.exitCode, 1);
+    EXPECT_EQ(mistyped.err, "plugcat: folder " + Empty() + "/a does not exist\nplugcat: folder " + Empty() +
+                                "/b does not exist\n");
     ASSERT_TRUE(QFile::remove(Bin("PlugSweep")));
     const ProcessResult noScanner = RunWithPrefs({"scan", Empty()});
     EXPECT_EQ(noScanner.exitCode, 1);
@@ -100,7 +96,6 @@ TEST_F(PlugcatTest, ListMenuAndEditsWorkOnTheCatalogue)
     EXPECT_TRUE(list.out.contains(
         QRegularExpression("chain +Chain FX:1413890920@Warm Vocal +Warm Vocal +tfd +enabled")))
         << list.out.toStdString();
-    EXPECT_TRUE(list.out.endsWith("1 plug-in\n"));
 
     const QJsonArray json = QJsonDocument::fromJson(RunWithPrefs({"list", "--json"}).out.toUtf8()).array();
     ASSERT_EQ(json.size(), 1);
@@ -119,22 +114,6 @@ TEST_F(PlugcatTest, ListMenuAndEditsWorkOnTheCatalogue)
     EXPECT_TRUE(unknown.err.contains("no plug-in vst:Nothing:1 in the catalogue"));
 }
 
-TEST_F(PlugcatTest, DefaultPreferencesLieInTheUsersConfigurationFolder)
-{
-    const QString tail = "Thornfield Design/Orvella Corvane/Preferences/Quillmore";
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOME", m_dir.filePath("home"));
-    environment.remove("XDG_CONFIG_HOME");
-    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
-    EXPECT_TRUE(QFileInfo(m_dir.filePath("home/.config/" + tail + "/Effects")).isDir());
-
-    environment.insert("XDG_CONFIG_HOME", m_dir.filePath("xdg"));
-    const ProcessResult help = TestSupport::RunProcess(Bin("plugcat"), {"--help"}, environment);
-    EXPECT_TRUE(help.out.contains(m_dir.filePath("xdg/" + tail))) << help.out.toStdString();
-    EXPECT_EQ(TestSupport::RunProcess(Bin("plugcat"), {"list"}, environment).exitCode, 0);
-    EXPECT_TRUE(QFileInfo(m_dir.filePath("xdg/" + tail + "/Effects")).isDir());
-}
-
 // A scanner that dies without a crash marker blames no plug-in and proves
 // nothing: plugcat says so, and the results and the catalogue stay.
 TEST_F(PlugcatTest, AFailedScannerIsReportedAndChangesNothing)
@@ -145,21 +124,17 @@ TEST_F(PlugcatTest, AFailedScannerIsReportedAndChangesNothing)
     WriteFile(Prefs("Effects/FXConfiguration.xml"), results);
     const ProcessResult before = RunWithPrefs({"list"});
     ASSERT_TRUE(before.out.contains("Kept:1")) << before.out.toStdString();
-    const struct
+    for (const auto& [control, message] :
+         {std::pair{"0 exit=3 scribble", "plugcat: the scanner failed: exit 3\n"},
+          {"0 signal=9 scribble", "plugcat: the scanner failed: killed by signal 9\n"}})
     {
-        const char* control;
-        const char* message;
-    } cases[] = {{"0 exit=3 scribble", "plugcat: the scanner failed: exit 3\n"},
-                 {"0 signal=9 scribble", "plugcat: the scanner failed: killed by signal 9\n"}};
-    for (const auto& failing : cases)
-    {
-        SCOPED_TRACE(failing.control);
-        WriteFile(Prefs("Effects/testscanner.txt"), failing.control);
+        SCOPED_TRACE(control);
+        WriteFile(Prefs("Effects/testscanner.txt"), control);
         const ProcessResult scan = RunWithPrefs({"scan", Empty()});
         EXPECT_EQ(scan.exitCode, 1);
-        EXPECT_TRUE(scan.err.contains(failing.message)) << scan.err.toStdString();
+        EXPECT_TRUE(scan.err.contains(message)) << scan.err.toStdString();
         EXPECT_TRUE(scan.out.isEmpty()) << scan.out.toStdString();
-        EXPECT_EQ(ReadFile(Prefs("Effects/FXConfiguration.xml")), results);
+        EXPECT_EQ(TestSupport::ReadFile(Prefs("Effects/FXConfiguration.xml")), results);
         EXPECT_EQ(RunWithPrefs({"list"}).out, before.out);
     }
 }

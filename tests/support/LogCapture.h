@@ -8,18 +8,15 @@
 #include <vector>
 
 // Stands in for the host application while it lives: records the engine's
-// trace, expanded as the host would, and hands out the plug-in folders.
+// trace, expanded as the host would.
 class LogCapture : public ICorvaneInterface
 {
 public:
-    explicit LogCapture(QStringList pluginFolders = {}) : folders(std::move(pluginFolders))
-    {
-        EngineContext::Instance().SetInterface(this);
-    }
+    LogCapture() { EngineContext::Instance().SetInterface(this); }
     ~LogCapture() override { EngineContext::Instance().SetInterface(nullptr); }
 
     std::wstring GetPreferencesFolder() override { return {}; }
-    QStringList GetPluginFolders() override { return folders; }
+    QStringList GetPluginFolders() override { return {}; }
     void Log(int level, const wchar_t* format, ...) override;
     void Log(int level, const char* format, ...) override;
 
@@ -27,8 +24,6 @@ public:
     std::vector<int> Levels() const;
     bool Contains(const QString& text) const { return Count(text) > 0; }
     int Count(const QString& text) const { return Lines().filter(text).size(); }
-
-    QStringList folders;
 
 private:
     void Add(int level, const QString& line);
