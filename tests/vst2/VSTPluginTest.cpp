@@ -4,6 +4,7 @@
 #include "Core/BaseLib/AudioPlugins/CategoryTable.h"
 #include "Main/AudioEngineController/Effects/VST/HostCallback.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
+#include "Main/StudioModel/StudioModel.h"
 #include "Vst2TestBase.h"
 
 namespace
@@ -45,6 +46,19 @@ public:
     QStringList heard;
 };
 
+// What the fixture asked, and was answered, while its entry point ran.
+QStringList EntryAnswers(const QStringList& report)
+{
+    QStringList answers;
+    for (int line = 1; line < report.size() && !report[line].startsWith(QLatin1String("# ")); ++line)
+        answers << report[line];
+    return answers;
+}
+
+VstIntPtr Ask(VstInt32 opcode)
+{
+    return HostCallback(nullptr, opcode, 0, 0, nullptr, 0.0f);
+}
 } // namespace
 
 TEST_F(VSTPluginTest, NamesComeFromThePluginOrItsFileAndStayInsideTheirBuffers)
@@ -53,19 +67,15 @@ TEST_F(VSTPluginTest, NamesComeFromThePluginOrItsFileAndStayInsideTheirBuffers)
     auto effect = Scanned("good/FixtureEffect.so");
     ASSERT_TRUE(effect);
     VstEffectRecord record = Described(*effect);
-    EXPECT_EQ(record.name, L"Fixture Effect");
-    EXPECT_EQ(record.id, L"Fixture Effect:1001");
-    EXPECT_EQ(record.vendor, L"PlugSweep Fixtures");
-    EXPECT_EQ(record.category, 1u);
-    EXPECT_EQ(record.width, 2);
-    EXPECT_EQ(record.latency, 64);
+    EXPECT_EQ(record.name + L"|" + record.id + L"|" + record.vendor,
+              L"Fixture Effect|Fixture Effect:1001|PlugSweep Fixtures");
+    EXPECT_TRUE(record.category == 1u && record.width == 2 && record.latency == 64);
 
     // An instrument is named after its file, up to the file name's first dot.
     auto instrument = Scanned("good/FixtureInstrument.so", "Foo.Bar.so");
     ASSERT_TRUE(instrument);
     record = Described(*instrument);
-    EXPECT_EQ(record.name, L"Foo");
-    EXPECT_EQ(record.id, L"Foo:1002");
+    EXPECT_EQ(record.name + L"|" + record.id, L"Foo|Foo:1002");
     EXPECT_EQ(record.category, VstEffectRecord::kInstrument);
 
     auto longNames = Scanned("longnames/LongNames.so");
@@ -100,8 +110,7 @@ TEST_F(VSTPluginTest, ShellListsItsSubPluginsAndCreatesEachByIdentifier)
     ASSERT_TRUE(shell->Load(record, HostCallback, true));
     record = Described(*shell);
     EXPECT_EQ(record.id, L"Shell ../Beta: A/B:2002");
-    EXPECT_EQ(record.category, 6u);
-    EXPECT_EQ(record.latency, 128);
+    EXPECT_TRUE(record.category == 6u && record.latency == 128) << "the sub-plug-in's own";
     // A sub-plug-in is always asked for its name, even an instrument.
     record.subId = 2003;
     ASSERT_TRUE(shell->Load(record, HostCallback, true));
@@ -109,7 +118,7 @@ TEST_F(VSTPluginTest, ShellListsItsSubPluginsAndCreatesEachByIdentifier)
     record.subId = 9999;
     EXPECT_FALSE(shell->Load(record, HostCallback, true));
 
-    auto longShell = Scanned("longnames/LongNamesShell.so");
+    const auto longShell = Scanned("longnames/LongNamesShell.so");
     ASSERT_TRUE(longShell);
     subPlugins.clear();
     longShell->EnumerateShellPlugins(subPlugins);
@@ -164,4 +173,71 @@ TEST_F(VSTPluginTest, CallbacksReachListenersAndAutomationNeverWaitsForTheLock)
     EXPECT_TRUE(synth.WantsMidi());
     EXPECT_FALSE(synth.IsEffect());
     EXPECT_FALSE(host.ReleasePlugin(&synth)) << "not one the host created";
+}
+
+TEST_F(VSTPluginTest, RefusesTheEleventhNestedCallAndRestoresTheCount)
+{
+    StartHost();
+    VSTPlugin nest;
+    bool isPluginModule = false;
+    ASSERT_TRUE(nest.LoadModule(Copy("nest/FixtureNest.so", Folder("nest")), HostCallback, isPluginModule));
+
+    const QStringList lines = EntryAnswers(ReportLines());
+    for (int depth = 1; depth <= 9; ++depth)
+        EXPECT_TRUE(lines.contains(QStringLiteral("1 %1 0 -> 2400").arg(depth))) << depth;
+    EXPECT_TRUE(lines.contains(QStringLiteral("1 10 0 -> 0")));
+    EXPECT_FALSE(lines.contains(QStringLiteral("1 11 0 -> 0")));
+    EXPECT_EQ(lines.last(), "1 0 0 -> 2400");
+    EXPECT_EQ(Ask(audioMasterVersion), 2400);
+}
+
+// The host faults on the plug-in's bad buffer inside its own answer; that
+// must cost neither the scan nor the thread's callback nesting count.
+TEST_F(VSTPluginTest, FaultsInTheHostsAnswerLeaveTheNestingCountAlone)
+{
+    StartHost();
+    const QString path = Copy("crash/BadPointer.so", Folder("bad"));
+    for (int load = 0; load < 12; ++load)
+    {
+        VSTPlugin plugin;
+        bool isPluginModule = false;
+        ASSERT_TRUE(plugin.LoadModule(path, HostCallback, isPluginModule));
+        VstEffectRecord record;
+        plugin.Describe(record);
+        EXPECT_EQ(record.vendor, L"PlugSweep Fixtures");
+    }
+    EXPECT_EQ(Ask(audioMasterVersion), 2400);
+    EXPECT_EQ(Ask(audioMasterCurrentId), 0);
+}
+
+TEST_F(VSTPluginTest, TimeInfoFollowsTransportAndStreamSettings)
+{
+    VSTHost& host = StartHost();
+    const VstTimeInfo& time = *host.GetTimeInfo();
+    EXPECT_EQ(Ask(audioMasterGetTime), VstIntPtr(&time));
+    EXPECT_EQ(Ask(audioMasterGetCurrentProcessLevel), 1);
+    TransportRecord transport;
+    transport.position = 2 * StudioModel::kTimeBase;
+    transport.state = 1;
+    ASSERT_TRUE(host.UpdateTimeInfo(transport, true));
+    EXPECT_DOUBLE_EQ(time.samplePos, 96000.0);
+    EXPECT_DOUBLE_EQ(time.ppqPos, 4.0);
+    const VstInt32 playing = kVstTransportPlaying | kVstTransportChanged;
+    EXPECT_EQ(time.flags & playing, playing);
+    EXPECT_EQ(Ask(audioMasterGetCurrentProcessLevel), 4);
+    host.AdvanceTimeInfo();
+    EXPECT_DOUBLE_EQ(time.samplePos, 97024.0);
+    EXPECT_EQ(time.flags & kVstTransportChanged, 0);
+    host.UpdateTimeInfo(transport, false);
+    EXPECT_EQ(time.flags & kVstTransportChanged, 0) << "still playing";
+    EXPECT_EQ(Ask(audioMasterGetCurrentProcessLevel), 2);
+    transport.state = 0;
+    host.UpdateTimeInfo(transport, false);
+    EXPECT_EQ(time.flags & playing, kVstTransportChanged);
+
+    host.SetSampleRate(44100);
+    host.SetBlockSize(64);
+    EXPECT_EQ(time.sampleRate, 44100.0);
+    EXPECT_EQ(Ask(audioMasterGetSampleRate), 44100);
+    EXPECT_EQ(Ask(audioMasterGetBlockSize), 64);
 }
