@@ -27,14 +27,9 @@ const std::wstring kDelayId = L"46575350010001004649585400000000";
 // A host that knows the hosting fixtures and the two effects.
 struct Hosting
 {
-    explicit Hosting(bool scan = true)
+    Hosting()
         : host(setup.Host({QFileInfo(Fixture("hosting", "Hosting")).path(),
                            QFileInfo(Fixture("good", "TwoEffects")).path()}))
-    {
-        if (scan)
-            Scan();
-    }
-    void Scan()
     {
         host->LoadKnownPlugins();
         host->LaunchScanner(true, true);
@@ -79,21 +74,6 @@ TEST(VST3HostingTest, ListsParametersByUnitWithShortTitlesAndKinds)
     EXPECT_TRUE(hosting.host->ReleasePlugin(echo));
     EXPECT_FALSE(hosting.host->ReleasePlugin(echo)) << "released once";
     EXPECT_EQ(hosting.host->LoadPlugin(L"00000000000000000000000000000000", 0, {}), nullptr);
-}
-
-TEST(VST3HostingTest, ClassesFoundSoFarLoadWhileTheScanGoesOn)
-{
-    ScopedUI ui;
-    Hosting hosting(false);
-    bool loaded = false;
-    ui->onMessage = [&](const std::wstring& text)
-    {
-        if (text == L"Scanning: TwoEffects")
-            std::thread([&] { loaded = hosting.host->ReleasePlugin(hosting.Load(HostingId(1))); }).join();
-    };
-    hosting.Scan();
-    ui->onMessage = nullptr;
-    EXPECT_TRUE(loaded);
 }
 
 TEST(VST3HostingTest, ChangesFromAnotherThreadReachTheProcessorThroughTheRing)

@@ -83,17 +83,3 @@ TEST(VST3PluginTest, AFaultInsidePlugInCodeEndsOnlyTheProbe)
         })
         .join();
 }
-
-TEST(VST3PluginTest, BigOrNewModulesAskForTheWindowAsTheyAreProbed)
-{
-    ScopedUI ui;
-    ProbeFixture("good", "SixClasses", false);
-    EXPECT_TRUE(ui->showRequests.empty()) << "six classes of a known module stay quiet";
-    ProbeFixture("good", "SevenClasses", false);
-    EXPECT_EQ(ui->showRequests, std::vector<int>(7, VUI::kShowAll));
-    ui->showRequests.clear();
-    ProbeFixture("good", "SixClasses", true);
-    EXPECT_EQ(ui->showRequests.size(), 6u);
-    EXPECT_EQ(ui->messages.front(), L"Scanning: Fixture Six 1");
-    EXPECT_EQ(ui->messages.back(), L"Scanning: Fixture Six 6");
-}
