@@ -118,7 +118,8 @@ TEST(VST3HostContextTest, AttributeListKeepsOneValuePerNameAsStored)
     EXPECT_EQ(list->release(), 0u);
 }
 
-TEST(VST3ParameterTrafficTest, QueuesKeepOnePointPerOffsetAndPoolsReuseTheirQueues)
+// A full ring keeps its oldest changes, and a full event list refuses more.
+TEST(VST3ParameterTrafficTest, QueuesKeepOnePointPerOffsetAndNothingOutgrowsItsCapacity)
 {
     auto* changes = new VST3ParameterChanges(2);
     vst3::int32 index = -1;
@@ -142,32 +143,21 @@ TEST(VST3ParameterTrafficTest, QueuesKeepOnePointPerOffsetAndPoolsReuseTheirQueu
     changes->Clear();
     EXPECT_EQ(changes->addParameterData(8, index), queue) << "the first queue is reused";
     EXPECT_TRUE(queue->getParameterId() == 8u && queue->getPointCount() == 0);
-    EXPECT_EQ(changes->release(), 0u);
-}
 
-TEST(VST3ParameterTrafficTest, AFullRingKeepsItsOldestChangesReadable)
-{
+    changes->Clear();
     VST3ParameterChangeTransfer ring(2);
     for (vst3::ParamID id = 1; id <= 5; ++id)
         ring.AddChange(id, id / 10.0, 0);
-    auto* changes = new VST3ParameterChanges(0);
     ring.TransferTo(*changes);
     ASSERT_EQ(changes->getParameterCount(), 3) << "capacity 4 holds 3";
-    for (vst3::int32 index = 0; index < 3; ++index)
+    for (index = 0; index < 3; ++index)
         EXPECT_EQ(changes->getParameterData(index)->getParameterId(), vst3::ParamID(index + 1));
+    EXPECT_EQ(changes->release(), 0u);
 
-    changes->release();
-}
-
-TEST(VST3ParameterTrafficTest, EventListsDropWhatDoesNotFit)
-{
     auto* list = new VST3EventList(250);
     vst3::Event event{};
-    for (int count = 0; count < 250; ++count)
-    {
-        event.sampleOffset = count;
+    for (event.sampleOffset = 0; event.sampleOffset < 250; ++event.sampleOffset)
         ASSERT_EQ(list->addEvent(event), vst3::kResultOk);
-    }
     EXPECT_EQ(list->addEvent(event), vst3::kResultFalse);
     EXPECT_EQ(list->getEventCount(), 250);
     EXPECT_EQ(list->getEvent(-1, event), vst3::kResultFalse);

@@ -134,28 +134,6 @@ TEST(VST3HostingTest, EditsAreToldOnceEchoesDroppedAndAStandingTransportStillDel
     hosting.host->ReleasePlugin(echo);
 }
 
-TEST(VST3HostingTest, PresetsCarryComponentAndControllerStateIntoAFreshInstance)
-{
-    Hosting hosting;
-    VST3Plugin* first = hosting.Load(HostingId(2));
-    ASSERT_NE(first, nullptr);
-    first->SetParameter(0, 0.25f);
-    Block block(2, 8);
-    block.Run(*first);
-    first->Idle();
-    PluginState state;
-    ASSERT_TRUE(first->StorePreset(state));
-    hosting.host->ReleasePlugin(first);
-
-    VST3Plugin* second = hosting.Load(HostingId(2));
-    EXPECT_EQ(second->GetParameter(0), 0.5f);
-    ASSERT_TRUE(second->LoadPreset(state));
-    EXPECT_EQ(second->GetParameter(0), 0.25f) << "the separate controller follows";
-    block.Run(*second);
-    EXPECT_EQ(block.out[0][0], 0.25f) << "the processor took its state";
-    hosting.host->ReleasePlugin(second);
-}
-
 // A pair with a separate controller is connected both ways and disconnected on close.
 TEST(VST3HostingTest, ControllersAreConnectedWhereTheyCanBeAndTerminatedOnce)
 {
