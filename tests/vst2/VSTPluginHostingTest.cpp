@@ -255,9 +255,9 @@ TEST_F(VSTPluginHostingTest, PositionJumpsRestartOrFlushThePlugin)
     EXPECT_EQ(m_state->silentFrames - silent, 16);
 }
 
-TEST_F(VSTPluginHostingTest, MidiIsSentWhileActiveAndFaultsInProcessAreSurvived)
+TEST_F(VSTPluginHostingTest, MidiIsSentOnlyWhileActiveAtItsFrame)
 {
-    VSTPlugin& plugin = Host("HostingFault.so");
+    VSTPlugin& plugin = Host("HostingDelay.so");
     EXPECT_TRUE(plugin.WantsMidi());
     const MidiMessage note{17, {0x90, 60, 100}};
     plugin.QueueMidi(note);
@@ -269,14 +269,6 @@ TEST_F(VSTPluginHostingTest, MidiIsSentWhileActiveAndFaultsInProcessAreSurvived)
     Run();
     EXPECT_EQ(m_state->notesReceived, 1);
     EXPECT_EQ(m_state->lastNoteDelta, 17);
-
-    // A fault that were not caught would end the test process.
-    Platform::InstallFaultTranslator();
-    plugin.SetParameter(4, 1.0f);
-    Run();
-    plugin.SetParameter(4, 0.0f);
-    Run();
-    EXPECT_FLOAT_EQ(m_out[0][3], 0.5f * m_in[0][3]);
 }
 
 TEST_F(VSTPluginHostingTest, TheEditorDrawsInTheWidgetsWindowAtTheSizeItAsksFor)
