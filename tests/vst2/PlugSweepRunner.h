@@ -2,7 +2,6 @@
 
 #include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
 
-#include <QProcessEnvironment>
 #include <QStringList>
 #include <functional>
 #include <vector>
@@ -19,8 +18,7 @@ public:
 
     // The number of runs it took; afterRun sees each run's result.
     int ScanUntilNoMarkers(const QStringList& folders, const std::function<void()>& afterRun = {});
-    // One run with extra environment; answers what it wrote to standard error.
-    QByteArray RunOnce(const QStringList& folders, const QProcessEnvironment& extra = QProcessEnvironment());
+    void RunOnce(const QStringList& folders);
 
     QString EffectsFolder() const { return m_root + QStringLiteral("/Effects"); }
     QString ConfigurationPath() const { return EffectsFolder() + QStringLiteral("/FXConfiguration.xml"); }
