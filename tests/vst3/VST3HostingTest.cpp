@@ -55,27 +55,6 @@ struct NotingListener : AudioPluginListener
 };
 } // namespace
 
-TEST(VST3HostingTest, ListsParametersByUnitWithShortTitlesAndKinds)
-{
-    Hosting hosting;
-    VST3Plugin* echo = hosting.Load(HostingId(1));
-    ASSERT_NE(echo, nullptr);
-    std::vector<AudioPluginParameter> table;
-    echo->GetParameterTable(table);
-    std::vector<std::wstring> names;
-    for (const AudioPluginParameter& parameter : table)
-        names.push_back(parameter.name);
-    const std::vector<std::wstring> expected{L"Gain",       L"Phase Invert", L"Mode", L"Reserved Slot",
-                                             L"Left Level", L"Beta",         L"Alpha"};
-    EXPECT_EQ(names, expected) << "bypass, read-only and lower-case reserved parameters are not listed";
-    EXPECT_EQ(table[0].currentStep, 5000u);
-    EXPECT_EQ(table[1].kind, AudioPluginParameter::Switch) << "a phase control switches";
-    EXPECT_EQ(table[2].valueTexts, (std::vector<std::wstring>{L"0%", L"50%", L"100%"}));
-    EXPECT_TRUE(hosting.host->ReleasePlugin(echo));
-    EXPECT_FALSE(hosting.host->ReleasePlugin(echo)) << "released once";
-    EXPECT_EQ(hosting.host->LoadPlugin(L"00000000000000000000000000000000", 0, {}), nullptr);
-}
-
 TEST(VST3HostingTest, ChangesFromAnotherThreadReachTheProcessorThroughTheRing)
 {
     Hosting hosting;
@@ -103,11 +82,23 @@ TEST(VST3HostingTest, ChangesFromAnotherThreadReachTheProcessorThroughTheRing)
     hosting.host->ReleasePlugin(echo);
 }
 
-TEST(VST3HostingTest, EditsAreToldOnceEchoesDroppedAndAStandingTransportStillDelivers)
+TEST(VST3HostingTest, ListsParametersByUnitAndTellsEachEditOnce)
 {
     Hosting hosting;
     VST3Plugin* echo = hosting.Load(HostingId(1));
     ASSERT_NE(echo, nullptr);
+    std::vector<AudioPluginParameter> table;
+    echo->GetParameterTable(table);
+    std::vector<std::wstring> names;
+    for (const AudioPluginParameter& parameter : table)
+        names.push_back(parameter.name);
+    const std::vector<std::wstring> expected{L"Gain",       L"Phase Invert", L"Mode", L"Reserved Slot",
+                                             L"Left Level", L"Beta",         L"Alpha"};
+    EXPECT_EQ(names, expected) << "bypass, read-only and lower-case reserved parameters are not listed";
+    EXPECT_EQ(table[0].currentStep, 5000u);
+    EXPECT_EQ(table[1].kind, AudioPluginParameter::Switch) << "a phase control switches";
+    EXPECT_EQ(table[2].valueTexts, (std::vector<std::wstring>{L"0%", L"50%", L"100%"}));
+
     NotingListener listener;
     echo->AddListener(&listener);
     vst3::IComponentHandler* handler = echo->HostContext();
@@ -122,16 +113,18 @@ TEST(VST3HostingTest, EditsAreToldOnceEchoesDroppedAndAStandingTransportStillDel
     EXPECT_EQ(listener.heard, (std::vector<std::string>{"automated 0 0.250000", "bypass on"}));
     echo->RemoveListener(&listener);
 
+    // A standing transport still delivers a change, by one empty block only when needed.
     FixtureReport report;
     block.Run(*echo, false);
     echo->SetParameter(0, 0.75f);
     echo->Idle();
     echo->Idle();
-    EXPECT_EQ(report.Lines("flush"), std::vector<std::string>{"flush 1"})
-        << "one empty block, only when needed";
+    EXPECT_EQ(report.Lines("flush"), std::vector<std::string>{"flush 1"});
     block.Run(*echo, false);
     EXPECT_EQ(block.out[0][0], 0.75f);
-    hosting.host->ReleasePlugin(echo);
+    EXPECT_TRUE(hosting.host->ReleasePlugin(echo));
+    EXPECT_FALSE(hosting.host->ReleasePlugin(echo)) << "released once";
+    EXPECT_EQ(hosting.host->LoadPlugin(L"00000000000000000000000000000000", 0, {}), nullptr);
 }
 
 // A pair with a separate controller is connected both ways and disconnected on close.
