@@ -13,19 +13,10 @@ using namespace Vst3TestSupport;
 
 namespace
 {
-enum HostileClass
-{
-    kEchoLoop = 12,
-    kBogusMidi = 13,
-    kEditor = 14,
-};
-
-// The id text of a class of the hostile module.
-std::wstring HostileId(int cls)
-{
-    const QString index = QString::number(cls, 16).toUpper().rightJustified(2, '0');
-    return (QStringLiteral("54534F480000") + index + QStringLiteral("00494C452100000000")).toStdWString();
-}
+// Classes of the hostile module.
+const std::wstring kEchoLoop = L"54534F4800000C00494C452100000000";
+const std::wstring kBogusMidi = L"54534F4800000D00494C452100000000";
+const std::wstring kEditor = L"54534F4800000E00494C452100000000";
 
 class VST3HostileHostingTest : public ::testing::Test
 {
@@ -36,7 +27,7 @@ protected:
         m_host->LaunchScanner(true, true);
     }
 
-    VST3Plugin* Load(int cls) { return Vst3TestSupport::Load(*m_host, HostileId(cls)); }
+    VST3Plugin* Load(const std::wstring& id) { return Vst3TestSupport::Load(*m_host, id); }
 
     FixtureReport m_report;
     ScanSetup m_setup;
@@ -89,11 +80,7 @@ TEST_F(VST3HostileHostingTest, EchoLoopAndFlushLeaveEachIdleStep)
 {
     VST3Plugin* plugin = Load(kEchoLoop);
     ASSERT_NE(plugin, nullptr);
-    MidiMessage note;
-    note.data[0] = 0x90;
-    note.data[1] = 60;
-    note.data[2] = 100;
-    plugin->QueueMidi(note);
+    plugin->QueueMidi(MidiMessage{0, {0x90, 60, 100}});
     ASSERT_TRUE(m_block.Run(*plugin, false));
     ASSERT_TRUE(plugin->SetParameter(0, 1.0f));
     for (int step = 0; step < 3; ++step)
