@@ -9,7 +9,9 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace Vst3TestSupport;
 using TestSupport::ReadFile;
@@ -17,6 +19,41 @@ using TestSupport::WriteFile;
 
 namespace
 {
+// The library a bundle path stands for.
+QString Library(const QString& bundle)
+{
+    const QFileInfo info(bundle);
+    return info.isDir() ? bundle + "/Contents/x86_64-linux/" + info.completeBaseName() + ".so" : bundle;
+}
+
+// Copies a bundle (or a plain-file module) into folder under a new name,
+// renaming the library inside as a bundle requires.
+QString CopyModule(const QString& module, const QString& folder, const QString& newName)
+{
+    const QString copy = folder + "/" + newName + ".vst3";
+    const QString library =
+        QFileInfo(module).isDir() ? copy + "/Contents/x86_64-linux/" + newName + ".so" : copy;
+    QDir().mkpath(QFileInfo(library).path());
+    EXPECT_TRUE(QFile::copy(Library(module), library)) << library.toStdString();
+    return copy;
+}
+
+// Moves a module's last-modified time by the given minutes.
+void ShiftModuleTime(const QString& module, int minutes)
+{
+    QFile library(Library(module));
+    ASSERT_TRUE(library.open(QIODevice::ReadWrite));
+    const QDateTime time = QFileInfo(library).lastModified().addSecs(60 * minutes);
+    ASSERT_TRUE(library.setFileTime(time, QFileDevice::FileModificationTime));
+}
+
+// Changes when a file is replaced, even by one with the same bytes and time.
+std::uint64_t FileIdentity(const QString& path)
+{
+    struct stat info;
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
+}
+
 const std::string kDelayId = "46575350010001004649585400000000";
 const std::string kSplitterId = "030201000504070608090A0B0C0D0E0F";
 const std::wstring kDelay(kDelayId.begin(), kDelayId.end());
