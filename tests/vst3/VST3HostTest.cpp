@@ -243,46 +243,20 @@ TEST(VST3CrashMarkerTest, LandsVisiblyInTheEffectsFolderAndKeepsTheTrueName)
     EXPECT_TRUE(VST3CrashMarker::PathFor(effects.path(), L"Comp ").endsWith("/Comp .scan3"));
 }
 
-TEST_F(VST3HostTest, FilesOfOtherVersionsOrBrokenFilesAreReadAsFarAsTheyGo)
+// A file that does not parse is the user's data still: nothing is written over it.
+TEST_F(VST3HostTest, ABrokenFileIsLeftAsItIsWithTheMarkersBesideIt)
 {
-    const QString plain = CopyModule(Fixture("good", "PlainFile"), folder, "PlainFile");
-    WriteFile(setup.Configuration(), "<Effects version=\"1.0\"><Effect><Path>" + plain.toUtf8() +
-                                         "</Path><FileTime>1999-12-31 23:59</FileTime><Name>Old</Name>"
-                                         "<Category>Fx|Filter</Category><ID>OLD</ID></Effect></Effects>");
-    {
-        FixtureReport report;
-        EXPECT_FALSE(setup.Run({folder})) << "the times were brought up to date at load";
-        EXPECT_TRUE(report.Lines().empty());
-    }
-    const Entry old = Entries(setup.Configuration()).at("OLD");
-    EXPECT_EQ(old.at("FileTime"), FileTime(plain));
-    EXPECT_EQ(old.at("Categories") + old.at("Inputs") + old.at("Enabled"), "Fx|Filter-11");
-
     const QByteArray malformed = "<Effects version=\"1.1\"><Effect>";
     WriteFile(setup.Configuration(), malformed);
-    WriteFile(setup.Effects() + "/Kept.scan3", Marker(plain, "2000-01-01 00:00", "Kept"));
+    WriteFile(setup.Effects() + "/Kept.scan3", Marker("/vst3/Kept.vst3", "2000-01-01 00:00", "Kept"));
     EXPECT_FALSE(setup.Host({})->LoadKnownPlugins());
     EXPECT_EQ(setup.Markers(), QStringList{"Kept.scan3"});
     EXPECT_EQ(ReadFile(setup.Configuration()), malformed);
 }
 
-TEST_F(VST3HostTest, ClashingNamesAndIdentifiersAreResolved)
+// Two shells deliver the same class: the newer version stays, whichever comes first.
+TEST_F(VST3HostTest, TheNewerOfTwoShellsKeepsTheirClass)
 {
-    WriteFile(setup.Configuration(),
-              "<Effects version=\"1.1\">"
-              "<Effect><Path>/a/One.vst3</Path><ID>A</ID><Name>Twin</Name></Effect>"
-              "<Effect><Path>/b/Two x64.vst3</Path><ID>B</ID><Name>Twin</Name></Effect>"
-              "<Effect><Path>/b/Two x64.vst3</Path><ID>B</ID><Name>Again</Name></Effect>"
-              "</Effects>");
-    const std::unique_ptr<VST3Host> host = setup.Host({});
-    const PluginTypeList list = Listed(*host);
-    ASSERT_EQ(list.size(), 2u);
-    EXPECT_EQ(list.at(L"A").name, L"Twin");
-    EXPECT_EQ(list.at(L"B").name, L"Two ") << "the second class of a name takes its module's";
-    EXPECT_TRUE(host->IsNameKnown(L"Twin"));
-    EXPECT_FALSE(host->IsNameKnown(L"Two "));
-
-    // Two shells deliver the same class: the newer version stays, whichever comes first.
     const QString older = setup.Scratch("older");
     const QString newer = setup.Scratch("newer");
     CopyModule(Fixture("good", "Instrument"), older, "WaveShell1-VST3 9.0_x64");
