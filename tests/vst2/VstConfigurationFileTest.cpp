@@ -144,39 +144,3 @@ TEST_F(VstConfigurationFileTest, OlderVersionsLoseTheirFileTimesAndEarlyOnesThei
     EXPECT_TRUE(Read(Effects("", effect), rewriteNeeded).empty()) << "no version, nothing trusted";
     EXPECT_TRUE(Read("<Effects version=\"1.4\"><Effect><Path>/a.so</Path>", rewriteNeeded).empty());
 }
-
-TEST_F(VstConfigurationFileTest, ReaderFillsDefaultsAndKeepsOneEntryPerFileExceptShells)
-{
-    bool rewriteNeeded = false;
-    const VstKnownList known = Read(
-        Effects(
-            " version=\"1.4\"",
-            "<Effect><Path>C:/A/Foo.dll</Path><FileTime>t</FileTime><Name>Foo</Name><Category>3</Category>"
-            "</Effect>"
-            "<Effect><Path>C:/B/Foo.dll</Path><Name>Other Foo</Name></Effect>"
-            "<Effect><Path>/s/Shell.so</Path><ID>a</ID><Enabled>2</Enabled><Latency>9</Latency>"
-            "<SubEffect><Name>A</Name><ID>1</ID></SubEffect></Effect>"
-            "<Effect><Path>/s/Shell.so</Path><ID>b</ID><Enabled></Enabled>"
-            "<SubEffect><Name>B</Name><ID>2</ID></SubEffect></Effect>"
-            "<Effect><Path>/s/Shell.so</Path><ID>c</ID><SubEffect><Name>C</Name><ID>3</ID></SubEffect></"
-            "Effect>"
-            "<Effect><Path>/s/Shell.so</Path><ID>c</ID><SubEffect><Name>C</Name><ID>3</ID></SubEffect></"
-            "Effect>"),
-        rewriteNeeded);
-
-    ASSERT_EQ(known.count(QStringLiteral("Foo.dll")), 1u);
-    const VstEffectRecord& foo = known.find(QStringLiteral("Foo.dll"))->second;
-    EXPECT_EQ(foo.path + foo.fileTime, L"C:/A/Foo.dllt") << "the first entry of a file name wins";
-    EXPECT_EQ(foo.category, 3u);
-    EXPECT_TRUE(foo.width == -1 && foo.latency == -1 && foo.id.empty() && foo.vendor.empty());
-    EXPECT_TRUE(foo.enabled && foo.working && !foo.favourite);
-
-    ASSERT_EQ(known.count(QStringLiteral("Shell.so")), 3u);
-    auto shell = known.lower_bound(QStringLiteral("Shell.so"));
-    EXPECT_TRUE(shell->second.enabled) << "any non-zero number is true";
-    EXPECT_EQ(shell->second.latency, 9);
-    EXPECT_EQ(shell->second.subName, L"A");
-    ++shell;
-    EXPECT_FALSE(shell->second.enabled) << "an empty element is 0";
-    EXPECT_EQ(shell->second.subId, 2u);
-}
