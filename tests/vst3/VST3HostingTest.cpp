@@ -8,9 +8,7 @@
 #endif
 
 #include <QFileInfo>
-#include <atomic>
 #include <gtest/gtest.h>
-#include <thread>
 
 using namespace Vst3TestSupport;
 
@@ -54,33 +52,6 @@ struct NotingListener : AudioPluginListener
     std::vector<std::string> heard;
 };
 } // namespace
-
-TEST(VST3HostingTest, ChangesFromAnotherThreadReachTheProcessorThroughTheRing)
-{
-    Hosting hosting;
-    VST3Plugin* echo = hosting.Load(HostingId(1));
-    ASSERT_NE(echo, nullptr);
-    Block block(2, 64);
-    std::atomic<bool> done{false};
-    std::thread producer(
-        [&]
-        {
-            for (int step = 1; step <= 500; ++step)
-                echo->SetParameter(0, step / 500.0f);
-            done = true;
-        });
-    while (!done)
-    {
-        block.Run(*echo);
-        echo->Idle();
-    }
-    producer.join();
-    ASSERT_TRUE(block.Run(*echo));
-    echo->Idle();
-    EXPECT_EQ(block.out[1][63], 1.0f) << "the processor took the last change";
-    EXPECT_EQ(echo->GetParameter(0), 1.0f) << "and the controller heard of it";
-    hosting.host->ReleasePlugin(echo);
-}
 
 TEST(VST3HostingTest, ListsParametersByUnitAndTellsEachEditOnce)
 {
