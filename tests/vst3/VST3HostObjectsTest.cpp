@@ -15,6 +15,7 @@
 #include <limits>
 #include <string>
 #include <vector>
+
 TEST(VST3HostContextTest, CreatesMessagesAndListsByIdentifierContent)
 {
     VST3Plugin plugin;
