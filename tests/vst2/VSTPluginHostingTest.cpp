@@ -174,7 +174,7 @@ TEST_F(VSTPluginHostingTest, PluginBypassAndChunkPresetsGoThroughThePlugin)
     EXPECT_FALSE(plugin.LoadPreset(state));
 }
 
-TEST_F(VSTPluginHostingTest, ParametersAreClassifiedByTheirTexts)
+TEST_F(VSTPluginHostingTest, ParametersAreClassifiedByTheirTextsAndMidiWaitsForActivation)
 {
     VSTPlugin& plugin = Host("HostingDelay.so");
     std::vector<AudioPluginParameter> table;
@@ -196,6 +196,19 @@ TEST_F(VSTPluginHostingTest, ParametersAreClassifiedByTheirTexts)
     ASSERT_EQ(state.isChunk, 0u);
     state.data.resize(4);
     EXPECT_FALSE(plugin.LoadPreset(state));
+
+    // MIDI reaches the plug-in only while active, at its frame.
+    EXPECT_TRUE(plugin.WantsMidi());
+    const MidiMessage note{17, {0x90, 60, 100}};
+    plugin.QueueMidi(note);
+    Run();
+    EXPECT_EQ(m_state->notesReceived, 0) << "not active yet";
+    plugin.SetMidiActive(true);
+    plugin.QueueMidi(note);
+    Run();
+    Run();
+    EXPECT_EQ(m_state->notesReceived, 1);
+    EXPECT_EQ(m_state->lastNoteDelta, 17);
 }
 
 // The engine's three channels are L C R; refused, the host offers VST 2.4's
@@ -235,22 +248,6 @@ TEST_F(VSTPluginHostingTest, PositionJumpsRestartOrFlushThePlugin)
     m_plugin->RequestFlush(true);
     Run();
     EXPECT_EQ(OpcodesSince(before), kRestart);
-}
-
-TEST_F(VSTPluginHostingTest, MidiIsSentOnlyWhileActiveAtItsFrame)
-{
-    VSTPlugin& plugin = Host("HostingDelay.so");
-    EXPECT_TRUE(plugin.WantsMidi());
-    const MidiMessage note{17, {0x90, 60, 100}};
-    plugin.QueueMidi(note);
-    Run();
-    EXPECT_EQ(m_state->notesReceived, 0) << "not active yet";
-    plugin.SetMidiActive(true);
-    plugin.QueueMidi(note);
-    Run();
-    Run();
-    EXPECT_EQ(m_state->notesReceived, 1);
-    EXPECT_EQ(m_state->lastNoteDelta, 17);
 }
 
 TEST_F(VSTPluginHostingTest, TheEditorDrawsInTheWidgetsWindowAtTheSizeItAsksFor)
