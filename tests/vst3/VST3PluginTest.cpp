@@ -44,7 +44,6 @@ TEST(VST3PluginTest, ProbeDescribesEveryUsableAudioClassOfAModule)
         // The aux and event inputs do not count.
         {"TwoEffects", 2, 1, L"Fixture Mono Splitter", "PlugSweep Fixture Labs", "Fx|Tools", 1, 2},
         {"Instrument", 1, 0, L"Fixture Synth", "PlugSweep Fixture Labs", "Instrument|Synth", 0, 2},
-        {"PlainFile", 1, 0, L"Fixture Plain File", "PlugSweep Fixture Labs", "Fx|EQ", 2, 2},
         {"SameName", 1, 0, L"Fixture Twin", "PlugSweep Fixture Labs", "Fx|Filter", 1, 1},
         {"InitFalse", 1, 0, L"Fixture Init Survivor", "PlugSweep Fixture Labs", "Fx|Dynamics", 2, 2},
         {"NoActiveBuses", 2, 0, L"Fixture No Buses", "PlugSweep Fixture Labs", "Fx", 2, 2},
