@@ -6,9 +6,7 @@
 #include <functional>
 #include <vector>
 
-// Runs the real scanner the way the host does: writes the scan request into
-// the preferences root's effects folder and starts PlugSweep on it, again
-// while crash markers remain, ten runs at most.
+// Runs the real scanner as the host does, again while crash markers remain, ten runs at most.
 class PlugSweepRunner
 {
 public:

@@ -8,8 +8,7 @@
 #include <gtest/gtest.h>
 #include <set>
 
-// What the Debian packages lsp-plugins-vst, dragonfly-reverb-vst and
-// zam-plugins install (tools/install-deps.sh).
+// What lsp-plugins-vst, dragonfly-reverb-vst and zam-plugins install (tools/install-deps.sh).
 TEST(Vst2RealPluginTest, ScansTheInstalledPackages)
 {
     const QStringList folders = {QStringLiteral("/usr/lib/vst"), QStringLiteral("/usr/lib/lxvst")};

@@ -113,8 +113,7 @@ protected:
 };
 } // namespace
 
-// The plug-in delays by 32 samples and halves; bypassed, the host's own copy
-// is the input delayed alike, and each switch fades over one block.
+// The plug-in delays by 32 and halves; bypassed, the host's copy is delayed alike, fading over a block.
 TEST_F(VSTPluginHostingTest, BypassWithoutAPluginBypassFadesToTheDelayedInputAndBack)
 {
     VSTPlugin& plugin = Host("HostingDelay.so");
@@ -209,8 +208,7 @@ TEST_F(VSTPluginHostingTest, ParametersAreClassifiedByTheirTextsAndMidiWaitsForA
     EXPECT_EQ(m_state->lastNoteDelta, 17);
 }
 
-// The engine's three channels are L C R; refused, the host offers VST 2.4's
-// L R C and feeds the plug-in's inputs in that order.
+// The engine's channels are L C R; refused, the host offers VST 2.4's L R C and feeds the inputs so.
 TEST_F(VSTPluginHostingTest, RefusedArrangementsFallBackToTheWrapperLayoutsAndMapChannels)
 {
     VSTPlugin& plugin = Host("HostingSurround.so", 3, 1);

@@ -163,8 +163,7 @@ TEST_F(VSTPluginTest, CallbacksReachListenersAndAutomationNeverWaitsForTheLock)
     EXPECT_FALSE(host.ReleasePlugin(&stranger)) << "not one the host created";
 }
 
-// The host also faults on a plug-in's bad buffer inside its own answer; that
-// must cost neither the scan nor the thread's callback nesting count.
+// A fault in the host's own answer to a bad buffer costs neither the scan nor the nesting count.
 TEST_F(VSTPluginTest, TheEleventhNestedCallIsRefusedAndFaultsInAnAnswerLeaveTheCount)
 {
     StartHost();

@@ -15,10 +15,7 @@
 
 class VSTHost;
 
-// A preferences root of its own for every test, the scanner's host interface
-// and progress interface installed, and the catalogue as the current host, as
-// in the scanner process. Scans run as the scanner runs them, each with a
-// fresh VST 2 host.
+// A preferences root per test, the scanner's interfaces and catalogue installed; a fresh host per scan.
 class Vst2TestBase : public ::testing::Test
 {
 protected:

@@ -139,8 +139,7 @@ TEST_F(VstScanStateTest, LeftoverMarkersBecomeCrashedEntriesUntilTheUserEnablesT
     EXPECT_TRUE(Entry(L"Fixture Probe:1301")->working);
 }
 
-// The run before found A1 and A2 and died on B before it wrote them: this run
-// must not lose them again, whenever it dies.
+// A run that died on B before it wrote A1 and A2 must not lose them again, whenever it dies.
 TEST_F(VstScanStateTest, AfterACrashTheFindsAheadOfItAreWrittenOneByOne)
 {
     const QString plugins = Folder("plugins");

@@ -128,8 +128,7 @@ TEST(VST3ParameterTrafficTest, QueuesKeepOnePointPerOffsetAndNothingOutgrowsItsC
     list->release();
 }
 
-// Positions and sizes come from the plug-in: none may carry the stream past
-// its limit, and a write that would is refused, not cut short.
+// Positions and sizes come from the plug-in: none carries the stream past its limit or is cut short.
 TEST(VST3MemoryStreamTest, KeepsEveryPositionWithinItsLimit)
 {
     constexpr vst3::int64 kFar = std::numeric_limits<vst3::int64>::max() - 10;

@@ -26,8 +26,7 @@ QString Library(const QString& bundle)
     return info.isDir() ? bundle + "/Contents/x86_64-linux/" + info.completeBaseName() + ".so" : bundle;
 }
 
-// Copies a bundle (or a plain-file module) into folder under a new name,
-// renaming the library inside as a bundle requires.
+// Copies a module into folder under a new name, renaming a bundle's library to match.
 QString CopyModule(const QString& module, const QString& folder, const QString& newName)
 {
     const QString copy = folder + "/" + newName + ".vst3";

@@ -36,8 +36,7 @@ protected:
 };
 } // namespace
 
-// The view has one frame at a time: opening the editor again moves it to the
-// new frame, and closing leaves it with none, each exactly once.
+// The view has one frame at a time: reopening moves it, closing leaves none, each exactly once.
 TEST_F(VST3HostileHostingTest, ReopenedEditorKeepsTheViewOnItsNewFrame)
 {
     int argc = 1;
@@ -68,10 +67,7 @@ TEST_F(VST3HostileHostingTest, ReopenedEditorKeepsTheViewOnItsNewFrame)
     EXPECT_TRUE(m_host->ReleasePlugin(plugin));
 }
 
-// A plug-in that answers every value it is given with an edit of another
-// value keeps the idle step busy for ever, unless the step takes only what
-// was there when it began. The changes still reach the controller, one
-// round per step.
+// An idle step takes only the edits there when it began, or an echoing plug-in keeps it busy for ever.
 TEST_F(VST3HostileHostingTest, EchoLoopAndFlushLeaveEachIdleStep)
 {
     VST3Plugin* plugin = Load(kEchoLoop);
@@ -89,8 +85,7 @@ TEST_F(VST3HostileHostingTest, EchoLoopAndFlushLeaveEachIdleStep)
     EXPECT_TRUE(m_host->ReleasePlugin(plugin));
 }
 
-// MIDI bytes past seven bits, and controllers mapped to parameters that do
-// not exist, are no reason to read or write outside the mapping.
+// MIDI bytes past seven bits and controllers of missing parameters stay within the mapping.
 TEST_F(VST3HostileHostingTest, BogusMidiDataStaysWithinTheControllerTable)
 {
     VST3Plugin* plugin = Load(kBogusMidi);

@@ -24,8 +24,7 @@ Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true)
 }
 } // namespace
 
-// Classes a probe cannot use are skipped: controllers, a second class of one name, one that refuses to
-// initialise. Missing texts and buses are filled in.
+// Controllers, a second class of one name and one that refuses to initialise are skipped; gaps filled.
 TEST(VST3PluginTest, ProbeDescribesEveryUsableAudioClassOfAModule)
 {
     const struct

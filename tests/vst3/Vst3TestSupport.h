@@ -21,8 +21,7 @@ namespace Vst3TestSupport
 // A fixture module's bundle (or plain file) in the build's fixture folders.
 QString Fixture(const QString& group, const QString& name);
 
-// Every Effect element of a VST 3 configuration file as element name to text,
-// keyed by ID; read with the XML parser itself, not with the code under test.
+// Each Effect element's children by name, keyed by ID, read by the XML parser, not the code under test.
 using Entry = std::map<std::string, std::string>;
 std::map<std::string, Entry> Entries(const QString& configuration);
 
@@ -55,8 +54,7 @@ struct Block
 
 using TestSupport::ScopedUI;
 
-// A preferences folder with its Effects folder, and VST 3 hosts that scan
-// given folders the way one scanner run does.
+// A preferences folder with its Effects folder, and VST 3 hosts that scan as one scanner run does.
 class ScanSetup
 {
 public:
