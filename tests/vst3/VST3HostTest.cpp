@@ -249,12 +249,17 @@ TEST_F(VST3HostTest, ABrokenFileIsLeftAsItIsWithTheMarkersBesideIt)
 }
 
 // Two shells deliver the same class: the newer version stays, whichever comes first.
-TEST_F(VST3HostTest, TheNewerOfTwoShellsKeepsTheirClass)
+TEST_F(VST3HostTest, ACancelledScanEndsAfterTheModuleUnderWayAndTheNewerShellWins)
 {
     const QString older = setup.Scratch("older");
     const QString newer = setup.Scratch("newer");
     CopyModule(Fixture("good", "Instrument"), older, "WaveShell1-VST3 9.0_x64");
     CopyModule(Fixture("good", "Instrument"), newer, "WaveShell1-VST3 10.0_x64");
+    CopyModule(Fixture("good", "PlainFile"), newer, "Plain");
+    ui->cancelled = true; // as a user closes the scanner's window
+    EXPECT_TRUE(setup.Run({older, newer}));
+    EXPECT_EQ(Entries(setup.Configuration()).size(), 1u) << "ended after the module under way";
+    ui->cancelled = false;
     for (const QStringList& folders : {QStringList{older, newer}, QStringList{newer, older}})
     {
         QFile::remove(setup.Configuration());
@@ -262,16 +267,6 @@ TEST_F(VST3HostTest, TheNewerOfTwoShellsKeepsTheirClass)
         EXPECT_EQ(Entries(setup.Configuration()).at("46575350020001004649585400000000").at("Path"),
                   (newer + "/WaveShell1-VST3 10.0_x64.vst3").toStdString());
     }
-}
-
-// As a user closes the scanner's window.
-TEST_F(VST3HostTest, ACancelledScanEndsAfterTheModuleUnderWay)
-{
-    CopyModule(Fixture("good", "Instrument"), folder, "A");
-    CopyModule(Fixture("good", "PlainFile"), folder, "B");
-    ui->cancelled = true;
-    EXPECT_TRUE(setup.Run({folder}));
-    EXPECT_EQ(Entries(setup.Configuration()).size(), 1u);
 }
 
 TEST_F(VST3HostTest, CatalogueSeesStatesWidthsAndItsOwnEdits)

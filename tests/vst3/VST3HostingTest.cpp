@@ -20,8 +20,6 @@ std::wstring HostingId(int cls)
     return L"465753501100" + std::wstring(L"0") + wchar_t(L'0' + cls) + L"004649585400000000";
 }
 
-const std::wstring kDelayId = L"46575350010001004649585400000000";
-
 // A host that knows the hosting fixtures and the two effects.
 struct Hosting
 {
@@ -96,21 +94,6 @@ TEST(VST3HostingTest, ListsParametersByUnitAndTellsEachEditOnce)
     EXPECT_TRUE(hosting.host->ReleasePlugin(echo));
     EXPECT_FALSE(hosting.host->ReleasePlugin(echo)) << "released once";
     EXPECT_EQ(hosting.host->LoadPlugin(L"00000000000000000000000000000000", 0, {}), nullptr);
-}
-
-// A pair with a separate controller is connected both ways and disconnected on close.
-TEST(VST3HostingTest, ControllersAreConnectedWhereTheyCanBeAndTerminatedOnce)
-{
-    Hosting hosting;
-    FixtureReport report;
-    hosting.host->ReleasePlugin(hosting.Load(HostingId(2)));
-    EXPECT_EQ(report.Lines("connect ").size() + report.Lines("disconnect ").size(), 4u);
-    EXPECT_EQ(report.Lines("ModuleExit Hosting").size(), 1u) << "the last instance unloads the module";
-    hosting.host->ReleasePlugin(hosting.Load(HostingId(1)));
-    EXPECT_EQ(report.Lines("terminate Fixture Echo").size(), 1u) << "its own controller is terminated once";
-    const std::size_t connects = report.Lines("connect").size();
-    hosting.host->ReleasePlugin(hosting.Load(kDelayId));
-    EXPECT_EQ(report.Lines("connect").size(), connects) << "a controller without a point is not connected";
 }
 
 TEST(VST3HostingTest, SideChainsHearSilenceAndTracksGetTheirArrangements)
