@@ -106,7 +106,6 @@ TEST_F(VST3HostTest, FirstScanRecordsEveryClassAndEveryModuleThatFailed)
     EXPECT_TRUE(setup.Run({setup.Scratch("empty"), setup.Effects() + "/no such folder"}));
     EXPECT_EQ(ReadFile(setup.Configuration()),
               "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<Effects version=\"1.1\">\n</Effects>\n");
-    EXPECT_TRUE(ui->showRequests.empty()) << "a scan that finds nothing shows no window";
 
     const QString fixtures = TestSupport::Vst3FixtureDir();
     EXPECT_TRUE(setup.Run({fixtures + "/good", fixtures + "/broken", fixtures + "/unicode"}));
