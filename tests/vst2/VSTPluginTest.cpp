@@ -211,6 +211,5 @@ TEST_F(VSTPluginTest, TimeInfoFollowsTransportAndStreamSettings)
     EXPECT_EQ(time.flags & playing, kVstTransportChanged);
 
     host.SetSampleRate(44100);
-    EXPECT_EQ(time.sampleRate, 44100.0);
     EXPECT_EQ(Ask(audioMasterGetSampleRate), 44100);
 }
