@@ -2,14 +2,11 @@
 
 #include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
 
-#include <QProcessEnvironment>
 #include <QStringList>
 #include <functional>
 #include <vector>
 
-// Runs the real scanner the way the host does: writes the scan request into
-// the preferences root's effects folder and starts PlugSweep on it, again
-// while crash markers remain, ten runs at most.
+// Runs the real scanner as the host does, again while crash markers remain, ten runs at most.
 class PlugSweepRunner
 {
 public:
@@ -19,8 +16,7 @@ public:
 
     // The number of runs it took; afterRun sees each run's result.
     int ScanUntilNoMarkers(const QStringList& folders, const std::function<void()>& afterRun = {});
-    // One run with extra environment; answers what it wrote to standard error.
-    QByteArray RunOnce(const QStringList& folders, const QProcessEnvironment& extra = QProcessEnvironment());
+    void RunOnce(const QStringList& folders);
 
     QString EffectsFolder() const { return m_root + QStringLiteral("/Effects"); }
     QString ConfigurationPath() const { return EffectsFolder() + QStringLiteral("/FXConfiguration.xml"); }

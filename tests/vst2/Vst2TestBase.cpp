@@ -1,12 +1,9 @@
 #include "Vst2TestBase.h"
 
-#include "PlugSweepRunner.h"
-
 #include "Core/BaseLib/AudioPlugins/PluginHost.h"
 #include "Interfaces/EngineContext.h"
 #include "Interfaces/ProcessFolders.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHost.h"
-#include "Main/AudioEngineController/Effects/VST/VstConfigurationFile.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -46,16 +43,6 @@ bool Vst2TestBase::Scan(const QStringList& folders)
     VSTHost& host = StartHost(folders);
     host.LoadKnownPlugins();
     return host.LaunchScanner(true, true);
-}
-
-QByteArray Vst2TestBase::ConfigurationBytes() const
-{
-    return TestSupport::ReadFile(ConfigurationPath());
-}
-
-std::vector<VstEffectRecord> Vst2TestBase::Configuration() const
-{
-    return PlugSweepRunner::ReadConfiguration(ConfigurationPath());
 }
 
 const VstEffectRecord* Vst2TestBase::Entry(const std::wstring& id) const

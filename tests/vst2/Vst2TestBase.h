@@ -2,7 +2,9 @@
 
 #include "Interfaces/CorvaneInterfaceImpl.h"
 #include "Main/AudioEngineController/Effects/VST/VstEffectRecord.h"
+#include "PlugSweepRunner.h"
 #include "support/RecordingUI.h"
+#include "support/TestSupport.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -13,10 +15,7 @@
 
 class VSTHost;
 
-// A preferences root of its own for every test, the scanner's host interface
-// and progress interface installed, and the catalogue as the current host, as
-// in the scanner process. Scans run as the scanner runs them, each with a
-// fresh VST 2 host.
+// A preferences root per test, the scanner's interfaces and catalogue installed; a fresh host per scan.
 class Vst2TestBase : public ::testing::Test
 {
 protected:
@@ -30,9 +29,12 @@ protected:
 
     QString EffectsFolder() const { return m_root.filePath(QStringLiteral("Effects")); }
     QString ConfigurationPath() const { return EffectsFolder() + QStringLiteral("/FXConfiguration.xml"); }
-    QByteArray ConfigurationBytes() const;
+    QByteArray ConfigurationBytes() const { return TestSupport::ReadFile(ConfigurationPath()); }
     // The configuration file's entries in file order.
-    std::vector<VstEffectRecord> Configuration() const;
+    std::vector<VstEffectRecord> Configuration() const
+    {
+        return PlugSweepRunner::ReadConfiguration(ConfigurationPath());
+    }
     const VstEffectRecord* Entry(const std::wstring& id) const;
     // A folder below the test's root, created if needed.
     QString Folder(const QString& relative) const;

@@ -17,22 +17,23 @@ protected:
         return QDir(EffectsFolder()).entryList({QStringLiteral("*.scan")}, QDir::Files);
     }
     int ProbeEntries() const { return ReportLines().filter(QStringLiteral("# entry")).size(); }
-    static PluginListEntry Edit(const wchar_t* name, PluginListEntry::State state, std::uint32_t mask = 0,
-                                bool favourite = false)
+    // One catalogue edit as the host application makes it; answers whether anything changed.
+    static bool Edit(const std::wstring& id, const wchar_t* name, PluginListEntry::State state,
+                     bool& rescanNeeded, std::uint32_t mask = 0, bool favourite = false)
     {
         PluginListEntry entry;
         entry.name = name;
         entry.state = state;
         entry.categoryMask = mask;
         entry.favourite = favourite;
-        return entry;
+        return VSTHost::GetInstance()->ApplyCatalogueEdits({{id, entry}}, rescanNeeded);
     }
 };
 
 const QDateTime kMinute(QDate(2020, 1, 1), QTime(10, 0, 10));
 } // namespace
 
-TEST_F(VstScanStateTest, FirstRunWritesTheFileAndAnUnchangedRunLoadsAndWritesNothing)
+TEST_F(VstScanStateTest, OnlyFilesTouchedSinceTheLastRunAreProbedAgainKeepingTheUsersChoices)
 {
     EXPECT_TRUE(Scan({Folder("empty"), m_root.filePath(QStringLiteral("missing"))}));
     EXPECT_EQ(ConfigurationBytes(),
@@ -40,72 +41,46 @@ TEST_F(VstScanStateTest, FirstRunWritesTheFileAndAnUnchangedRunLoadsAndWritesNot
 
     const QString plugins = Folder("plugins");
     for (const char* fixture : {"probe/FixtureProbe.so", "good/FixtureEffect.so", "good/FixtureShell.so"})
-        Copy(fixture, plugins);
+        SetModified(Copy(fixture, plugins), kMinute);
     EXPECT_TRUE(Scan({plugins}));
     EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureEffect.so", "FixtureProbe.so", "FixtureShell.so",
                                            "Shell ../Beta: A/B", "Shell Alpha", "Shell Gamma"}));
-    EXPECT_EQ(m_ui->showRequests.size(), 5u);
     const std::vector<VstEffectRecord> entries = Configuration();
     ASSERT_EQ(entries.size(), 5u);
     EXPECT_EQ(entries[2].id, L"Shell ../Beta: A/B:2002");
-    EXPECT_EQ(entries[2].subName, L"Shell ../Beta: A/B");
-    EXPECT_EQ(entries[2].subId, 2002u);
-    EXPECT_EQ(entries[2].fileTime, FileUtilities::FileTimeText(plugins + "/FixtureShell.so").toStdWString());
     EXPECT_TRUE(Markers().isEmpty());
 
     const QByteArray written = ConfigurationBytes();
     EXPECT_FALSE(Scan({plugins}));
-    EXPECT_EQ(m_ui->Probed().size(), 6);
     EXPECT_EQ(ProbeEntries(), 1);
     EXPECT_EQ(ConfigurationBytes(), written);
 
-    // A changed shell is listed again, but sub-plug-ins it had before are not loaded.
-    SetModified(plugins + "/FixtureShell.so", kMinute);
-    EXPECT_TRUE(Scan({plugins}));
-    EXPECT_EQ(m_ui->Probed().mid(6), QStringList({"FixtureShell.so"}));
-    EXPECT_EQ(Entry(L"Shell Alpha:2001")->fileTime, L"2020-01-01 10:00");
-}
-
-TEST_F(VstScanStateTest, ATouchedFileIsProbedAgainKeepingTheUsersChoices)
-{
-    const QString plugins = Folder("plugins");
-    SetModified(Copy("probe/FixtureProbe.so", plugins), kMinute);
-    SetModified(Copy("good/FixtureEffect.so", plugins), kMinute);
-    Scan({plugins});
     bool rescanNeeded = false;
-    EXPECT_TRUE(VSTHost::GetInstance()->ApplyCatalogueEdits(
-        {{L"Fixture Probe:1301", Edit(L"Fixture Probe [2.4]", PluginListEntry::State::Enabled, 0x80, true)},
-         {L"Unknown:1", Edit(L"", PluginListEntry::State::Disabled)}},
-        rescanNeeded));
+    const auto probe = PluginListEntry::State::Enabled;
+    EXPECT_TRUE(Edit(L"Fixture Probe:1301", L"Fixture Probe [2.4]", probe, rescanNeeded, 0x80, true));
     EXPECT_FALSE(rescanNeeded);
-    EXPECT_FALSE(VSTHost::GetInstance()->ApplyCatalogueEdits(
-        {{L"Fixture Probe:1301", Edit(L"Fixture Probe", PluginListEntry::State::Enabled, 0x80, true)}},
-        rescanNeeded));
+    EXPECT_FALSE(Edit(L"Fixture Probe:1301", L"Fixture Probe", probe, rescanNeeded, 0x80, true));
 
-    SetModified(plugins + "/FixtureProbe.so", kMinute.addSecs(40));
-    EXPECT_FALSE(Scan({plugins})) << "a change within the minute is not seen";
+    // A changed shell is listed again, but sub-plug-ins it had before are not loaded.
     SetModified(plugins + "/FixtureProbe.so", kMinute.addSecs(300));
-    Scan({plugins});
-    EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureEffect.so", "FixtureProbe.so", "FixtureProbe.so"}));
-    const VstEffectRecord* probe = Entry(L"Fixture Probe:1301");
-    ASSERT_NE(probe, nullptr);
-    EXPECT_EQ(probe->fileTime, L"2020-01-01 10:05");
-    EXPECT_EQ(probe->categoryMask, 0x80u);
-    EXPECT_TRUE(probe->favourite);
+    SetModified(plugins + "/FixtureShell.so", kMinute.addSecs(300));
+    EXPECT_TRUE(Scan({plugins}));
+    EXPECT_EQ(m_ui->Probed().mid(6), QStringList({"FixtureProbe.so", "FixtureShell.so"}));
+    const VstEffectRecord* edited = Entry(L"Fixture Probe:1301");
+    ASSERT_NE(edited, nullptr);
+    EXPECT_EQ(edited->fileTime, L"2020-01-01 10:05");
+    EXPECT_TRUE(edited->categoryMask == 0x80u && edited->favourite);
+    EXPECT_EQ(Entry(L"Shell Alpha:2001")->fileTime, L"2020-01-01 10:05");
     EXPECT_EQ(Entry(L"Fixture Effect:1001")->fileTime, L"2020-01-01 10:00");
 }
 
-TEST_F(VstScanStateTest, EachFileIdentifierAndNameIsRecordedOnce)
+// Two plug-ins of one name are told apart by their files' names.
+TEST_F(VstScanStateTest, EachNameIsRecordedOnceAndTheNewerShellWins)
 {
-    const QString root = Folder("plugins");
-    const QString sub = Folder("plugins/sub");
-    for (const char* fixture : {"names/TwinA.so", "names/TwinB.so", "names/CloneA.so"})
-        Copy(fixture, root);
-    Copy("names/CloneB.so", sub);
-    Scan({sub, root, sub});
-    EXPECT_EQ(m_ui->Probed(), QStringList({"CloneB.so", "CloneA.so", "TwinA.so", "TwinB.so"}));
-    EXPECT_EQ(Configuration().size(), 3u);
-    EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (sub + "/CloneB.so").toStdWString());
+    const QString plugins = Folder("plugins");
+    Copy("names/TwinA.so", plugins);
+    Copy("names/TwinB.so", plugins);
+    Scan({plugins});
     EXPECT_EQ(Entry(L"Fixture Twin:1101")->name, L"Fixture Twin");
     EXPECT_EQ(Entry(L"Fixture Twin:1102")->name, L"TwinB");
 
@@ -115,7 +90,6 @@ TEST_F(VstScanStateTest, EachFileIdentifierAndNameIsRecordedOnce)
     Copy("names/CloneA.so", rising, "WaveShell2-VST 10.0_x64.so");
     Scan({rising});
     EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (rising + "/WaveShell2-VST 10.0_x64.so").toStdWString());
-    EXPECT_EQ(Entry(L"Fixture Clone:1103")->name, L"Fixture Clone");
     const QString falling = Folder("falling");
     Copy("names/CloneA.so", falling, "WaveShell1-VST 12.0_x64.so");
     Copy("names/CloneA.so", falling, "WaveShell2-VST 11.0_x64.so");
@@ -123,6 +97,7 @@ TEST_F(VstScanStateTest, EachFileIdentifierAndNameIsRecordedOnce)
     EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (falling + "/WaveShell1-VST 12.0_x64.so").toStdWString());
 }
 
+// What runs that died inside a probe leave behind; the marker of a shell no longer there is dropped.
 TEST_F(VstScanStateTest, LeftoverMarkersBecomeCrashedEntriesUntilTheUserEnablesThem)
 {
     const QString plugins = Folder("plugins");
@@ -139,7 +114,7 @@ TEST_F(VstScanStateTest, LeftoverMarkersBecomeCrashedEntriesUntilTheUserEnablesT
     VSTHost& host = StartHost({plugins});
     EXPECT_TRUE(host.LoadKnownPlugins());
     EXPECT_TRUE(Markers().isEmpty());
-    EXPECT_EQ(Configuration().size(), 2u) << "written at once; the other shell's marker is dropped";
+    EXPECT_EQ(Configuration().size(), 2u) << "written at once";
     host.LaunchScanner(true, true);
     EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureShell.so", "Shell Alpha", "Shell Gamma"}));
     EXPECT_EQ(ProbeEntries(), 0);
@@ -154,40 +129,55 @@ TEST_F(VstScanStateTest, LeftoverMarkersBecomeCrashedEntriesUntilTheUserEnablesT
     host.LaunchScanner(false, false);
 
     bool rescanNeeded = false;
-    EXPECT_TRUE(host.ApplyCatalogueEdits({{L"Crashy", Edit(L"Crashy", PluginListEntry::State::Enabled)}},
-                                         rescanNeeded));
+    EXPECT_TRUE(Edit(L"Crashy", L"Crashy", PluginListEntry::State::Enabled, rescanNeeded));
     EXPECT_TRUE(rescanNeeded);
-    EXPECT_TRUE(Entry(L"Crashy")->working);
-    EXPECT_TRUE(Entry(L"Crashy")->fileTime.empty());
+    EXPECT_TRUE(Entry(L"Crashy")->working && Entry(L"Crashy")->fileTime.empty());
     Scan({plugins});
     EXPECT_EQ(ProbeEntries(), 1);
     EXPECT_EQ(Entry(L"Crashy"), nullptr);
     EXPECT_TRUE(Entry(L"Fixture Probe:1301")->working);
 }
 
+// A run that died on B before it wrote A1 and A2 must not lose them again, whenever it dies.
+TEST_F(VstScanStateTest, AfterACrashTheFindsAheadOfItAreWrittenOneByOne)
+{
+    const QString plugins = Folder("plugins");
+    Copy("good/FixtureEffect.so", plugins, "A1.so");
+    Copy("good/FixtureInstrument.so", plugins, "A2.so");
+    const QString crashed = Copy("probe/FixtureProbe.so", plugins, "B.so");
+    Copy("good/FixtureLegacy.so", plugins, "C.so");
+    VstCrashMarker(EffectsFolder(), crashed, FileUtilities::FileTimeText(crashed), "B", 0);
+    std::vector<std::size_t> writtenBefore;
+    m_ui->onMessage = [this, &writtenBefore](const std::wstring&)
+    { writtenBefore.push_back(Configuration().size()); };
+    Scan({plugins});
+    EXPECT_EQ(m_ui->Probed(), QStringList({"A1.so", "A2.so", "C.so"}));
+    EXPECT_EQ(writtenBefore, (std::vector<std::size_t>{1, 2, 3}));
+    EXPECT_EQ(Configuration().size(), 4u);
+    EXPECT_FALSE(Entry(L"B")->working);
+}
+
 TEST_F(VstScanStateTest, UnloadableFilesAreRecordedDisabledAndSupportLibrariesTriedAgain)
 {
     const QString plugins = Folder("plugins");
-    for (const char* fixture : {"broken/NoEntryPoint.so", "broken/NotElf.so", "broken/BadMagic.so",
-                                "broken/NullEffect.so", "crash/SegvInEntry.so", "crash/SegvInVendor.so"})
+    for (const char* fixture :
+         {"broken/NoEntryPoint.so", "broken/NotElf.so", "broken/BadMagic.so", "broken/NullEffect.so"})
         Copy(fixture, plugins);
     Scan({plugins});
-    for (const wchar_t* id : {L"NotElf", L"BadMagic", L"NullEffect", L"SegvInEntry"})
+    for (const wchar_t* id : {L"NotElf", L"BadMagic", L"NullEffect"})
     {
         const VstEffectRecord* broken = Entry(id);
         ASSERT_NE(broken, nullptr) << QString::fromWCharArray(id).toStdString();
         EXPECT_FALSE(broken->enabled || broken->working);
     }
     EXPECT_EQ(Entry(L"NoEntryPoint"), nullptr);
-    EXPECT_TRUE(Entry(L"Fixture Segv Vendor:1402")->working) << "a fault in plug-in code costs no process";
-    EXPECT_EQ(Configuration().size(), 5u);
+    EXPECT_EQ(Configuration().size(), 3u);
     EXPECT_TRUE(Markers().isEmpty());
-
     Scan({plugins});
-    EXPECT_EQ(m_ui->Probed().mid(6), QStringList({"NoEntryPoint.so"}));
+    EXPECT_EQ(m_ui->Probed().mid(4), QStringList({"NoEntryPoint.so"}));
 }
 
-TEST_F(VstScanStateTest, StoppingKeepsWhatWasFound)
+TEST_F(VstScanStateTest, CancellingKeepsWhatWasFound)
 {
     const QString plugins = Folder("plugins");
     for (const char* fixture :
@@ -198,12 +188,6 @@ TEST_F(VstScanStateTest, StoppingKeepsWhatWasFound)
     EXPECT_TRUE(Scan({plugins}));
     EXPECT_EQ(m_ui->Probed().size(), 1);
     EXPECT_EQ(Configuration().size(), 1u);
-
-    m_ui->cancelled = false;
-    m_ui->onMessage = [](const std::wstring&) { VSTHost::GetInstance()->StopScan(); };
-    Scan({plugins});
-    EXPECT_EQ(m_ui->Probed().size(), 2);
-    EXPECT_EQ(Configuration().size(), 2u);
 }
 
 TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentifier)
@@ -228,7 +212,7 @@ TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentif
     EXPECT_FALSE(host.ConfigurationChanged());
     host.LoadKnownPlugins();
     EXPECT_FALSE(host.LaunchScanner(false, false));
-    PluginTypeList list = {{L"stale", PluginListEntry()}};
+    PluginTypeList list;
     ASSERT_TRUE(host.FillPluginList(list));
     ASSERT_EQ(list.size(), 2u);
     EXPECT_EQ(list[L"Br"].state, PluginListEntry::State::NotWorking);
@@ -238,39 +222,13 @@ TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentif
     Copy("good/FixtureShell.so", plugins);
     Copy("good/FixtureEffect.so", plugins);
     Scan({plugins});
-    VSTHost& scanned = *VSTHost::GetInstance();
     bool rescanNeeded = false;
-    scanned.ApplyCatalogueEdits(
-        {{L"Fixture Effect:1001", Edit(L"Fixture Effect", PluginListEntry::State::Disabled)}}, rescanNeeded);
-    EXPECT_TRUE(scanned.KnowsPlugin(L"Fixture Effect:1001"));
+    Edit(L"Fixture Effect:1001", L"Fixture Effect", PluginListEntry::State::Disabled, rescanNeeded);
+    VSTHost& scanned = *VSTHost::GetInstance();
     EXPECT_EQ(scanned.LoadPlugin(L"Fixture Effect:1001", 0, PluginPlacement()), nullptr) << "disabled";
-    EXPECT_EQ(scanned.LoadPlugin(L"Nothing:1", 0, PluginPlacement()), nullptr);
     AudioPlugin* sub = scanned.LoadPlugin(L"Waves Shell Alpha:2001", 128, PluginPlacement());
     ASSERT_NE(sub, nullptr) << "found again without the vendor of old identifiers";
     EXPECT_EQ(sub->GetIdentifierKey(), L"Shell Alpha:2001");
     EXPECT_EQ(sub->GetBlockSize(), 128u);
     EXPECT_TRUE(scanned.ReleasePlugin(sub));
-}
-
-TEST_F(VstScanStateTest, AfterACrashTheFindsAheadOfItAreWrittenOneByOne)
-{
-    const QString plugins = Folder("plugins");
-    Copy("good/FixtureEffect.so", plugins, "A1.so");
-    Copy("good/FixtureInstrument.so", plugins, "A2.so");
-    const QString crashed = Copy("probe/FixtureProbe.so", plugins, "B.so");
-    Copy("good/FixtureLegacy.so", plugins, "C.so");
-    VstCrashMarker(EffectsFolder(), crashed, FileUtilities::FileTimeText(crashed), "B", 0);
-
-    // The run before found A1 and A2 and died on B before it wrote them:
-    // this run must not lose them again, whenever it dies.
-    VSTHost& host = StartHost({plugins});
-    host.LoadKnownPlugins();
-    std::vector<std::size_t> writtenBefore;
-    m_ui->onMessage = [this, &writtenBefore](const std::wstring&)
-    { writtenBefore.push_back(Configuration().size()); };
-    host.LaunchScanner(true, true);
-    EXPECT_EQ(m_ui->Probed(), QStringList({"A1.so", "A2.so", "C.so"}));
-    EXPECT_EQ(writtenBefore, (std::vector<std::size_t>{1, 2, 3}));
-    EXPECT_EQ(Configuration().size(), 4u);
-    EXPECT_FALSE(Entry(L"B")->working);
 }

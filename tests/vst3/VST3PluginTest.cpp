@@ -24,8 +24,7 @@ Probe ProbeFixture(const QString& group, const QString& name, bool isNew = true)
 }
 } // namespace
 
-// Classes a probe cannot use are skipped: controllers, a second class of one name, one that refuses to
-// initialise. Missing texts and buses are filled in.
+// Controllers, a second class of one name and one that refuses to initialise are skipped; gaps filled.
 TEST(VST3PluginTest, ProbeDescribesEveryUsableAudioClassOfAModule)
 {
     const struct
@@ -44,7 +43,6 @@ TEST(VST3PluginTest, ProbeDescribesEveryUsableAudioClassOfAModule)
         // The aux and event inputs do not count.
         {"TwoEffects", 2, 1, L"Fixture Mono Splitter", "PlugSweep Fixture Labs", "Fx|Tools", 1, 2},
         {"Instrument", 1, 0, L"Fixture Synth", "PlugSweep Fixture Labs", "Instrument|Synth", 0, 2},
-        {"PlainFile", 1, 0, L"Fixture Plain File", "PlugSweep Fixture Labs", "Fx|EQ", 2, 2},
         {"SameName", 1, 0, L"Fixture Twin", "PlugSweep Fixture Labs", "Fx|Filter", 1, 1},
         {"InitFalse", 1, 0, L"Fixture Init Survivor", "PlugSweep Fixture Labs", "Fx|Dynamics", 2, 2},
         {"NoActiveBuses", 2, 0, L"Fixture No Buses", "PlugSweep Fixture Labs", "Fx", 2, 2},
@@ -82,18 +80,4 @@ TEST(VST3PluginTest, AFaultInsidePlugInCodeEndsOnlyTheProbe)
             EXPECT_EQ(ProbeFixture("good", "TwoEffects").records.size(), 2u) << "the thread goes on probing";
         })
         .join();
-}
-
-TEST(VST3PluginTest, BigOrNewModulesAskForTheWindowAsTheyAreProbed)
-{
-    ScopedUI ui;
-    ProbeFixture("good", "SixClasses", false);
-    EXPECT_TRUE(ui->showRequests.empty()) << "six classes of a known module stay quiet";
-    ProbeFixture("good", "SevenClasses", false);
-    EXPECT_EQ(ui->showRequests, std::vector<int>(7, VUI::kShowAll));
-    ui->showRequests.clear();
-    ProbeFixture("good", "SixClasses", true);
-    EXPECT_EQ(ui->showRequests.size(), 6u);
-    EXPECT_EQ(ui->messages.front(), L"Scanning: Fixture Six 1");
-    EXPECT_EQ(ui->messages.back(), L"Scanning: Fixture Six 6");
 }

@@ -6,55 +6,18 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
 #include "support/TestSupport.h"
 
-#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <fstream>
 #include <gtest/gtest.h>
 #include <pugixml.hpp>
-#include <sys/stat.h>
 
 namespace Vst3TestSupport
 {
 QString Fixture(const QString& group, const QString& name)
 {
     return TestSupport::Vst3FixtureDir() + "/" + group + "/" + name + ".vst3";
-}
-
-QString Library(const QString& bundle)
-{
-    const QFileInfo info(bundle);
-    return info.isDir() ? bundle + "/Contents/x86_64-linux/" + info.completeBaseName() + ".so" : bundle;
-}
-
-QString CopyModule(const QString& module, const QString& folder, const QString& newName)
-{
-    const QString copy = folder + "/" + newName + ".vst3";
-    if (!QFileInfo(module).isDir())
-    {
-        QDir().mkpath(folder);
-        EXPECT_TRUE(QFile::copy(module, copy)) << copy.toStdString();
-        return copy;
-    }
-    const QString library = Library(copy);
-    QDir().mkpath(QFileInfo(library).path());
-    EXPECT_TRUE(QFile::copy(Library(module), library)) << library.toStdString();
-    return copy;
-}
-
-void ShiftModuleTime(const QString& module, int minutes)
-{
-    QFile library(Library(module));
-    ASSERT_TRUE(library.open(QIODevice::ReadWrite));
-    const QDateTime time = QFileInfo(library).lastModified().addSecs(60 * minutes);
-    ASSERT_TRUE(library.setFileTime(time, QFileDevice::FileModificationTime));
-}
-
-std::uint64_t FileIdentity(const QString& path)
-{
-    struct stat info;
-    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
 std::map<std::string, Entry> Entries(const QString& configuration)

@@ -7,7 +7,6 @@
 #include <QStringList>
 #include <QTemporaryDir>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -21,18 +20,8 @@ namespace Vst3TestSupport
 {
 // A fixture module's bundle (or plain file) in the build's fixture folders.
 QString Fixture(const QString& group, const QString& name);
-// Copies a bundle (or a plain-file module) into folder under a new name,
-// renaming the library inside as a bundle requires. Returns the copy's path.
-QString CopyModule(const QString& module, const QString& folder, const QString& newName);
-// The library a bundle path stands for.
-QString Library(const QString& bundle);
-// Moves a module's last-modified time by the given minutes.
-void ShiftModuleTime(const QString& module, int minutes);
-// Changes when a file is replaced, even by one with the same bytes and time.
-std::uint64_t FileIdentity(const QString& path);
 
-// Every Effect element of a VST 3 configuration file as element name to text,
-// keyed by ID; read with the XML parser itself, not with the code under test.
+// Each Effect element's children by name, keyed by ID, read by the XML parser, not the code under test.
 using Entry = std::map<std::string, std::string>;
 std::map<std::string, Entry> Entries(const QString& configuration);
 
@@ -63,11 +52,9 @@ struct Block
     std::vector<float*> inputs, outputs;
 };
 
-using TestSupport::RecordingUI;
 using TestSupport::ScopedUI;
 
-// A preferences folder with its Effects folder, and VST 3 hosts that scan
-// given folders the way one scanner run does.
+// A preferences folder with its Effects folder, and VST 3 hosts that scan as one scanner run does.
 class ScanSetup
 {
 public:
