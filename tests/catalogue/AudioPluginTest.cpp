@@ -1,3 +1,5 @@
+#include "CatalogueTestSupport.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
 #include "Core/BaseLib/AudioPlugins/DummyAudioPlugin.h"
 
 #include <gtest/gtest.h>
@@ -23,6 +25,15 @@ DummyAudioPlugin Placeholder(std::int32_t channels, std::uint32_t blockSize)
                             L"created", 1);
 }
 } // namespace
+
+TEST(AudioPlugin, PresetFilesLiveUnderTheKeyWithoutColons)
+{
+    AudioPluginHost::SetPreferencesRoot(L"/prefs/root");
+    CatalogueTest::TestPlugin plugin(L"Comp", L"Comp:1234:x");
+    EXPECT_EQ(AudioPluginHost::GetPresetFilePath(&plugin, L"Soft"),
+              L"/prefs/root/Presets/PLUGIN/Comp_1234_x/Soft.dat");
+    EXPECT_EQ(AudioPluginHost::GetPresetFilePath(nullptr, L"A"), L"");
+}
 
 // A placeholder passes its channels through, the block size long when no
 // frame count is given; a missing buffer leaves its channel alone.

@@ -177,7 +177,7 @@ TEST_F(VstScanStateTest, UnloadableFilesAreRecordedDisabledAndSupportLibrariesTr
     EXPECT_EQ(m_ui->Probed().mid(4), QStringList({"NoEntryPoint.so"}));
 }
 
-TEST_F(VstScanStateTest, CancellingKeepsWhatWasFound)
+TEST_F(VstScanStateTest, CancellingOrStoppingKeepsWhatWasFound)
 {
     const QString plugins = Folder("plugins");
     for (const char* fixture :
@@ -188,6 +188,11 @@ TEST_F(VstScanStateTest, CancellingKeepsWhatWasFound)
     EXPECT_TRUE(Scan({plugins}));
     EXPECT_EQ(m_ui->Probed().size(), 1);
     EXPECT_EQ(Configuration().size(), 1u);
+    m_ui->cancelled = false;
+    m_ui->onMessage = [](const std::wstring&) { VSTHost::GetInstance()->StopScan(); };
+    Scan({plugins});
+    EXPECT_EQ(m_ui->Probed().size(), 2);
+    EXPECT_EQ(Configuration().size(), 2u);
 }
 
 TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentifier)

@@ -248,7 +248,7 @@ TEST_F(VST3HostTest, ABrokenFileIsLeftAsItIsWithTheMarkersBesideIt)
 }
 
 // Two shells deliver the same class: the newer version stays, whichever comes first.
-TEST_F(VST3HostTest, ACancelledScanEndsAfterTheModuleUnderWayAndTheNewerShellWins)
+TEST_F(VST3HostTest, ACancelledOrStoppedScanEndsAfterTheModuleUnderWayAndTheNewerShellWins)
 {
     const QString older = setup.Scratch("older");
     const QString newer = setup.Scratch("newer");
@@ -266,6 +266,14 @@ TEST_F(VST3HostTest, ACancelledScanEndsAfterTheModuleUnderWayAndTheNewerShellWin
         EXPECT_EQ(Entries(setup.Configuration()).at("46575350020001004649585400000000").at("Path"),
                   (newer + "/WaveShell1-VST3 10.0_x64.vst3").toStdString());
     }
+    // Another thread's StopScan ends the scan the same way.
+    QFile::remove(setup.Configuration());
+    const std::unique_ptr<VST3Host> host = setup.Host({older, newer});
+    ui->onMessage = [&host](const std::wstring&) { host->StopScan(); };
+    host->LoadKnownPlugins();
+    EXPECT_TRUE(host->LaunchScanner(true, true));
+    ui->onMessage = nullptr;
+    EXPECT_EQ(Entries(setup.Configuration()).size(), 1u);
 }
 
 TEST_F(VST3HostTest, CatalogueSeesStatesWidthsAndItsOwnEdits)
