@@ -237,13 +237,23 @@ TEST_F(VSTPluginHostingTest, PositionJumpsRestartOrFlushThePlugin)
     Run(true);
     EXPECT_EQ(OpcodesSince(before), kRestart);
 
-    // A flush after a jump restarts the plug-in.
+    // A flush after a jump restarts most plug-ins...
     Host("HostingDelay.so");
     Run();
     before = m_state->opcodeCount;
     m_plugin->RequestFlush(true);
     Run();
     EXPECT_EQ(OpcodesSince(before), kRestart);
+
+    // ...and plays a latency of silence through the ones that must not be.
+    Host("HostingOld.so");
+    Run();
+    Run();
+    EXPECT_FLOAT_EQ(m_out[0][40], 0.5f * Delayed(40, 16)) << "the old call's outputs are cleared first";
+    const int silent = m_state->silentFrames;
+    m_plugin->RequestFlush(false);
+    Run(true);
+    EXPECT_EQ(m_state->silentFrames - silent, 16);
 }
 
 TEST_F(VSTPluginHostingTest, TheEditorDrawsInTheWidgetsWindowAtTheSizeItAsksFor)
@@ -265,6 +275,9 @@ TEST_F(VSTPluginHostingTest, TheEditorDrawsInTheWidgetsWindowAtTheSizeItAsksFor)
     Platform::InstallFaultTranslator();
     m_state->lyingRect = 1;
     EXPECT_EQ(plugin.GetEditorRect(rect, bypassLike), 0);
+    QSize size = window.size();
+    plugin.GetEditorSize(size);
+    EXPECT_EQ(size, QSize(400, 300));
     m_state->lyingRect = 0;
     const int before = m_state->opcodeCount;
     plugin.Idle();
@@ -272,6 +285,7 @@ TEST_F(VSTPluginHostingTest, TheEditorDrawsInTheWidgetsWindowAtTheSizeItAsksFor)
 
     EXPECT_TRUE(plugin.CloseEditor());
     EXPECT_EQ(m_state->editorWindow, 0);
+    EXPECT_EQ(plugin.OnSizeWindow(10, 10), 0) << "no editor to resize";
 }
 
 #ifdef PLUGSWEEP_COUNTS_ALLOCATIONS
