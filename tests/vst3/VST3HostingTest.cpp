@@ -2,6 +2,7 @@
 #include "Main/AudioEngineController/Effects/VST3/VST3Host.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3HostContext.h"
 #include "Main/AudioEngineController/Effects/VST3/VST3Plugin.h"
+#include "Platform/FaultGuard.h"
 #include "vst3/Vst3TestSupport.h"
 #ifdef PLUGSWEEP_COUNTS_ALLOCATIONS
 #include "support/AllocationCounter.h"
@@ -9,6 +10,7 @@
 
 #include <QFileInfo>
 #include <gtest/gtest.h>
+#include <thread>
 
 using namespace Vst3TestSupport;
 
@@ -16,7 +18,9 @@ namespace
 {
 // Classes of the hosting fixture module.
 const std::wstring kEcho = L"46575350110001004649585400000000";
+const std::wstring kSplit = L"46575350110002004649585400000000";
 const std::wstring kSides = L"46575350110004004649585400000000";
+const std::wstring kFault = L"46575350110005004649585400000000";
 
 // A host that knows the hosting fixtures.
 struct Hosting
@@ -108,6 +112,44 @@ TEST(VST3HostingTest, SideChainsHearSilenceAndTracksGetTheirArrangements)
     const std::vector<std::string> offered{"setBusArrangements 3F,3 / 3F", "setBusArrangements FF,3 / FF",
                                            "setBusArrangements 3F,3 / 3F", "setBusArrangements 3,3 / 3"};
     EXPECT_EQ(report.Lines("setBusArrangements"), offered);
+}
+
+TEST(VST3HostingTest, PresetsCarryComponentAndControllerStateIntoAFreshInstance)
+{
+    Hosting hosting;
+    VST3Plugin* first = hosting.Load(kSplit);
+    ASSERT_NE(first, nullptr);
+    first->SetParameter(0, 0.25f);
+    Block block(2, 8);
+    block.Run(*first);
+    first->Idle();
+    PluginState state;
+    ASSERT_TRUE(first->StorePreset(state));
+    hosting.host->ReleasePlugin(first);
+
+    VST3Plugin* second = hosting.Load(kSplit);
+    ASSERT_TRUE(second->LoadPreset(state));
+    EXPECT_EQ(second->GetParameter(0), 0.25f) << "the separate controller follows";
+    block.Run(*second);
+    EXPECT_EQ(block.out[0][0], 0.25f) << "the processor took its state";
+    hosting.host->ReleasePlugin(second);
+}
+
+TEST(VST3HostingTest, APlugInThatFaultsInProcessIsNotRunAgain)
+{
+    std::thread(
+        []
+        {
+            Platform::InstallFaultTranslator();
+            Hosting hosting;
+            VST3Plugin* fault = hosting.Load(kFault);
+            ASSERT_NE(fault, nullptr);
+            Block block(2, 8);
+            EXPECT_FALSE(block.Run(*fault));
+            EXPECT_FALSE(block.Run(*fault));
+            EXPECT_TRUE(hosting.host->ReleasePlugin(fault));
+        })
+        .join();
 }
 
 #ifdef PLUGSWEEP_COUNTS_ALLOCATIONS
