@@ -5,7 +5,6 @@
 
 #include <QStringList>
 #include <mutex>
-#include <vector>
 
 // Stands in for the host application while it lives: records the engine's
 // trace, expanded as the host would.
@@ -21,14 +20,11 @@ public:
     void Log(int level, const char* format, ...) override;
 
     QStringList Lines() const;
-    std::vector<int> Levels() const;
-    bool Contains(const QString& text) const { return Count(text) > 0; }
     int Count(const QString& text) const { return Lines().filter(text).size(); }
 
 private:
-    void Add(int level, const QString& line);
+    void Add(const QString& line);
 
     mutable std::mutex m_lock;
     QStringList m_lines;
-    std::vector<int> m_levels;
 };

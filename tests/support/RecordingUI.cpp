@@ -10,9 +10,9 @@ public:
     explicit RecordingProgress(RecordingUI& ui) : m_ui(ui) {}
     void SetTextAndValue(const std::wstring&, std::int32_t) override {}
     std::int32_t Complete() override { return 0; }
-    void SetValue(std::int32_t value) override { m_ui.progressValues.push_back(value); }
+    void SetValue(std::int32_t) override {}
     void Advance(std::int32_t) override {}
-    void Start(std::int32_t maximum, const std::wstring&) override { m_ui.progressMaximum = maximum; }
+    void Start(std::int32_t, const std::wstring&) override {}
     void SetText(const std::wstring&) override {}
     bool IsCancelled() override { return m_ui.cancelled; }
 

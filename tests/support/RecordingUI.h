@@ -19,15 +19,12 @@ public:
     void SetMessage(int, const std::wstring& text) override { SetMessage(text); }
     void UserWarning(const std::wstring&, bool) override {}
     VRef<VProgressDisplay> CreateProgressDisplay(bool flag) override;
-    void RequestShow(int flag) override { showRequests.push_back(flag); }
+    void RequestShow(int) override {}
 
     // What followed "Scanning: " in each status message, in order.
     QStringList Probed() const;
 
     std::vector<std::wstring> messages;
-    std::vector<int> showRequests;
-    std::vector<std::int32_t> progressValues;
-    std::int32_t progressMaximum = -1;
     bool cancelled = false;
     // Runs on every status message, while the scan waits.
     std::function<void(const std::wstring&)> onMessage;

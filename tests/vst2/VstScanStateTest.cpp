@@ -86,13 +86,13 @@ TEST_F(VstScanStateTest, EachNameIsRecordedOnceAndTheNewerShellWins)
 
     // Shell files of one identifier: the higher version wins, whichever comes first.
     const QString rising = Folder("rising");
-    Copy("names/CloneA.so", rising, "WaveShell1-VST 9.3_x64.so");
-    Copy("names/CloneA.so", rising, "WaveShell2-VST 10.0_x64.so");
+    Copy("names/Clone.so", rising, "WaveShell1-VST 9.3_x64.so");
+    Copy("names/Clone.so", rising, "WaveShell2-VST 10.0_x64.so");
     Scan({rising});
     EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (rising + "/WaveShell2-VST 10.0_x64.so").toStdWString());
     const QString falling = Folder("falling");
-    Copy("names/CloneA.so", falling, "WaveShell1-VST 12.0_x64.so");
-    Copy("names/CloneA.so", falling, "WaveShell2-VST 11.0_x64.so");
+    Copy("names/Clone.so", falling, "WaveShell1-VST 12.0_x64.so");
+    Copy("names/Clone.so", falling, "WaveShell2-VST 11.0_x64.so");
     Scan({falling});
     EXPECT_EQ(Entry(L"Fixture Clone:1103")->path, (falling + "/WaveShell1-VST 12.0_x64.so").toStdWString());
 }
