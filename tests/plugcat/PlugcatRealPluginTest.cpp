@@ -86,7 +86,9 @@ TEST(PlugcatLoad, RunsAndRoundTripsTheDebianVst2Plugins)
         !QFileInfo::exists("/usr/lib/vst/ZaMaximX2-vst.so"))
         GTEST_SKIP() << "dragonfly-reverb-vst or zam-plugins is not installed";
     QTemporaryDir prefs;
-    std::map<QString, QJsonObject> byId = ScanEnabled(prefs.path(), {"/usr/lib/vst", "/usr/lib/lxvst"});
+    std::map<QString, QJsonObject> byId =
+        ScanEnabled(prefs.path(), {TestSupport::LinkPackaged("/usr/lib/vst", prefs.filePath("vst")),
+                                   TestSupport::LinkPackaged("/usr/lib/lxvst", prefs.filePath("lxvst"))});
     const QJsonObject hall = byId["Dragonfly Hall Reverb:1684435505"];
     EXPECT_EQ(hall["categories"].toArray(), QJsonArray({"Reverb"}));
     EXPECT_EQ(hall["name"].toString(), "Dragonfly Hall Reverb [2.4]");
@@ -117,7 +119,8 @@ TEST(PlugcatLoad, RunsAndRoundTripsEveryZamVst3Bundle)
     if (!QFileInfo::exists("/usr/lib/vst3/ZamComp.vst3"))
         GTEST_SKIP() << "zam-plugins is not installed";
     QTemporaryDir prefs;
-    const std::map<QString, QJsonObject> ids = ScanEnabled(prefs.path(), {"/usr/lib/vst3"});
+    const std::map<QString, QJsonObject> ids =
+        ScanEnabled(prefs.path(), {TestSupport::LinkPackaged("/usr/lib/vst3", prefs.filePath("vst3"))});
     EXPECT_EQ(ids.size(), 17u);
     for (const auto& entry : ids)
         ExpectRunsAndRoundTrips(prefs.path(), "vst3:" + entry.first, prefs.filePath("preset.json"));

@@ -31,6 +31,19 @@ void CopyInto(const QString& from, const QString& folder)
     EXPECT_EQ(QProcess::execute("cp", {"-r", from, folder}), 0) << from.toStdString();
 }
 
+QString LinkPackaged(const QString& installed, const QString& folder)
+{
+    QDir().mkpath(folder);
+    QProcess query;
+    query.start("dpkg-query", {"--listfiles", "lsp-plugins-vst", "dragonfly-reverb-vst", "zam-plugins"});
+    query.waitForFinished();
+    // A package that is not installed only adds its complaint to standard error.
+    for (const QString& path : QString::fromUtf8(query.readAllStandardOutput()).split('\n'))
+        if (QFileInfo(path).path() == installed)
+            QFile::link(path, folder + "/" + QFileInfo(path).fileName());
+    return folder;
+}
+
 bool WaitUntil(const std::function<bool()>& condition)
 {
     for (int step = 0; step < 6000; ++step)

@@ -36,6 +36,10 @@ QByteArray ReadFile(const QString& path);
 void WriteFile(const QString& path, const QByteArray& bytes);
 // Copies a file or a bundle folder into the folder, which it makes first.
 void CopyInto(const QString& from, const QString& folder);
+// Links, made in `folder`, to what the plug-in packages of tools/install-deps.sh
+// install directly in `installed`: a test that scans them holds whatever else a
+// machine has installed there. The folder stays empty when none is installed.
+QString LinkPackaged(const QString& installed, const QString& folder);
 // A bound on waiting for another process, so that a fault fails instead of hanging.
 bool WaitUntil(const std::function<bool()>& condition);
 

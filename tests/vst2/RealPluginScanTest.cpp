@@ -1,5 +1,6 @@
 #include "Core/BaseLib/FolderListing.h"
 #include "PlugSweepRunner.h"
+#include "support/TestSupport.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -11,7 +12,9 @@
 // What lsp-plugins-vst, dragonfly-reverb-vst and zam-plugins install (tools/install-deps.sh).
 TEST(Vst2RealPluginTest, ScansTheInstalledPackages)
 {
-    const QStringList folders = {QStringLiteral("/usr/lib/vst"), QStringLiteral("/usr/lib/lxvst")};
+    QTemporaryDir root;
+    const QStringList folders = {TestSupport::LinkPackaged("/usr/lib/vst", root.filePath("vst")),
+                                 TestSupport::LinkPackaged("/usr/lib/lxvst", root.filePath("lxvst"))};
     const QStringList files = FolderListing(QStringLiteral(".vst3")).List(folders[0], {"*.so"}, true) +
                               FolderListing(QStringLiteral(".vst3")).List(folders[1], {"*.so"}, true);
     if (files.isEmpty())
@@ -19,7 +22,6 @@ TEST(Vst2RealPluginTest, ScansTheInstalledPackages)
     // The plug-ins of one package share a library that is no plug-in itself.
     const QRegularExpression sharedLibrary(QStringLiteral("/lsp-plugins-vst2-[0-9.]+\\.so$"));
 
-    QTemporaryDir root;
     PlugSweepRunner runner(root.filePath(QStringLiteral("prefs")));
     EXPECT_EQ(runner.ScanUntilNoMarkers(folders), 1);
     // By the file itself: a package may install its folder under one plug-in

@@ -1,3 +1,4 @@
+#include "support/TestSupport.h"
 #include "vst3/Vst3TestSupport.h"
 
 #include <gtest/gtest.h>
@@ -37,8 +38,6 @@ const Expected kZam[] = {
     {"ZamVerb", "Fx|Reverb|Stereo", 2},
 };
 
-const QString kFolder = "/usr/lib/vst3";
-
 } // namespace
 
 TEST(VST3RealPluginTest, EveryZamBundleIsRecordedAsItDescribesItself)
@@ -50,7 +49,8 @@ TEST(VST3RealPluginTest, EveryZamBundleIsRecordedAsItDescribesItself)
 #endif
     ScanSetup setup;
     ScopedUI ui;
-    ASSERT_TRUE(setup.Run({kFolder}));
+    const QString folder = TestSupport::LinkPackaged("/usr/lib/vst3", setup.Scratch("vst3"));
+    ASSERT_TRUE(setup.Run({folder}));
     std::map<std::string, Entry> byName;
     for (const auto& [id, entry] : Entries(setup.Configuration()))
         byName[entry.at("Name")] = entry;
@@ -58,7 +58,7 @@ TEST(VST3RealPluginTest, EveryZamBundleIsRecordedAsItDescribesItself)
     {
         ASSERT_EQ(byName.count(zam.name), 1u) << zam.name;
         const Entry& entry = byName.at(zam.name);
-        EXPECT_EQ(entry.at("Path"), (kFolder + "/" + zam.name + ".vst3").toStdString());
+        EXPECT_EQ(entry.at("Path"), (folder + "/" + zam.name + ".vst3").toStdString());
         EXPECT_EQ(entry.at("Vendor"), "Damien Zammit") << zam.name;
         EXPECT_EQ(entry.at("Categories"), zam.categories) << zam.name;
         EXPECT_EQ(entry.at("Inputs"), std::to_string(zam.channels)) << zam.name;
