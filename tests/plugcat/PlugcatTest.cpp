@@ -61,6 +61,16 @@ TEST_F(PlugcatTest, BadArgumentsPrintTheUsageAndExitWith2)
     for (const char* line :
          {"load x --input", "load x --output=", "list --midi a.mid", "scan --output a.wav"})
         EXPECT_EQ(Run(QString(line).split(' ')).exitCode, 2) << line;
+    // Words are read from the left: the first problem is the one reported, and
+    // help wins only over what follows it.
+    for (const auto& [line, message] :
+         std::map<QString, QString>{{"-json list", "unknown option '-json'"},
+                                    {"scan -- x", "unknown option '--'"},
+                                    {"--json=1 list", "unknown option '--json=1'"},
+                                    {"bogus --rate x", "unknown command 'bogus'"},
+                                    {"--rate x --help", "--rate needs a sample rate in Hz, not 'x'"}})
+        EXPECT_TRUE(Run(line.split(' ')).err.contains(message)) << line.toStdString();
+    EXPECT_EQ(Run({"--help", "--bogus"}).exitCode, 0);
     const ProcessResult noLayout = RunWithPrefs({"menu", "--channels", "12"});
     EXPECT_EQ(noLayout.exitCode, 2);
     EXPECT_TRUE(noLayout.err.contains("no track layout has 12 channels"));

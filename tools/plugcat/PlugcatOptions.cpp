@@ -6,7 +6,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QRegularExpression>
 #include <map>
 
 namespace
@@ -190,23 +189,52 @@ QString CheckArguments(const PlugcatOptions& options, const Seen& seen)
     }
 }
 
-// QCommandLineParser's own messages, in plugcat's words: a value that is
-// missing is judged as an empty one.
-QString ParserError(const QCommandLineParser& parser, PlugcatOptions& options)
+const ValueOption* FindValueOption(const QString& word)
 {
-    if (!parser.unknownOptionNames().isEmpty())
-    {
-        const QString name = parser.unknownOptionNames().first();
-        return QStringLiteral("unknown option '%1%2'").arg(name.size() > 1 ? "--" : "-", name);
-    }
-    const QRegularExpressionMatch missing =
-        QRegularExpression(QStringLiteral("^Missing value after '-+([^']+)'")).match(parser.errorText());
     for (const ValueOption& option : kValueOptions)
-        if (missing.hasMatch() && missing.captured(1) == QLatin1String(option.name))
-            return option.Take(options, QString());
-    QString text = parser.errorText();
-    text.chop(text.endsWith(QLatin1Char('.')) ? 1 : 0);
-    return text.isEmpty() ? text : text.left(1).toLower() + text.mid(1);
+        if (word.section(QLatin1Char('='), 0, 0) == QLatin1String("--") + QLatin1String(option.name))
+            return &option;
+    return nullptr;
+}
+
+bool IsSwitch(const QString& word)
+{
+    if (word == QLatin1String("-h") || word == QLatin1String("--help"))
+        return true;
+    for (const char* name : kSwitches)
+        if (word == QLatin1String("--") + QLatin1String(name))
+            return true;
+    return false;
+}
+
+// Where a reading from the left stops: at a word that names no option, or at a
+// first positional word that names no command. The parser alone would read
+// "-json" as "--json", "--" as the end of the options and "--json=1" as a value
+// given to a switch; each of those is an unknown option here, as it always was.
+struct Stop
+{
+    int index;
+    QString error;
+};
+
+Stop FirstStop(const QStringList& arguments)
+{
+    bool haveCommand = false;
+    for (int index = 0; index < arguments.size(); ++index)
+    {
+        const QString& word = arguments[index];
+        if (!word.startsWith(QLatin1Char('-')) || word.size() == 1)
+        {
+            if (!haveCommand && !kCommands.count(word))
+                return {index, QStringLiteral("unknown command '%1'").arg(word)};
+            haveCommand = true;
+        }
+        else if (FindValueOption(word))
+            index += word.contains(QLatin1Char('=')) ? 0 : 1; // the next word is its value
+        else if (!IsSwitch(word))
+            return {index, QStringLiteral("unknown option '%1'").arg(word)};
+    }
+    return {int(arguments.size()), QString()};
 }
 
 Seen SeenIn(const QCommandLineParser& parser)
@@ -222,61 +250,64 @@ Seen SeenIn(const QCommandLineParser& parser)
     return seen;
 }
 
-QString TakeValues(const QCommandLineParser& parser, PlugcatOptions& options)
-{
-    for (const ValueOption& option : kValueOptions)
-        for (const QString& value : parser.values(QLatin1String(option.name)))
-            if (const QString error = option.Take(options, value); !error.isEmpty())
-                return error;
-    options.bypass = parser.isSet(QStringLiteral("bypass"));
-    options.isolated = parser.isSet(QStringLiteral("isolated"));
-    options.json = parser.isSet(QStringLiteral("json"));
-    options.verbose = parser.isSet(QStringLiteral("verbose"));
-    return {};
-}
-
 // The first positional argument is the command, the rest are its arguments.
-QString TakeCommand(const QStringList& positional, PlugcatOptions& options)
+void TakeCommand(const QStringList& positional, PlugcatOptions& options)
 {
     if (positional.isEmpty())
-        return QStringLiteral("no command given");
-    if (!kCommands.count(positional[0]))
-        return QStringLiteral("unknown command '%1'").arg(positional[0]);
+        return;
     options.command = kCommands.at(positional[0]);
     options.arguments = positional.mid(1);
-    return {};
 }
 } // namespace
 
+// Every word is judged in the order given, so that the first problem from the
+// left is the one reported, and help or version wins only over what follows.
 PlugcatOptions PlugcatOptions::Parse(const QStringList& arguments, QString& error)
 {
     PlugcatOptions options;
     options.preferencesRoot = DefaultPreferencesRoot();
+    const Stop stop = FirstStop(arguments);
+    const QStringList before = arguments.mid(0, stop.index);
     QCommandLineParser parser;
-    // "-h" is help, as "--help" is; no option is a bundle of one-letter ones.
-    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addOption(QCommandLineOption(QStringList{QStringLiteral("h"), QStringLiteral("help")}));
     for (const char* name : kSwitches)
         parser.addOption(QCommandLineOption(QLatin1String(name)));
     for (const ValueOption& option : kValueOptions)
         parser.addOption(QCommandLineOption(QLatin1String(option.name), QString(), QStringLiteral("value")));
-    if (!parser.parse(QStringList{QStringLiteral("plugcat")} + arguments))
+    if (!parser.parse(QStringList{QStringLiteral("plugcat")} + before))
     {
-        error = ParserError(parser, options);
+        // Every option word before the stop names an option, so what the parser
+        // finds wrong is the last word's missing value, judged as an empty one.
+        const ValueOption* option = before.isEmpty() ? nullptr : FindValueOption(before.last());
+        error = option ? option->Take(options, QString()) : parser.errorText();
         return options;
     }
-    if (parser.isSet(QStringLiteral("help")))
-        return PlugcatOptions();
-    if (parser.isSet(QStringLiteral("version")))
+    std::map<QString, int> taken;
+    for (const QString& name : parser.optionNames())
     {
-        options.command = Command::Version;
+        if (name == QLatin1String("h") || name == QLatin1String("help"))
+            return PlugcatOptions();
+        if (name == QLatin1String("version"))
+        {
+            options.command = Command::Version;
+            return options;
+        }
+        if (const ValueOption* option = FindValueOption(QLatin1String("--") + name))
+            if (error = option->Take(options, parser.values(name).at(taken[name]++)); !error.isEmpty())
+                return options;
+    }
+    if (!stop.error.isEmpty())
+    {
+        error = stop.error;
         return options;
     }
-    error = TakeValues(parser, options);
-    if (error.isEmpty())
-        error = TakeCommand(parser.positionalArguments(), options);
-    if (error.isEmpty())
-        error = CheckArguments(options, SeenIn(parser));
+    options.bypass = parser.isSet(QStringLiteral("bypass"));
+    options.isolated = parser.isSet(QStringLiteral("isolated"));
+    options.json = parser.isSet(QStringLiteral("json"));
+    options.verbose = parser.isSet(QStringLiteral("verbose"));
+    TakeCommand(parser.positionalArguments(), options);
+    error = parser.positionalArguments().isEmpty() ? QStringLiteral("no command given")
+                                                   : CheckArguments(options, SeenIn(parser));
     return options;
 }
 
