@@ -20,8 +20,6 @@ std::string ReplaceFile(const std::string& utf8Path, const char* data, std::size
 
 // The file's last modification in local time; false when there is no file.
 bool LocalModificationTime(const std::string& utf8Path, std::tm& local);
-// The same in whole seconds since the epoch; 0 when there is no file.
-std::int64_t ModificationSeconds(const std::string& utf8Path);
 
 struct FolderEntry
 {

@@ -176,14 +176,6 @@ bool LocalModificationTime(const std::string& utf8Path, std::tm& local)
     return localtime_r(&status.st_mtime, &local) != nullptr;
 }
 
-std::int64_t ModificationSeconds(const std::string& utf8Path)
-{
-    struct stat status;
-    if (::stat(utf8Path.c_str(), &status) != 0)
-        return 0;
-    return std::int64_t(status.st_mtime);
-}
-
 namespace
 {
 // Most file systems tell the type along with the name, which spares a stat

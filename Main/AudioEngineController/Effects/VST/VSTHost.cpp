@@ -7,9 +7,8 @@
 #include "Main/StudioModel/ChannelFormat.h"
 #include "Main/StudioModel/StudioModel.h"
 #include "Platform/FaultGuard.h"
-#include "Platform/FileSystem.h"
 
-#include <QFile>
+#include <QFileInfo>
 
 #include <algorithm>
 #include <chrono>
@@ -17,8 +16,6 @@
 
 namespace
 {
-VSTHost* g_instance = nullptr;
-
 constexpr unsigned kTimeInfoAssertionLine = 294;
 constexpr std::int32_t kInitialFlags =
     kVstPpqPosValid | kVstTempoValid | kVstBarsValid | kVstTimeSigValid | kVstSmpteValid;
@@ -59,17 +56,14 @@ std::int32_t EngineFrameRateCode(std::int32_t studioModelRate)
 
 VSTHost* VSTHost::GetInstance()
 {
-    if (!g_instance)
-    {
-        g_instance = new VSTHost;
-        SetExisting(g_instance);
-    }
-    return g_instance;
+    if (!Existing())
+        SetExisting(new VSTHost);
+    return Existing();
 }
 
 VSTHost* VSTHost::Existing()
 {
-    return g_instance;
+    return static_cast<VSTHost*>(VSTHostContext::Existing());
 }
 
 // Plug-in faults on this thread become exceptions that the wrappers catch.
@@ -112,7 +106,6 @@ bool VSTHost::Shutdown()
 {
     m_scanState.reset();
     m_timeInfo.reset();
-    g_instance = nullptr;
     SetExisting(nullptr);
     delete this;
     return true;
@@ -134,11 +127,10 @@ bool VSTHost::ConfigurationChanged()
 {
     if (!m_scanState)
         return false;
-    const std::int64_t time =
-        Platform::ModificationSeconds(QFile::encodeName(m_scanState->ConfigurationPath()).toStdString());
-    if (time == m_configurationTime)
+    const QDateTime written = QFileInfo(m_scanState->ConfigurationPath()).lastModified();
+    if (written == m_configurationTime)
         return false;
-    m_configurationTime = time;
+    m_configurationTime = written;
     return true;
 }
 

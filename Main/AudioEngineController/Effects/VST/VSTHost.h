@@ -6,6 +6,7 @@
 #include "Main/AudioEngineController/Effects/VST/Abi/TimeInfo.h"
 #include "Main/AudioEngineController/Effects/VST/VSTHostContext.h"
 
+#include <QDateTime>
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -69,7 +70,7 @@ private:
 
     void CreateTimeInfo();
 
-    std::int64_t m_configurationTime = 0;
+    QDateTime m_configurationTime;
     std::atomic<std::uint32_t> m_blockSize{256};
     std::atomic<std::int32_t> m_sampleRate{44100};
     std::atomic<const VSTPlugin*> m_releasingPlugin{nullptr};
