@@ -28,7 +28,7 @@ void SetTraceLog(TraceLog log);
 void TraceToLog(std::int32_t level, const char* line);
 
 // The host application traces through all three forms; the scanner and the
-// wrappers use the narrow one.
+// wrappers use the narrow and the wide one.
 void DebugOut(const char* format, ...) __attribute__((format(printf, 1, 2)));
 void DebugOut(const wchar_t* format, ...);
 void DebugOutNamed(const char* name, const char* format, ...) __attribute__((format(printf, 2, 3)));

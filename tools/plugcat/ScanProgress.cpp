@@ -1,5 +1,6 @@
 #include "tools/plugcat/ScanProgress.h"
 
+#include "Core/BaseLib/AudioPlugins/ScannerRun.h"
 #include "Core/BaseLib/FolderListing.h"
 #include "Core/BaseLib/XML/XMLDocument.h"
 #include "Core/BaseLib/XML/XMLException.h"
@@ -53,8 +54,7 @@ void ScanProgress::Update(int scannerRuns)
     for (const QString& markerFolder : m_markerFolders)
     {
         const QDir folder(markerFolder);
-        for (const QString& name :
-             folder.entryList({QStringLiteral("*.scan"), QStringLiteral("*.scan3")}, QDir::Files))
+        for (const QString& name : folder.entryList(ScannerRun::MarkerPatterns(), QDir::Files))
             ReportMarker(folder.filePath(name));
     }
     if (m_columns > 0)

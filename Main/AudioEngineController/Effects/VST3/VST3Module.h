@@ -28,7 +28,7 @@ public:
     bool IsLoaded() const { return m_loaded; }
 
     // The library a module path stands for: a bundle folder holds it as
-    // <the platform's library folder>/<bundle name><library suffix>, on Linux
+    // <the platform's library folder>/<bundle name><library suffix>, on x86-64 Linux
     // Contents/x86_64-linux/<bundle name>.so; any other path is the library.
     static QString BinaryPath(const QString& path);
     // The library's last-modified local time, "yyyy-MM-dd hh:mm"; empty when
