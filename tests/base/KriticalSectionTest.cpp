@@ -19,6 +19,7 @@ bool OtherThreadGetsIt(KriticalSection& ks)
 
 TEST(KriticalSectionTest, GuardsNestOnTheOwnerAndMisuseIsReportedNotObeyed)
 {
+    g_reports = 0;
     const AssertionReport previous =
         SetAssertionReport([](const wchar_t*, const wchar_t*, unsigned) { ++g_reports; });
     KriticalSection ks;

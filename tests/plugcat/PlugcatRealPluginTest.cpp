@@ -82,13 +82,13 @@ void ExpectRunsAndRoundTrips(const QString& prefs, const QString& id, const QStr
 // plug-in, and a spread of the LSP collection, runs and round-trips a preset.
 TEST(PlugcatLoad, RunsAndRoundTripsTheDebianVst2Plugins)
 {
-    if (!QFileInfo::exists("/usr/lib/lxvst/DragonflyHallReverb-vst.so") ||
-        !QFileInfo::exists("/usr/lib/vst/ZaMaximX2-vst.so"))
-        GTEST_SKIP() << "dragonfly-reverb-vst or zam-plugins is not installed";
     QTemporaryDir prefs;
-    std::map<QString, QJsonObject> byId =
-        ScanEnabled(prefs.path(), {TestSupport::LinkPackaged("/usr/lib/vst", prefs.filePath("vst")),
-                                   TestSupport::LinkPackaged("/usr/lib/lxvst", prefs.filePath("lxvst"))});
+    const QStringList folders{TestSupport::LinkPackaged("/usr/lib/vst", prefs.filePath("vst")),
+                              TestSupport::LinkPackaged("/usr/lib/lxvst", prefs.filePath("lxvst"))};
+    if (!QFileInfo::exists(folders[1] + "/DragonflyHallReverb-vst.so") ||
+        !QFileInfo::exists(folders[0] + "/ZaMaximX2-vst.so"))
+        GTEST_SKIP() << "dragonfly-reverb-vst or zam-plugins is not installed";
+    std::map<QString, QJsonObject> byId = ScanEnabled(prefs.path(), folders);
     const QJsonObject hall = byId["Dragonfly Hall Reverb:1684435505"];
     EXPECT_EQ(hall["categories"].toArray(), QJsonArray({"Reverb"}));
     EXPECT_EQ(hall["name"].toString(), "Dragonfly Hall Reverb [2.4]");
@@ -116,11 +116,11 @@ TEST(PlugcatLoad, RunsAndRoundTripsTheDebianVst2Plugins)
 
 TEST(PlugcatLoad, RunsAndRoundTripsEveryZamVst3Bundle)
 {
-    if (!QFileInfo::exists("/usr/lib/vst3/ZamComp.vst3"))
-        GTEST_SKIP() << "zam-plugins is not installed";
     QTemporaryDir prefs;
-    const std::map<QString, QJsonObject> ids =
-        ScanEnabled(prefs.path(), {TestSupport::LinkPackaged("/usr/lib/vst3", prefs.filePath("vst3"))});
+    const QString folder = TestSupport::LinkPackaged("/usr/lib/vst3", prefs.filePath("vst3"));
+    if (!QFileInfo::exists(folder + "/ZamComp.vst3"))
+        GTEST_SKIP() << "zam-plugins is not installed";
+    const std::map<QString, QJsonObject> ids = ScanEnabled(prefs.path(), {folder});
     EXPECT_EQ(ids.size(), 17u);
     for (const auto& entry : ids)
         ExpectRunsAndRoundTrips(prefs.path(), "vst3:" + entry.first, prefs.filePath("preset.json"));

@@ -36,8 +36,9 @@ QString LinkPackaged(const QString& installed, const QString& folder)
     QDir().mkpath(folder);
     QProcess query;
     query.start("dpkg-query", {"--listfiles", "lsp-plugins-vst", "dragonfly-reverb-vst", "zam-plugins"});
+    // Without dpkg, or with none of the packages, the folder stays empty; a
+    // package that is not installed only adds its complaint to standard error.
     query.waitForFinished();
-    // A package that is not installed only adds its complaint to standard error.
     for (const QString& path : QString::fromUtf8(query.readAllStandardOutput()).split('\n'))
         if (QFileInfo(path).path() == installed)
             QFile::link(path, folder + "/" + QFileInfo(path).fileName());
