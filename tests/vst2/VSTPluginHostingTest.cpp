@@ -185,6 +185,7 @@ TEST_F(VSTPluginHostingTest, ParametersAreClassifiedByTheirTextsAndMidiWaitsForA
     // No name and no text: numbered, and shown with two decimals.
     EXPECT_EQ(table[3].name + L" " + table[3].currentDisplay, L"Param4 0.25");
     EXPECT_EQ(table[4].kind, AudioPluginParameter::Switch) << "by its two texts";
+    EXPECT_EQ(table[4].name, L"Toggle") << "without the trailing spaces";
     EXPECT_FLOAT_EQ(plugin.GetParameter(0), 0.5f) << "classifying keeps the values";
     EXPECT_FLOAT_EQ(plugin.StepsToValue(1, 1), 0.5f);
 
