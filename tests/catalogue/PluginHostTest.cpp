@@ -143,7 +143,7 @@ TEST_F(PluginHostTest, ListsAndLoadsInHousePluginsChainPresetsAndPlaceholders)
     m_host->Scanner().SetPath(QStringLiteral(TEST_SCANNER));
     EXPECT_TRUE(m_host->LaunchScanner(true, true));
     EXPECT_TRUE(m_host->LaunchScanner(false, false));
-    EXPECT_FALSE(m_host->IsScannerRunning());
+    EXPECT_FALSE(m_host->Scanner().IsRunning());
     EXPECT_EQ(ui->messages, std::vector<std::wstring>(2, L"Plugin Scan Complete"));
     EXPECT_FALSE(QFileInfo::exists(Effects("runs.log")));
     EXPECT_EQ(ReadFile(m_host->ScanRequestPath()), ScanRequestFile::Format({}));

@@ -145,17 +145,17 @@ TEST_F(ScannerLaunchTest, TheCatalogueScansBesideItselfTakingTurnsWithOtherProce
     ASSERT_TRUE(WaitUntil([this] { return ScannerRuns() == 1 && ScannerAlive(); }));
     EXPECT_FALSE(othersGetTheLock()) << "held while the scanner runs";
     host->Scanner().Interrupt();
-    ASSERT_TRUE(WaitUntil([host] { return !host->IsScannerRunning(); }));
+    ASSERT_TRUE(WaitUntil([host] { return !host->Scanner().IsRunning(); }));
     EXPECT_TRUE(othersGetTheLock()) << "let go when the scan ended";
 
-    ASSERT_TRUE(host->HoldScanLock());
+    ASSERT_TRUE(host->Scanner().HoldLock(host->EffectsFolder()));
     EXPECT_FALSE(othersGetTheLock()) << "held for the host until it shuts down";
     QFile::remove(Effects("runs.log"));
     QFile::remove(Effects("scanner.pid"));
     ASSERT_TRUE(host->LaunchScanner(true, false));
     ASSERT_TRUE(WaitUntil([this] { return ScannerRuns() == 1 && ScannerAlive(); }));
     EXPECT_TRUE(host->Shutdown());
-    EXPECT_FALSE(host->IsScannerRunning());
+    EXPECT_FALSE(host->Scanner().IsRunning());
     EXPECT_FALSE(ScannerAlive());
     EXPECT_TRUE(othersGetTheLock());
     host->Scanner().SetPath({});

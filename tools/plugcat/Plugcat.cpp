@@ -134,7 +134,7 @@ bool Plugcat::LoadCatalogue(bool holdLock)
         m_options.preferencesRoot + QStringLiteral("/Effects/") + ScanRequestFile::kFileName;
     if (!OpenCatalogue(ScanRequestFile::Read(request.toStdWString())))
         return false;
-    if (holdLock && !m_host->HoldScanLock())
+    if (holdLock && !m_host->Scanner().HoldLock(m_host->EffectsFolder()))
         return false;
     m_host->LaunchScanner(false, false);
     m_host->RefreshPluginList();
@@ -145,7 +145,7 @@ int Plugcat::Scan()
 {
     const QStringList folders =
         m_options.arguments.isEmpty() ? PlugcatOptions::DefaultPluginFolders() : m_options.arguments;
-    const QString scanner = PluginHost::GetInstance()->ScannerPath();
+    const QString scanner = PluginHost::GetInstance()->Scanner().Path();
     if (!QFileInfo(scanner).isExecutable())
         return Fail(QStringLiteral("the scanner %1 is missing; it must lie beside plugcat").arg(scanner));
     if (!CheckFolders(m_options.arguments))
@@ -161,19 +161,20 @@ int Plugcat::Scan()
     const ScanSummary summary(m_host->EffectsFolder());
     if (!m_host->LaunchScanner(true, false))
         return Interrupted(Platform::StopRequests::Received());
-    ScanProgress progress(m_host->ScanMarkerFolders(), folders, m_err, Platform::TerminalColumns(stderr));
-    while (m_host->IsScannerRunning())
+    ScanProgress progress(m_host->Scanner().MarkerFolders(m_host->EffectsFolder()), folders, m_err,
+                          Platform::TerminalColumns(stderr));
+    while (m_host->Scanner().IsRunning())
     {
         if (Platform::StopRequests::Received())
             m_host->Scanner().Interrupt();
-        progress.Update(m_host->ScannerRuns());
+        progress.Update(m_host->Scanner().Runs());
         QThread::msleep(kProgressIntervalMs);
     }
-    progress.Update(m_host->ScannerRuns());
+    progress.Update(m_host->Scanner().Runs());
     progress.Finish();
     if (const int request = Platform::StopRequests::Received())
         return Interrupted(request);
-    if (m_host->ScannerRuns() == 0)
+    if (m_host->Scanner().Runs() == 0)
         return Fail(QStringLiteral("the scanner %1 could not be started").arg(scanner));
     if (const std::optional<ScannerWorker::Failure> failure = m_host->Scanner().LastFailure())
         return Fail(QString::fromLatin1(failure->signalled ? "the scanner failed: killed by signal %1"

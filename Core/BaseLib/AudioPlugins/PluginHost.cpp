@@ -630,7 +630,7 @@ bool PluginHost::LaunchScanner(bool scan, bool inProcess)
         host->LoadKnownPlugins();
     WriteScanRequest();
     const bool separateProcess = scan && !inProcess && QFileInfo::exists(m_scanner.Path());
-    if (separateProcess && !IsScannerRunning())
+    if (separateProcess && !m_scanner.IsRunning())
     {
         for (AudioPluginHost* host : ScanOrder())
             host->LaunchScanner(false, true);

@@ -103,13 +103,6 @@ public:
     // The scanner process and its scan lock; see ScannerLaunch.
     ScannerLaunch& Scanner() { return m_scanner; }
     const ScannerLaunch& Scanner() const { return m_scanner; }
-    QString ScannerPath() const { return m_scanner.Path(); }
-    bool IsScannerRunning() const { return m_scanner.IsRunning(); }
-    int ScannerRuns() const { return m_scanner.Runs(); }
-    QStringList ScanMarkerFolders() const { return m_scanner.MarkerFolders(EffectsFolder()); }
-    // Keeps the scan lock from now until Shutdown, so that edits of the
-    // results never meet another process's scan. False when the wait was given up.
-    bool HoldScanLock() { return m_scanner.HoldLock(EffectsFolder()); }
     // An edit re-enabled a plug-in that must be probed again.
     bool RescanNeeded() const { return m_rescanNeeded; }
     const PluginMenuData& MenuData() const { return m_menuData; }

@@ -46,7 +46,9 @@ public:
     void SetLockWait(ScanLock::Wait wait) { m_lockWait = std::move(wait); }
     // The lock this process holds, or a newly taken one; null when the wait was given up.
     std::shared_ptr<ScanLock> TakeLock(const QString& effectsFolder);
-    // Keeps the lock until ReleaseLock. False when the wait was given up.
+    // Keeps the lock until ReleaseLock (the catalogue's Shutdown), so that edits
+    // of the results never meet another process's scan. False when the wait was
+    // given up.
     bool HoldLock(const QString& effectsFolder);
     void ReleaseLock() { m_heldLock.reset(); }
 
