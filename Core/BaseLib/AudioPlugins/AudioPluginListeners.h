@@ -11,22 +11,28 @@
 class AudioPluginListeners
 {
 public:
-    // Adding one that is present does nothing.
+    // Adding one that is present, or none, does nothing.
     void Add(AudioPluginListener* listener)
     {
         TAutoLockCS lock(&m_lock);
-        m_listeners.insert(listener);
+        if (listener)
+            m_listeners.insert(listener);
     }
     void Remove(AudioPluginListener* listener)
     {
         TAutoLockCS lock(&m_lock);
         m_listeners.erase(listener);
     }
+    // A listener may add or remove listeners, itself included, while it is
+    // told: each one present when the notice began is told unless it was
+    // removed meanwhile.
     template <class Notify> void Tell(Notify notify)
     {
         TAutoLockCS lock(&m_lock);
-        for (AudioPluginListener* listener : m_listeners)
-            notify(*listener);
+        const std::set<AudioPluginListener*> told = m_listeners;
+        for (AudioPluginListener* listener : told)
+            if (m_listeners.count(listener))
+                notify(*listener);
     }
 
 private:

@@ -211,39 +211,31 @@ void IsolatedPlugin::Deliver(IsolationMessage& notice)
     if (what == IsolationNotice::BypassChanged || what == IsolationNotice::LatencyChanged ||
         what == IsolationNotice::IOChanged)
         Describe();
-    for (AudioPluginListener* listener : std::vector<AudioPluginListener*>(m_listeners))
-        switch (what)
+    m_listeners.Tell(
+        [&](AudioPluginListener& listener)
         {
-        case IsolationNotice::ParameterGesture:
-            listener->OnParameterGesture(index, value != 0.0f, this);
-            break;
-        case IsolationNotice::ParameterAutomated:
-            listener->OnParameterAutomated(index, value, this);
-            break;
-        case IsolationNotice::BypassChanged:
-            listener->OnBypassChanged(value != 0.0f, this);
-            break;
-        case IsolationNotice::DisplayChanged:
-            listener->OnDisplayChanged(this);
-            break;
-        case IsolationNotice::LatencyChanged:
-            listener->OnLatencyChanged(this);
-            break;
-        case IsolationNotice::IOChanged:
-            listener->OnIOChanged(this);
-            break;
-        }
-}
-
-void IsolatedPlugin::AddListener(AudioPluginListener* listener)
-{
-    if (listener && std::find(m_listeners.begin(), m_listeners.end(), listener) == m_listeners.end())
-        m_listeners.push_back(listener);
-}
-
-void IsolatedPlugin::RemoveListener(AudioPluginListener* listener)
-{
-    m_listeners.erase(std::remove(m_listeners.begin(), m_listeners.end(), listener), m_listeners.end());
+            switch (what)
+            {
+            case IsolationNotice::ParameterGesture:
+                listener.OnParameterGesture(index, value != 0.0f, this);
+                break;
+            case IsolationNotice::ParameterAutomated:
+                listener.OnParameterAutomated(index, value, this);
+                break;
+            case IsolationNotice::BypassChanged:
+                listener.OnBypassChanged(value != 0.0f, this);
+                break;
+            case IsolationNotice::DisplayChanged:
+                listener.OnDisplayChanged(this);
+                break;
+            case IsolationNotice::LatencyChanged:
+                listener.OnLatencyChanged(this);
+                break;
+            case IsolationNotice::IOChanged:
+                listener.OnIOChanged(this);
+                break;
+            }
+        });
 }
 
 void IsolatedPlugin::RequestFlush(bool resetPosition)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "Core/BaseLib/AudioPlugins/AudioPlugin.h"
+#include "Core/BaseLib/AudioPlugins/AudioPluginListeners.h"
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationBlockExchange.h"
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationDescription.h"
 #include "Core/BaseLib/AudioPlugins/Isolation/IsolationProtocol.h"
@@ -78,8 +79,8 @@ public:
     bool CanDo(const char* what) override;
     bool StopProcessing() override;
     bool StartProcessing() override;
-    void AddListener(AudioPluginListener* listener) override;
-    void RemoveListener(AudioPluginListener* listener) override;
+    void AddListener(AudioPluginListener* listener) override { m_listeners.Add(listener); }
+    void RemoveListener(AudioPluginListener* listener) override { m_listeners.Remove(listener); }
 
     std::int32_t GetNumParameters() override { return m_description.parameters; }
     std::wstring GetParameterName(std::int32_t index) override;
@@ -134,7 +135,7 @@ private:
     bool m_hasPreset = false;
     PluginState m_lastPreset;
     std::uint64_t m_minimumDeadlineMicros = IsolationBlockExchange::kMinimumDeadlineMicros;
-    std::vector<AudioPluginListener*> m_listeners;
+    AudioPluginListeners m_listeners;
     QWidget* m_editorParent = nullptr;
     QSize m_editorSize;
 };
