@@ -144,7 +144,10 @@ TEST_F(IsolatedPluginTest, AMissingHostProgramOrAnUnknownPluginIsAFailureToOpen)
         Open(m_prefs.path(), "IsolatedGain:1901", kFrames, m_prefs.path() + "/no-such-host");
     const std::unique_ptr<IsolatedPlugin> unknown = OpenFixture("NoSuchPlugin:1");
     for (IsolatedPlugin* plugin : {noHost.get(), unknown.get()})
-        EXPECT_TRUE(plugin->HasFailed() && !plugin->GetFailure().empty());
+    {
+        EXPECT_TRUE(plugin->HasFailed());
+        EXPECT_FALSE(plugin->GetFailure().empty());
+    }
     Block block(2, kFrames);
     EXPECT_FALSE(Run(*noHost, block));
     EXPECT_FALSE(unknown->ProcessFailed());

@@ -39,7 +39,8 @@ TEST(Vst2RealPluginTest, ScansTheInstalledPackages)
         EXPECT_FALSE(entry.vendor.empty()) << path.toStdString();
         EXPECT_NE(entry.category, 0u) << path.toStdString();
         EXPECT_GT(entry.width, 0) << path.toStdString();
-        EXPECT_TRUE(entry.enabled && entry.working) << path.toStdString();
+        EXPECT_TRUE(entry.enabled) << path.toStdString();
+        EXPECT_TRUE(entry.working) << path.toStdString();
     }
     for (const QString& file : files)
     {

@@ -164,7 +164,8 @@ TEST_F(VSTPluginHostingTest, PluginBypassAndChunkPresetsGoThroughThePlugin)
     bool offset = false;
     std::int32_t value = 0;
     plugin.GetOffset(offset, value);
-    EXPECT_TRUE(offset && value == -100) << value;
+    EXPECT_TRUE(offset);
+    EXPECT_EQ(value, -100);
     EXPECT_FALSE(plugin.IsBypassed());
 
     state.isChunk = 7;

@@ -69,7 +69,9 @@ TEST_F(VSTPluginTest, NamesComeFromThePluginOrItsFileAndStayInsideTheirBuffers)
     VstEffectRecord record = Described(*effect);
     EXPECT_EQ(record.name + L"|" + record.id + L"|" + record.vendor,
               L"Fixture Effect|Fixture Effect:1001|PlugSweep Fixtures");
-    EXPECT_TRUE(record.category == 1u && record.width == 2 && record.latency == 64);
+    EXPECT_EQ(record.category, 1u);
+    EXPECT_EQ(record.width, 2);
+    EXPECT_EQ(record.latency, 64);
 
     // An instrument is named after its file, up to the file name's first dot.
     auto instrument = Scanned("good/FixtureInstrument.so", "Foo.Bar.so");
@@ -105,7 +107,8 @@ TEST_F(VSTPluginTest, ShellListsItsSubPluginsAndCreatesEachByIdentifier)
     ASSERT_TRUE(shell->Load(record, HostCallback, true));
     record = Described(*shell);
     EXPECT_EQ(record.id, L"Shell ../Beta: A/B:2002");
-    EXPECT_TRUE(record.category == 6u && record.latency == 128) << "the sub-plug-in's own";
+    EXPECT_EQ(record.category, 6u) << "the sub-plug-in's own";
+    EXPECT_EQ(record.latency, 128) << "the sub-plug-in's own";
     // A sub-plug-in is always asked for its name, even an instrument.
     record.subId = 2003;
     ASSERT_TRUE(shell->Load(record, HostCallback, true));

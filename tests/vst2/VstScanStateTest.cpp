@@ -69,7 +69,8 @@ TEST_F(VstScanStateTest, OnlyFilesTouchedSinceTheLastRunAreProbedAgainKeepingThe
     const VstEffectRecord* edited = Entry(L"Fixture Probe:1301");
     ASSERT_NE(edited, nullptr);
     EXPECT_EQ(edited->fileTime, L"2020-01-01 10:05");
-    EXPECT_TRUE(edited->categoryMask == 0x80u && edited->favourite);
+    EXPECT_EQ(edited->categoryMask, 0x80u);
+    EXPECT_TRUE(edited->favourite);
     EXPECT_EQ(Entry(L"Shell Alpha:2001")->fileTime, L"2020-01-01 10:05");
     EXPECT_EQ(Entry(L"Fixture Effect:1001")->fileTime, L"2020-01-01 10:00");
 }
@@ -131,7 +132,8 @@ TEST_F(VstScanStateTest, LeftoverMarkersBecomeCrashedEntriesUntilTheUserEnablesT
     bool rescanNeeded = false;
     EXPECT_TRUE(Edit(L"Crashy", L"Crashy", PluginListEntry::State::Enabled, rescanNeeded));
     EXPECT_TRUE(rescanNeeded);
-    EXPECT_TRUE(Entry(L"Crashy")->working && Entry(L"Crashy")->fileTime.empty());
+    EXPECT_TRUE(Entry(L"Crashy")->working);
+    EXPECT_TRUE(Entry(L"Crashy")->fileTime.empty());
     Scan({plugins});
     EXPECT_EQ(ProbeEntries(), 1);
     EXPECT_EQ(Entry(L"Crashy"), nullptr);

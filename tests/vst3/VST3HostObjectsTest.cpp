@@ -97,13 +97,15 @@ TEST(VST3ParameterTrafficTest, QueuesKeepOnePointPerOffsetAndNothingOutgrowsItsC
     vst3::ParamValue value = 0.0;
     ASSERT_EQ(queue->getPointCount(), 2);
     ASSERT_EQ(queue->getPoint(1, offset, value), vst3::kResultOk);
-    EXPECT_TRUE(offset == 10 && value == 0.3);
+    EXPECT_EQ(offset, 10);
+    EXPECT_EQ(value, 0.3);
     EXPECT_EQ(queue->getPoint(2, offset, value), vst3::kResultFalse);
     EXPECT_EQ(changes->addParameterData(7, index), queue);
     EXPECT_EQ(changes->getParameterData(1), nullptr) << "the spare queue is not content";
     changes->Clear();
     EXPECT_EQ(changes->addParameterData(8, index), queue) << "the first queue is reused";
-    EXPECT_TRUE(queue->getParameterId() == 8u && queue->getPointCount() == 0);
+    EXPECT_EQ(queue->getParameterId(), 8u);
+    EXPECT_EQ(queue->getPointCount(), 0);
 
     changes->Clear();
     VST3ParameterChangeTransfer ring(2);

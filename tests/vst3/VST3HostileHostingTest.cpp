@@ -63,7 +63,8 @@ TEST_F(VST3HostileHostingTest, ReopenedEditorKeepsTheViewOnItsNewFrame)
         EXPECT_TRUE(attached >= 0 && attached <= 1 && frames <= 1)
             << "at once: " << attached << " " << frames;
     }
-    EXPECT_TRUE(attached == 0 && frames == 0);
+    EXPECT_EQ(attached, 0);
+    EXPECT_EQ(frames, 0);
     EXPECT_TRUE(m_host->ReleasePlugin(plugin));
 }
 
