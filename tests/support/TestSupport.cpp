@@ -31,6 +31,13 @@ void CopyInto(const QString& from, const QString& folder)
     EXPECT_EQ(QProcess::execute("cp", {"-r", from, folder}), 0) << from.toStdString();
 }
 
+void SetModified(const QString& path, const QDateTime& time)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadWrite)) << path.toStdString();
+    EXPECT_TRUE(file.setFileTime(time, QFileDevice::FileModificationTime)) << path.toStdString();
+}
+
 QString LinkPackaged(const QString& installed, const QString& folder)
 {
     QDir().mkpath(folder);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QJsonObject>
 #include <QProcessEnvironment>
 #include <QString>
@@ -40,6 +41,8 @@ void CopyInto(const QString& from, const QString& folder);
 // install directly in `installed`: a test that scans them holds whatever else a
 // machine has installed there. The folder stays empty when none is installed.
 QString LinkPackaged(const QString& installed, const QString& folder);
+// Sets the file's last-modified time; a file that cannot be opened fails the test.
+void SetModified(const QString& path, const QDateTime& time);
 // A bound on waiting for another process, so that a fault fails instead of hanging.
 bool WaitUntil(const std::function<bool()>& condition);
 

@@ -68,13 +68,6 @@ QString Vst2TestBase::Copy(const QString& fixture, const QString& folder, const 
     return target;
 }
 
-void Vst2TestBase::SetModified(const QString& path, const QDateTime& time)
-{
-    QFile file(path);
-    file.open(QIODevice::ReadWrite);
-    file.setFileTime(time, QFileDevice::FileModificationTime);
-}
-
 QStringList Vst2TestBase::ReportLines() const
 {
     return QString::fromUtf8(TestSupport::ReadFile(m_root.filePath(QStringLiteral("report.txt"))))

@@ -41,7 +41,6 @@ protected:
     // Copies a fixture plug-in (relative to the fixture folder) into folder,
     // under its own name or the one given; answers the copy's path.
     static QString Copy(const QString& fixture, const QString& folder, const QString& name = QString());
-    static void SetModified(const QString& path, const QDateTime& time);
     // The lines the probe and nest fixtures report through the callback.
     QStringList ReportLines() const;
 

@@ -1,5 +1,6 @@
 #include "Main/AudioEngineController/Effects/VST/VstConfigurationFile.h"
 #include "Core/BaseLib/AudioPlugins/AudioPluginHost.h"
+#include "support/TestSupport.h"
 
 #include <QDateTime>
 #include <QDir>
@@ -118,9 +119,8 @@ TEST_F(VstConfigurationFileTest, WritesEveryEntryInIdentifierOrderByteForByte)
 TEST_F(VstConfigurationFileTest, OlderVersionsLoseTheirFileTimesAndEarlyOnesTheirMasks)
 {
     const QString plugin = m_folder.filePath(QStringLiteral("Foo.so"));
-    QFile file(plugin);
-    file.open(QIODevice::WriteOnly);
-    file.setFileTime(QDateTime(QDate(2021, 6, 7), QTime(8, 9, 10)), QFileDevice::FileModificationTime);
+    TestSupport::WriteFile(plugin, {});
+    TestSupport::SetModified(plugin, QDateTime(QDate(2021, 6, 7), QTime(8, 9, 10)));
     const QByteArray effect =
         "<Effect><Path>" + plugin.toUtf8() +
         "</Path><FileTime>1999-01-01 00:00</FileTime><CategoryMask>5</CategoryMask></Effect>";

@@ -41,7 +41,7 @@ TEST_F(VstScanStateTest, OnlyFilesTouchedSinceTheLastRunAreProbedAgainKeepingThe
 
     const QString plugins = Folder("plugins");
     for (const char* fixture : {"probe/FixtureProbe.so", "good/FixtureEffect.so", "good/FixtureShell.so"})
-        SetModified(Copy(fixture, plugins), kMinute);
+        TestSupport::SetModified(Copy(fixture, plugins), kMinute);
     EXPECT_TRUE(Scan({plugins}));
     EXPECT_EQ(m_ui->Probed(), QStringList({"FixtureEffect.so", "FixtureProbe.so", "FixtureShell.so",
                                            "Shell ../Beta: A/B", "Shell Alpha", "Shell Gamma"}));
@@ -62,8 +62,8 @@ TEST_F(VstScanStateTest, OnlyFilesTouchedSinceTheLastRunAreProbedAgainKeepingThe
     EXPECT_FALSE(Edit(L"Fixture Probe:1301", L"Fixture Probe", probe, rescanNeeded, 0x80, true));
 
     // A changed shell is listed again, but sub-plug-ins it had before are not loaded.
-    SetModified(plugins + "/FixtureProbe.so", kMinute.addSecs(300));
-    SetModified(plugins + "/FixtureShell.so", kMinute.addSecs(300));
+    TestSupport::SetModified(plugins + "/FixtureProbe.so", kMinute.addSecs(300));
+    TestSupport::SetModified(plugins + "/FixtureShell.so", kMinute.addSecs(300));
     EXPECT_TRUE(Scan({plugins}));
     EXPECT_EQ(m_ui->Probed().mid(6), QStringList({"FixtureProbe.so", "FixtureShell.so"}));
     const VstEffectRecord* edited = Entry(L"Fixture Probe:1301");
@@ -214,7 +214,7 @@ TEST_F(VstScanStateTest, TheCatalogueSeesOfferablePluginsAndCreatesThemByIdentif
     VstConfigurationFile(ConfigurationPath()).Write(known);
     VSTHost& host = StartHost();
     EXPECT_FALSE(host.ConfigurationChanged());
-    SetModified(ConfigurationPath(), kMinute);
+    TestSupport::SetModified(ConfigurationPath(), kMinute);
     EXPECT_TRUE(host.ConfigurationChanged());
     EXPECT_FALSE(host.ConfigurationChanged());
     host.LoadKnownPlugins();

@@ -40,10 +40,8 @@ QString CopyModule(const QString& module, const QString& folder, const QString& 
 // Moves a module's last-modified time by the given minutes.
 void ShiftModuleTime(const QString& module, int minutes)
 {
-    QFile library(Library(module));
-    ASSERT_TRUE(library.open(QIODevice::ReadWrite));
-    const QDateTime time = QFileInfo(library).lastModified().addSecs(60 * minutes);
-    ASSERT_TRUE(library.setFileTime(time, QFileDevice::FileModificationTime));
+    const QString library = Library(module);
+    TestSupport::SetModified(library, QFileInfo(library).lastModified().addSecs(60 * minutes));
 }
 
 // Changes when a file is replaced, even by one with the same bytes and time.
@@ -292,10 +290,7 @@ TEST_F(VST3HostTest, CatalogueSeesStatesWidthsAndItsOwnEdits)
     EXPECT_FALSE(host->ApplyCatalogueEdits(list, rescan)) << "nothing left to change";
     EXPECT_EQ(Entries(setup.Configuration()).at(kDelayId).at("Enabled"), "0");
     // As when a scanner process rewrote the file.
-    QFile configuration(setup.Configuration());
-    ASSERT_TRUE(configuration.open(QIODevice::ReadWrite));
-    ASSERT_TRUE(configuration.setFileTime(QDateTime::currentDateTime().addSecs(60),
-                                          QFileDevice::FileModificationTime));
+    TestSupport::SetModified(setup.Configuration(), QDateTime::currentDateTime().addSecs(60));
     EXPECT_TRUE(host->ConfigurationChanged());
     EXPECT_FALSE(host->ConfigurationChanged());
 
