@@ -10,6 +10,7 @@ Usage: check-layers.py [SOURCE_DIR]
 """
 
 import pathlib
+import posixpath
 import re
 import sys
 
@@ -61,6 +62,9 @@ def violations(root):
             if own is None:
                 continue
             for included in INCLUDE.findall(file.read_text(errors="replace")):
+                if "/" not in included:
+                    # A bare name is the including file's neighbour.
+                    included = posixpath.join(posixpath.dirname(path), included)
                 other = rank(included)
                 if other is None:
                     continue
